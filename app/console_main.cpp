@@ -1,0 +1,42 @@
+// The simulator without its windows: the board, its tick thread and its
+// firmware thread, run until interrupted. Used only where the windows are not built.
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+#include "app/applicationthread.h"
+#include "app/timerthread.h"
+#include "board/hardware_interface.h"
+#include "board/periodic_update.h"
+
+namespace {
+std::atomic<bool> stopRequested{false};
+void RequestStop(int) { stopRequested = true; }
+}  // namespace
+
+int main() {
+  std::signal(SIGINT, RequestStop);
+  std::signal(SIGTERM, RequestStop);
+  std::puts("QX40 Simulation: board and firmware running without windows; Ctrl-C stops.");
+
+  TTimerThread tick(periodicUpdate);
+  tick.Resume();
+  auto* board = new HardwareState(TFireAlarmApplication::Create);
+  boardInstance.store(board);
+  board->StartFirmware();
+
+  // The watchdog timer the hardware control window would run.
+  while (!stopRequested) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(watchdogIntervalMs));
+    periodicUpdate.WatchdogTimerTimer();
+  }
+
+  tick.Terminate();
+  tick.WaitFor();
+  delete board;
+  boardInstance.store(nullptr);
+  return 0;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Deterministic virtual time: the routines the tick thread, the window's
+// watchdog timer and the firmware thread run, called in a fixed order in
+// 5 ms steps. Nothing sleeps, so a run is the same every time.
+
+#include <cstdint>
+
+class PeriodicUpdate;
+
+constexpr int64_t stepMs = 5;
+
+class Stepper {
+ public:
+  explicit Stepper(PeriodicUpdate& update);
+  // The firmware thread's start: FirmwareStart, once.
+  void Start();
+  // Adds 5 ms; then the board tick at every 10 ms, the watchdog period at
+  // every 100 ms, and one FirmwarePass.
+  void Step();
+  // Whole steps until at least ms have passed.
+  void Advance(int64_t ms);
+  int64_t NowMs() const { return nowMs_; }
+
+ private:
+  PeriodicUpdate& update_;
+  int64_t nowMs_ = 0;
+};

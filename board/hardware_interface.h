@@ -1,0 +1,211 @@
+#pragma once
+// The simulated circuit board: its port bytes, its non-volatile memory and the
+// one request interface through which the firmware reaches it.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "board/worker_thread.h"
+
+// ---- Port indices and the bits the board itself names ---------------------
+constexpr int portCount = 38;
+
+constexpr int portSystemInputs = 0;   // b0 earth, b1 1, b2/b3 inputs, b4 latch, b5 key, b6 Reset, b7 cover
+constexpr uint8_t sysEarthDetect = 0x01;
+constexpr uint8_t sysAlwaysOne = 0x02;
+constexpr uint8_t sysDigitalInput1 = 0x04;
+constexpr uint8_t sysDigitalInput2 = 0x08;
+constexpr uint8_t sysFaultLatch = 0x10;
+constexpr uint8_t sysKeyswitch = 0x20;
+constexpr uint8_t sysResetKey = 0x40;
+constexpr uint8_t sysCoverSwitch = 0x80;
+
+constexpr int portFwpInputs = 1;
+constexpr int portMonitorInputs = 2;
+constexpr uint8_t monAlwaysOne = 0x01;
+constexpr uint8_t monSounder1Healthy = 0x02;
+constexpr uint8_t monSounder2Healthy = 0x04;
+constexpr uint8_t monAuxSupplyHealthy = 0x08;
+constexpr uint8_t monMainsFailed = 0x10;
+constexpr uint8_t monChargerFault = 0x20;
+
+constexpr int portPowerOutputs = 19;
+constexpr uint8_t pwrSounder1Drive = 0x21;  // b0 and b5, a pair
+constexpr uint8_t pwrSounder2Drive = 0x42;  // b1 and b6, a pair
+constexpr uint8_t pwrBatteryTestLoad = 0x04;
+constexpr uint8_t pwrBatteryConnect = 0x08;
+constexpr uint8_t pwrChargerEnable = 0x10;
+constexpr uint8_t pwrBatteryCutOff = 0x80;
+
+constexpr int portFwpOutputs = 20;
+constexpr int portHundreds = 21;  // b0..b6 segments, b7 fire-output-active relay
+constexpr int portTens = 22;      // b0..b6 segments, b7 fire-output-disabled relay
+constexpr int portUnits = 23;     // b0..b6 segments, b7 transmission-device relay
+constexpr uint8_t segmentMask = 0x7F;
+constexpr uint8_t vdsRelayBit = 0x80;
+
+constexpr int portLedsRelays = 24;
+constexpr uint8_t ledSystemFault = 0x01;
+constexpr uint8_t relay1Bit = 0x02;
+constexpr uint8_t relay2Bit = 0x04;
+constexpr uint8_t ledFaultDark = 0x08;  // active low
+constexpr uint8_t ledPsuFaultDark = 0x10;  // active low
+constexpr uint8_t earthLevelHigh = 0x20;
+constexpr uint8_t earthLevelLow = 0x40;
+
+// Ports 25..29: the LED and key matrix. Key and link bits (written by the tick):
+constexpr uint8_t matrixKeyLow = 0x08;   // b3 of each matrix byte
+constexpr uint8_t matrixKeyHigh = 0x80;  // b7 of each matrix byte
+constexpr int portMatrixFirst = 25;
+constexpr int portMatrixLast = 29;
+constexpr uint8_t port28VdsLink = 0x80;
+constexpr uint8_t port29FourZoneLink = 0x08;
+constexpr uint8_t port29EightZoneLink = 0x80;
+
+constexpr int portRelayTest = 30;
+constexpr int portZoneSelect = 31;
+constexpr int portZoneReset = 32;
+constexpr int portTick50ms = 33;
+constexpr int portTick20ms = 34;
+constexpr int portBuzzer = 35;
+constexpr int portBuzzerChirp = 36;
+constexpr int portSounderSupply = 37;
+
+// ---- Operations -----------------------------------------------------------
+enum HardwareOp : uint8_t {
+  WATCHDOG_SERVICE = 0,
+  WATCHDOG_SERVICE_ALT = 1,
+  READ_RUN_COUNTER = 2,
+  NO_OPERATION = 3,
+  TAKE_TICK_50MS = 4,
+  WRITE_PORT = 5,
+  READ_PORT = 6,
+  TAKE_TICK_20MS = 7,
+  READ_NV_BYTE = 8,
+  WRITE_NV_BYTE = 9,
+  READ_ANALOGUE_EOL = 10,
+  READ_ANALOGUE = 11,
+  SET_COUNTER_DIGITS = 12,
+  READ_KEYS = 13,
+  READ_KEYSWITCH = 14,
+  READ_COVER_SWITCH = 15,
+  SET_ZONE_FAULT_LEDS = 16,
+  SET_ZONE_FIRE_LEDS = 17,
+  SET_STATUS_LEDS = 18,
+  SET_BUZZER = 19,
+  BUZZER_CHIRP = 20,
+  READ_FWP_INPUTS = 21,
+  READ_ZONE_COUNT = 22,
+  READ_SYSTEM_INPUTS = 23,
+  READ_MONITOR_INPUTS = 24,
+  SET_POWER_OUTPUTS = 25,
+  SET_FWP_OUTPUTS = 26,
+  SET_RELAYS = 27,
+  SELECT_ZONE_LINES = 28,
+  SET_ZONE_RESET = 29,
+  SET_SOUNDER_SUPPLY = 30,
+  READ_POWER_OUTPUTS = 31,
+  ECHO = 32,
+  SET_EARTH_LEVEL = 33,
+  READ_VDS_MODE = 34,
+  SET_RELAY_TEST = 35,
+};
+constexpr int hardwareOpCount = 36;
+
+// READ_KEYS result bits.
+constexpr uint8_t keyAccept = 0x01;
+constexpr uint8_t keySoundersStartStop = 0x02;
+constexpr uint8_t keyReset = 0x04;
+constexpr uint8_t keyBuzzerMute = 0x08;
+constexpr uint8_t keyDelayOnOff = 0x10;
+constexpr uint8_t keyItemSelect = 0x20;
+constexpr uint8_t keyDisableTestNormal = 0x40;
+constexpr uint8_t keyLampTest = 0x80;
+
+// SET_STATUS_LEDS argument bits.
+constexpr uint16_t statusFire = 0x0001;
+constexpr uint16_t statusFault = 0x0002;
+constexpr uint16_t statusDisabled = 0x0004;
+constexpr uint16_t statusTest = 0x0008;
+constexpr uint16_t statusDelayOn = 0x0010;
+constexpr uint16_t statusSystemFault = 0x0020;
+constexpr uint16_t statusEarthFault = 0x0040;
+constexpr uint16_t statusPsuFault = 0x0080;
+constexpr uint16_t statusSounderFaultDisabled = 0x0100;
+constexpr uint16_t statusFireRoutingActive = 0x0200;
+constexpr uint16_t statusFireRoutingFaultDisabled = 0x0400;
+constexpr uint16_t statusFaultRoutingFaultDisabled = 0x0800;
+constexpr uint16_t statusAuxiliaryFault = 0x1000;
+
+// SET_RELAYS argument bits.
+constexpr uint8_t relayArg1 = 0x01;
+constexpr uint8_t relayArg2 = 0x02;
+constexpr uint8_t relayArgFireOutputDisabled = 0x04;
+constexpr uint8_t relayArgFireOutputActive = 0x08;
+constexpr uint8_t relayArgTransmissionDevice = 0x10;
+
+// Seven-segment codes by BCD value; a 0 bit lights a segment, bit 7 always 1.
+extern const std::array<uint8_t, 16> SegmentCodes;
+
+// Where zone n's (1..8) LEDs sit in the matrix: port index and bit masks.
+struct ZoneLedBits {
+  uint8_t port;
+  uint8_t fault;
+  uint8_t fire;
+};
+extern const std::array<ZoneLedBits, 8> zoneLedBits;
+
+// The firmware's program memory, zeroed by every board construction.
+constexpr int programImageSize = 16384;
+extern std::array<uint8_t, programImageSize> programImage;
+
+// Creates the firmware thread (suspended) for a new board; null for a board
+// whose firmware is driven by the stepper instead.
+using FirmwareThreadFactory = std::unique_ptr<WorkerThread> (*)();
+
+class AnalogueSource;
+
+class HardwareState {
+ public:
+  explicit HardwareState(FirmwareThreadFactory makeFirmwareThread = nullptr);
+  // Stops the firmware thread after its current pass, then saves nvImage.
+  ~HardwareState();
+  HardwareState(const HardwareState&) = delete;
+  HardwareState& operator=(const HardwareState&) = delete;
+
+  // Starts the firmware thread; call once the board is published.
+  void StartFirmware();
+  // Stops the firmware thread (idempotent); the destructor calls it first.
+  void StopFirmware();
+
+  // Indivisible byte changes, safe against the other thread's bits.
+  uint8_t Port(int index) const { return port[index].load(std::memory_order_relaxed); }
+  void StorePort(int index, uint8_t value) { port[index].store(value, std::memory_order_relaxed); }
+  void SetPortBits(int index, uint8_t mask) { port[index].fetch_or(mask, std::memory_order_relaxed); }
+  void ClearPortBits(int index, uint8_t mask) { port[index].fetch_and(uint8_t(~mask), std::memory_order_relaxed); }
+  void AssignPortBits(int index, uint8_t mask, bool on) { on ? SetPortBits(index, mask) : ClearPortBits(index, mask); }
+  // port := (port AND NOT mask) OR (bits AND mask), as one change.
+  void WritePortMasked(int index, uint8_t mask, uint8_t bits);
+
+  std::unique_ptr<WorkerThread> firmwareThread;
+  std::unique_ptr<uint8_t[]> nvImage;
+  std::array<std::atomic<uint8_t>, portCount> port{};
+  int32_t nvSize = 0;
+  // What the analogue channels read; null reads the window defaults.
+  const AnalogueSource* analogueSource = nullptr;
+};
+
+// The one board of the process; empty outside its lifetime.
+extern std::atomic<HardwareState*> boardInstance;
+
+// The firmware's only way to the board.
+int32_t HardwareRequest(uint8_t op, int32_t arg);
+
+// Test and trace seam: called after every request with its result.
+using RequestObserver = void (*)(uint8_t op, int32_t arg, int32_t result, void* context);
+void SetRequestObserver(RequestObserver observer, void* context);
+
+// Back to the state of a fresh process: no board, no observer, program memory zeroed.
+void ResetBoardGlobals();

@@ -1,0 +1,5 @@
+#pragma once
+// Delays to outputs.
+
+void DelayTask();
+void CheckDelayCancel();

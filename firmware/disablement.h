@@ -1,0 +1,4 @@
+#pragma once
+// Disablement and test selection of zones and outputs.
+
+void TestZoneAutoReset();

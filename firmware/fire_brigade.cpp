@@ -1,0 +1,8 @@
+#include "firmware/fire_brigade.h"
+
+#include "firmware/panel_state.h"
+
+void FwpCommandTask() {}
+
+void FwpOutputTask() {}
+

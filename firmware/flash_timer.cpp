@@ -1,0 +1,6 @@
+#include "firmware/flash_timer.h"
+
+#include "firmware/panel_state.h"
+
+void FlashTimerTask() {}
+

@@ -1,0 +1,6 @@
+#include "firmware/indications.h"
+
+#include "firmware/panel_state.h"
+
+void UpdateIndications() {}
+

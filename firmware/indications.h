@@ -1,0 +1,4 @@
+#pragma once
+// Indications: the LED images, rebuilt from zero every 20 ms.
+
+void UpdateIndications();

@@ -1,0 +1,6 @@
+#include "firmware/inputs.h"
+
+#include "firmware/panel_state.h"
+
+void InputsTask() {}
+

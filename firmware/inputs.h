@@ -1,0 +1,4 @@
+#pragma once
+// The two programmable digital inputs.
+
+void InputsTask();

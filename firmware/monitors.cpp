@@ -1,0 +1,8 @@
+#include "firmware/monitors.h"
+
+#include "firmware/panel_state.h"
+
+void AuxSupplyMonitor() {}
+
+void EarthFaultMonitor() {}
+

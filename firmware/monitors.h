@@ -1,0 +1,5 @@
+#pragma once
+// Auxiliary supply and earth fault monitors.
+
+void AuxSupplyMonitor();
+void EarthFaultMonitor();

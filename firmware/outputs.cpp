@@ -1,0 +1,6 @@
+#include "firmware/outputs.h"
+
+#include "firmware/panel_state.h"
+
+void UpdateOutputs() {}
+

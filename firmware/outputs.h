@@ -1,0 +1,4 @@
+#pragma once
+// Sounder and routing outputs with their line monitoring.
+
+void UpdateOutputs();

@@ -1,0 +1,72 @@
+#include "firmware/panel_state.h"
+
+#include "board/hardware_interface.h"
+
+PanelState panel;
+
+namespace {
+constexpr uint8_t zoneBitTable[8] = {1, 2, 4, 8, 16, 32, 64, 128};
+
+void StoreNvByte(uint8_t address, uint8_t value) { HardwareRequest(WRITE_NV_BYTE, value * 256 + address); }
+}  // namespace
+
+void ResetFirmwareState() {
+  panel = PanelState{};
+}
+
+uint8_t ReadConfig(uint8_t address) { return uint8_t(HardwareRequest(READ_NV_BYTE, address)); }
+
+void WriteConfig(uint8_t address, uint8_t value) {
+  if (address != cfgChecksum) {
+    StoreNvByte(cfgChecksum, ReadConfig(cfgChecksum) ^ ReadConfig(address) ^ value);
+    RestartConfigCheck();
+  }
+  StoreNvByte(address, value);
+}
+
+void RebuildConfigChecksum() {
+  uint8_t sum = 0;
+  for (int address = 0; address < cfgChecksum; ++address) sum ^= ReadConfig(uint8_t(address));
+  WriteConfig(cfgChecksum, sum);
+  RestartConfigCheck();
+}
+
+void RestartConfigCheck() {
+  panel.configCheckIndex = 0;
+  panel.configCheckSum = 0;
+}
+
+void ConfigCheckStep() {
+  if (panel.systemFaults & configCheckFault || panel.panelMode & engineeringMode) {
+    RestartConfigCheck();
+    return;
+  }
+  if (panel.configCheckIndex == cfgChecksum) {
+    if (ReadConfig(cfgChecksum) != panel.configCheckSum) {
+      panel.panelMode &= ~faultBuzzerMuted;
+      panel.systemFaults |= configCheckFault;
+    }
+    panel.configCheckSum = 0;
+  } else {
+    panel.configCheckSum ^= ReadConfig(panel.configCheckIndex);
+  }
+  ++panel.configCheckIndex;
+}
+
+uint8_t ZoneBit(uint8_t n) { return zoneBitTable[n & 7]; }
+
+uint8_t DelayConfig() { return ReadConfig(cfgDelayOptions); }
+
+void ClearFireState() {
+  if (panel.zonesAlarmDetected) {
+    panel.panelMode2 |= zoneResetActive;
+    HardwareRequest(SET_ZONE_RESET, 1);
+    panel.zoneScanIndex = 250;
+  }
+  panel.panelMode2 &= ~delayOverrideFire;
+  panel.panelMode &= ~latchingFire;
+  panel.zonesInFire = 0;
+  panel.zonesAlarmDetected = 0;
+  panel.zonesFaultDetected = 0;
+  panel.zonesAlarmAcknowledged = 0;
+}

@@ -1,0 +1,4 @@
+#pragma once
+// Power supply, battery and charger monitoring.
+
+void MonitorPowerSupply();

@@ -1,0 +1,28 @@
+#include "tests/support/test_board.h"
+
+#include "board/periodic_update.h"
+
+TestBoard::TestBoard() : board_(std::make_unique<HardwareState>()), stepper_(periodicUpdate) {
+  boardInstance.store(board_.get());
+}
+
+TestBoard::~TestBoard() {
+  board_.reset();
+  boardInstance.store(nullptr);
+}
+
+RequestRecorder::RequestRecorder() {
+  SetRequestObserver(
+      [](uint8_t op, int32_t arg, int32_t result, void* context) {
+        static_cast<RequestRecorder*>(context)->calls.push_back({op, arg, result});
+      },
+      this);
+}
+
+RequestRecorder::~RequestRecorder() { SetRequestObserver(nullptr, nullptr); }
+
+std::vector<uint8_t> RequestRecorder::Ops() const {
+  std::vector<uint8_t> ops;
+  for (const RecordedRequest& call : calls) ops.push_back(call.op);
+  return ops;
+}

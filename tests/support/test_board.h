@@ -1,0 +1,44 @@
+#pragma once
+// A published board whose firmware runs in virtual time under the stepper,
+// and a recorder of the requests the firmware makes.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/stepper.h"
+#include "board/hardware_interface.h"
+
+class TestBoard {
+ public:
+  TestBoard();
+  ~TestBoard();
+  TestBoard(const TestBoard&) = delete;
+  TestBoard& operator=(const TestBoard&) = delete;
+
+  HardwareState& board() { return *board_; }
+  Stepper& stepper() { return stepper_; }
+  // FirmwareStart, as the firmware thread would run it.
+  void Start() { stepper_.Start(); }
+  void Advance(int64_t ms) { stepper_.Advance(ms); }
+
+ private:
+  std::unique_ptr<HardwareState> board_;
+  Stepper stepper_;
+};
+
+struct RecordedRequest {
+  uint8_t op;
+  int32_t arg;
+  int32_t result;
+  bool operator==(const RecordedRequest&) const = default;
+};
+
+// Records every HardwareRequest while it lives.
+class RequestRecorder {
+ public:
+  RequestRecorder();
+  ~RequestRecorder();
+  std::vector<RecordedRequest> calls;
+  std::vector<uint8_t> Ops() const;
+};
