@@ -23,6 +23,31 @@ class AnalogueSource {
   virtual int32_t OptionalRelaysState() const = 0;     // 0 unchecked, 1 checked, 2 grayed
 };
 
+// Analogue quantities held as plain values: what a board reads when no window
+// is attached, and what tests set directly.
+class FixedAnalogueSource : public AnalogueSource {
+ public:
+  int32_t ZoneResistance(int zone) const override { return zoneOhms[zone & 7]; }
+  bool CapacitorFitted(int zone) const override { return capacitor[zone & 7]; }
+  int32_t SupplyMillivolts() const override { return supplyMv; }
+  int32_t BatteryMillivolts() const override { return batteryMv; }
+  int32_t ChargerMillivolts() const override { return chargerMv; }
+  int32_t Relay1Width() const override { return relay1Width; }
+  int32_t Relay2Width() const override { return relay2Width; }
+  int32_t TransmissionDeviceWidth() const override { return transmissionDeviceWidth; }
+  int32_t OptionalRelaysState() const override { return optionalRelays; }
+
+  int32_t zoneOhms[8] = {4700, 4700, 4700, 4700, 4700, 4700, 4700, 4700};
+  bool capacitor[8] = {};
+  int32_t supplyMv = 28000;
+  int32_t batteryMv = 24000;
+  int32_t chargerMv = 24000;
+  int32_t relay1Width = 0;
+  int32_t relay2Width = 0;
+  int32_t transmissionDeviceWidth = 0;
+  int32_t optionalRelays = 0;
+};
+
 // Reads channel 0..255 in plain or end-of-line test mode; a test read clears
 // port 32 afterwards.
 uint16_t ReadAnalogueChannel(HardwareState& board, uint8_t channel, bool test);

@@ -4,3 +4,4 @@
 
 void TestZoneAutoReset() {}
 
+void ClearOutputDisables() {}

@@ -2,3 +2,4 @@
 // Disablement and test selection of zones and outputs.
 
 void TestZoneAutoReset();
+void ClearOutputDisables();

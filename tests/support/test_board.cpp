@@ -3,6 +3,7 @@
 #include "board/periodic_update.h"
 
 TestBoard::TestBoard() : board_(std::make_unique<HardwareState>()), stepper_(periodicUpdate) {
+  board_->analogueSource = &analogue;
   boardInstance.store(board_.get());
 }
 

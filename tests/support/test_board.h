@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/stepper.h"
+#include "board/analogue.h"
 #include "board/hardware_interface.h"
 
 class TestBoard {
@@ -21,6 +22,9 @@ class TestBoard {
   // FirmwareStart, as the firmware thread would run it.
   void Start() { stepper_.Start(); }
   void Advance(int64_t ms) { stepper_.Advance(ms); }
+
+  // What the analogue channels read; tests change it freely.
+  FixedAnalogueSource analogue;
 
  private:
   std::unique_ptr<HardwareState> board_;
