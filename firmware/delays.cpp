@@ -6,3 +6,9 @@ void DelayTask() {}
 
 void CheckDelayCancel() {}
 
+void SetDelaysOn(uint8_t) {}
+
+void StartExtendedDelay() {}
+
+bool AllZonesOverrideDelays() { return false; }
+

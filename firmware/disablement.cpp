@@ -4,4 +4,6 @@
 
 void TestZoneAutoReset() {}
 
-void ClearOutputDisables() {}
+uint8_t DisabledOrTestMask() { return 0; }
+
+void ClearOutputDisables(uint8_t) {}

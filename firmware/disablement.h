@@ -2,4 +2,7 @@
 // Disablement and test selection of zones and outputs.
 
 void TestZoneAutoReset();
-void ClearOutputDisables();
+#include <cstdint>
+
+uint8_t DisabledOrTestMask();
+void ClearOutputDisables(uint8_t mask);
