@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "board/hardware_interface.h"
+#include "firmware/main_loop.h"
+#include "firmware/panel_state.h"
+#include "tests/support/test_board.h"
+
+namespace {
+
+size_t IndexOf(const std::vector<RecordedRequest>& calls, uint8_t op, int32_t arg = -1) {
+  for (size_t i = 0; i < calls.size(); ++i) {
+    if (calls[i].op == op && (arg < 0 || calls[i].arg == arg)) return i;
+  }
+  return calls.size();
+}
+
+constexpr int32_t referenceChannel = 10;
+
+}  // namespace
+
+TEST(FirmwarePass, WithoutTicksOnlyTakesFlagsAndServicesTheWatchdog) {
+  TestBoard t;
+  t.Start();
+  const PanelState before = panel;
+  RequestRecorder recorder;
+  FirmwarePass();
+  EXPECT_EQ(recorder.Ops(), (std::vector<uint8_t>{TAKE_TICK_20MS, TAKE_TICK_50MS, WATCHDOG_SERVICE}));
+  EXPECT_EQ(recorder.calls.back().arg, 0);
+  EXPECT_EQ(panel.referenceLevel, before.referenceLevel);
+  EXPECT_EQ(panel.configCheckIndex, before.configCheckIndex);
+  EXPECT_EQ(panel.programCheckCursor, before.programCheckCursor);
+}
+
+TEST(FirmwarePass, TwentyMillisecondGroupRunsBeforeTheFiftyMillisecondGroup) {
+  TestBoard t;
+  t.Start();
+  t.board().StorePort(portTick20ms, 1);
+  t.board().StorePort(portTick50ms, 1);
+  RequestRecorder recorder;
+  FirmwarePass();
+  const auto& calls = recorder.calls;
+  ASSERT_GE(calls.size(), 4u);
+  EXPECT_EQ(calls.front().op, TAKE_TICK_20MS);
+  // FilterReference opens the 20 ms group.
+  EXPECT_EQ(calls[1].op, READ_ANALOGUE);
+  EXPECT_EQ(calls[1].arg, referenceChannel);
+  const size_t take50 = IndexOf(calls, TAKE_TICK_50MS);
+  ASSERT_LT(take50, calls.size());
+  EXPECT_EQ(std::count_if(calls.begin(), calls.begin() + long(take50),
+                          [](const RecordedRequest& c) { return c.op == TAKE_TICK_20MS || c.op == TAKE_TICK_50MS; }),
+            1);
+  EXPECT_EQ(calls.back().op, WATCHDOG_SERVICE);
+  // Both groups ran: the configuration check advanced by one byte.
+  EXPECT_EQ(panel.configCheckIndex, 1);
+}
+
+TEST(FirmwarePass, FiftyMillisecondTickAloneSkipsTheTwentyMillisecondGroup) {
+  TestBoard t;
+  t.Start();
+  t.board().StorePort(portTick50ms, 1);
+  RequestRecorder recorder;
+  FirmwarePass();
+  EXPECT_EQ(recorder.calls[1].op, TAKE_TICK_50MS);
+  EXPECT_EQ(IndexOf(recorder.calls, READ_ANALOGUE, referenceChannel), recorder.calls.size());
+  EXPECT_EQ(panel.configCheckIndex, 1);
+}
+
+TEST(FirmwareStart, LoadsOutputDisablesAndChecksProgramMemoryOnce) {
+  TestBoard t;
+  WriteConfig(cfgOutputDisables, soundersDisabled | faultRoutingDisabled);
+  programImage[100] = 1;  // a mismatch that the start-up pass must find
+  RequestRecorder recorder;
+  FirmwareStart();
+  EXPECT_EQ(panel.outputDisables, soundersDisabled | faultRoutingDisabled);
+  EXPECT_TRUE(panel.systemFaults & programCheckFault);
+  EXPECT_EQ(recorder.Ops(), std::vector<uint8_t>{READ_NV_BYTE});
+}
+
+TEST(ProgramCheck, ZeroedMemoryPassesAndAWholePassRunsFourStepsIntoTheNext) {
+  TestBoard t;
+  programImage[3] = 1;
+  programImage[0] = 1;  // stored word matches
+  RunProgramCheckPass();
+  EXPECT_FALSE(panel.systemFaults & programCheckFault);
+  // 16384 steps over a round of 16380 bytes: the next round has summed bytes 2..5.
+  EXPECT_EQ(panel.programCheckCursor, 6);
+  EXPECT_EQ(panel.programCheckSum, 1);
+}
+
+TEST(ProgramCheck, StoredWordsAreComparedNotSummed) {
+  TestBoard t;
+  // Stored words 5 and 3; the summed bytes add up to 8.
+  programImage[0] = 5;
+  programImage[12288] = 3;
+  programImage[600] = 4;
+  programImage[12290] = 4;
+  RunProgramCheckPass();
+  EXPECT_FALSE(panel.systemFaults & programCheckFault);
+  // A high byte of a stored word counts 256 times.
+  programImage[12289] = 1;
+  RunProgramCheckPass();
+  EXPECT_TRUE(panel.systemFaults & programCheckFault);
+}
+
+TEST(ProgramCheck, AChangedByteIsFoundWhenTheCursorReachesTheEnd) {
+  TestBoard t;
+  RunProgramCheckPass();
+  for (int step = 0; step < 100; ++step) ProgramCheckStep();
+  programImage[16383] = 1;
+  int steps = 100;
+  while (!(panel.systemFaults & programCheckFault)) {
+    ProgramCheckStep();
+    ++steps;
+  }
+  // Start-up left the cursor at 6; 100 steps took it to 106; the round ends at 16384.
+  EXPECT_EQ(steps, 100 + 16384 - 106 - 2);
+}
+
+TEST(ProgramCheck, MismatchClearsFaultMuteAndStopsTheCheck) {
+  TestBoard t;
+  programImage[2] = 1;
+  panel.panelMode |= faultBuzzerMuted;
+  RunProgramCheckPass();
+  EXPECT_TRUE(panel.systemFaults & programCheckFault);
+  EXPECT_FALSE(panel.panelMode & faultBuzzerMuted);
+  const uint16_t cursor = panel.programCheckCursor;
+  ProgramCheckStep();
+  EXPECT_EQ(panel.programCheckCursor, cursor);
+}
+
+TEST(ProgramCheck, StandsStillInEngineeringModeAndResumes) {
+  TestBoard t;
+  for (int step = 0; step < 10; ++step) ProgramCheckStep();
+  panel.panelMode |= engineeringMode;
+  for (int step = 0; step < 100; ++step) ProgramCheckStep();
+  EXPECT_EQ(panel.programCheckCursor, 12);
+  panel.panelMode &= ~engineeringMode;
+  ProgramCheckStep();
+  EXPECT_EQ(panel.programCheckCursor, 13);
+}
+
+TEST(PanelReset, ClearsLatchedStateAndRechecksAProgramFault) {
+  TestBoard t;
+  programImage[9] = 3;
+  RunProgramCheckPass();
+  ASSERT_TRUE(panel.systemFaults & programCheckFault);
+  panel.systemFaults |= mainsFault | earthFault;
+  panel.systemFaults2 = fwpLinkFault | routingLineFault;
+  panel.sounderState = fwpFaultRetries | soundersSilenced | soundersResounded | soundersEvacuate | output3Active;
+  panel.panelMode = engineeringMode | faultBuzzerMuted | fireBuzzerMuted | accessLevel2 | latchingFire;
+  panel.routingActivated = 0x0F;
+  panel.zonesInFire = 3;
+  PanelReset();
+  // The persisting program mismatch is found again at once.
+  EXPECT_EQ(panel.systemFaults, programCheckFault);
+  EXPECT_EQ(panel.systemFaults2, 0);
+  EXPECT_EQ(panel.sounderState, output3Active);
+  EXPECT_EQ(panel.panelMode, accessLevel2);
+  EXPECT_EQ(panel.routingActivated, 0);
+  EXPECT_EQ(panel.zonesInFire, 0);
+
+  programImage[9] = 0;
+  PanelReset();
+  EXPECT_EQ(panel.systemFaults, 0);
+}
