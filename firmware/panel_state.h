@@ -2,25 +2,9 @@
 // The firmware's shared state: every module-level variable with its width and
 // initial value, the meaning of every flag bit, and the configuration memory.
 
-#include <atomic>
 #include <cstdint>
 
-// A 16-bit reading the firmware keeps and the board's 50 ms update displays:
-// stored whole, readable from any thread.
-class SharedU16 {
- public:
-  constexpr SharedU16(uint16_t v = 0) : value_(v) {}
-  SharedU16(const SharedU16& other) : value_(uint16_t(other)) {}
-  SharedU16& operator=(const SharedU16& other) { return *this = uint16_t(other); }
-  SharedU16& operator=(uint16_t v) {
-    value_.store(v, std::memory_order_relaxed);
-    return *this;
-  }
-  operator uint16_t() const { return value_.load(std::memory_order_relaxed); }
-
- private:
-  std::atomic<uint16_t> value_;
-};
+#include "board/shared_value.h"
 
 constexpr int maxZones = 8;
 constexpr int outputCount = 4;
@@ -62,6 +46,7 @@ struct PanelState {
   uint8_t referenceFaultCount = 0;
   uint8_t mainsFaultCount = 0;
   uint8_t batteryFaultCount = 0;
+  // Read by the board's 50 ms update for display.
   SharedU16 batteryLevelFiltered{5128};
   SharedU16 chargerLevelFiltered{5128};
   uint8_t batteryTestState = 0;
