@@ -132,13 +132,6 @@ void SetRelays(HardwareState& board, uint8_t index) {
   }
 }
 
-int32_t ReadZoneCount(const HardwareState& board) {
-  const uint8_t links = board.Port(29);
-  if (links & port29EightZoneLink) return 8;
-  if (links & port29FourZoneLink) return 4;
-  return 2;
-}
-
 int32_t Execute(HardwareState& board, uint8_t op, int32_t arg) {
   const uint8_t index = arg & 0xFF;
   const uint8_t value = (arg >> 8) & 0xFF;
@@ -167,7 +160,7 @@ int32_t Execute(HardwareState& board, uint8_t op, int32_t arg) {
     case SET_BUZZER: board.StorePort(portBuzzer, index ? 1 : 0); return 0;
     case BUZZER_CHIRP: board.StorePort(portBuzzerChirp, 1); return 0;
     case READ_FWP_INPUTS: return board.Port(portFwpInputs);
-    case READ_ZONE_COUNT: return ReadZoneCount(board);
+    case READ_ZONE_COUNT: return ZoneCount(board);
     case READ_SYSTEM_INPUTS: return board.Port(portSystemInputs) & 0x1F;
     case READ_MONITOR_INPUTS: return board.Port(portMonitorInputs);
     case SET_POWER_OUTPUTS: board.StorePort(portPowerOutputs, index); return 0;
@@ -188,6 +181,13 @@ int32_t Execute(HardwareState& board, uint8_t op, int32_t arg) {
 }
 
 }  // namespace
+
+int32_t ZoneCount(const HardwareState& board) {
+  const uint8_t links = board.Port(29);
+  if (links & port29EightZoneLink) return 8;
+  if (links & port29FourZoneLink) return 4;
+  return 2;
+}
 
 void HardwareState::WritePortMasked(int index, uint8_t mask, uint8_t bits) {
   uint8_t old = port[index].load(std::memory_order_relaxed);

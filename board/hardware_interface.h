@@ -197,6 +197,9 @@ class HardwareState {
   const AnalogueSource* analogueSource = nullptr;
 };
 
+// 8, 4 or 2 by the zone-count links.
+int32_t ZoneCount(const HardwareState& board);
+
 // The one board of the process; empty outside its lifetime.
 extern std::atomic<HardwareState*> boardInstance;
 

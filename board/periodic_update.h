@@ -2,30 +2,21 @@
 // The bridge between the board and the windows: the 10 ms board tick with its
 // 20 ms and 50 ms updates, the tick flags that pace the firmware, and the board
 // watchdog with its system fault latch. Qt-free: the windows plug in through
-// BoardControls.
+// BoardWiring.
 
 #include <atomic>
 #include <cstdint>
 
-class HardwareState;
+#include "board/board_wiring.h"
 
-// What the windows supply to the periodic update. The window thread owns the
-// controls; every call here only reads or sets control states whole.
-class BoardControls {
- public:
-  virtual ~BoardControls() = default;
-  // Copy controls into the board and board outputs onto the controls.
-  virtual void Update20ms(HardwareState& board) = 0;
-  virtual void Update50ms(HardwareState& board) = 0;
-  // The watchdog has tripped: show the system fault and refresh the tone.
-  virtual void WatchdogTripped() = 0;
-};
+class HardwareState;
 
 constexpr int32_t watchdogIntervalMs = 100;
 constexpr int32_t watchdogServiceAfterMs = 1198;  // restart only once past this
 constexpr int32_t watchdogTripAfterMs = 2397;     // trip once past this (24 periods)
 constexpr int32_t divider20msStart = 1;
 constexpr int32_t divider50msStart = 4;
+constexpr int32_t fwp6HoldUpdates = 90000;  // 75 minutes of 50 ms updates
 
 class PeriodicUpdate {
  public:
@@ -42,12 +33,17 @@ class PeriodicUpdate {
   std::atomic<uint16_t> runCounter{0};
   std::atomic<bool> watchdogTripped{true};
   std::atomic<int32_t> watchdogPeriods{0};  // the Tag of WatchdogTimer
-  BoardControls* controls = nullptr;
+  // The windows' controls; while null the updates only pace the firmware.
+  const BoardWiring* wiring = nullptr;
 
  private:
   void Update20ms(HardwareState& board);
   void Update50ms(HardwareState& board);
 };
+
+// The front panel's buzzer indicator: lit while the steady buzzer is on or a
+// chirp was requested since the last call; takes the chirp request.
+void UpdateInternalTone(HardwareState& board, ControlState& internalTone);
 
 // The one periodic update of the process (the hardware control window's).
 extern PeriodicUpdate periodicUpdate;
