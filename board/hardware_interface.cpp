@@ -214,7 +214,7 @@ HardwareState::HardwareState(FirmwareThreadFactory makeFirmwareThread) {
 
 HardwareState::~HardwareState() {
   StopFirmware();
-  SaveNvImage(nvImage.get(), nvSize);
+  StageNvImage(nvImage.get(), nvSize, !windowPartFollows);
 }
 
 void HardwareState::StartFirmware() {

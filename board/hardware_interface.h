@@ -195,6 +195,8 @@ class HardwareState {
   int32_t nvSize = 0;
   // What the analogue channels read; null reads the window defaults.
   const AnalogueSource* analogueSource = nullptr;
+  // Set by a window that completes the settings file after the board part.
+  bool windowPartFollows = false;
 };
 
 // 8, 4 or 2 by the zone-count links.

@@ -3,7 +3,40 @@
 #include <cstdio>
 #include <string>
 
+#include <unistd.h>
+
 const char* const hardwareFileName = "Hardware.dat";
+
+namespace {
+
+std::string StagingName() { return std::string(hardwareFileName) + ".tmp"; }
+
+bool Publish() {
+  if (std::rename(StagingName().c_str(), hardwareFileName) == 0) return true;
+  std::remove(StagingName().c_str());
+  return false;
+}
+
+// Writes and flushes to stable storage before the rename makes it visible.
+bool WriteAll(std::FILE* file, const uint8_t* bytes, size_t size) {
+  return std::fwrite(bytes, 1, size, file) == size && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
+
+}  // namespace
+
+void WindowSettings::SetWord(int index, uint16_t value) {
+  bytes_[2 * index] = uint8_t(value);
+  bytes_[2 * index + 1] = uint8_t(value >> 8);
+}
+
+void WindowSettings::SetByte(int index, uint8_t value) { bytes_[2 * windowWordCount + index] = value; }
+
+WindowSettings WindowSettings::FromBytes(const uint8_t* bytes, size_t length) {
+  WindowSettings settings;
+  settings.length_ = length < windowPartSize ? length : windowPartSize;
+  for (size_t i = 0; i < settings.length_; ++i) settings.bytes_[i] = bytes[i];
+  return settings;
+}
 
 void LoadNvImage(uint8_t* image, int32_t size) {
   std::FILE* file = std::fopen(hardwareFileName, "rb");
@@ -12,15 +45,37 @@ void LoadNvImage(uint8_t* image, int32_t size) {
   std::fclose(file);
 }
 
-bool SaveNvImage(const uint8_t* image, int32_t size) {
-  const std::string temporary = std::string(hardwareFileName) + ".tmp";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+std::optional<WindowSettings> LoadWindowSettings() {
+  std::FILE* file = std::fopen(hardwareFileName, "rb");
+  if (!file) return std::nullopt;
+  uint8_t bytes[windowPartSize];
+  size_t length = 0;
+  if (std::fseek(file, long(nvPartSize), SEEK_SET) == 0) length = std::fread(bytes, 1, windowPartSize, file);
+  std::fclose(file);
+  return WindowSettings::FromBytes(bytes, length);
+}
+
+bool StageNvImage(const uint8_t* image, int32_t size, bool publish) {
+  std::FILE* file = std::fopen(StagingName().c_str(), "wb");
   if (!file) return false;
-  const bool written = std::fwrite(image, 1, size_t(size), file) == size_t(size);
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed || std::rename(temporary.c_str(), hardwareFileName) != 0) {
-    std::remove(temporary.c_str());
+  const bool written = WriteAll(file, image, size_t(size));
+  if (std::fclose(file) != 0 || !written) {
+    std::remove(StagingName().c_str());
     return false;
   }
-  return true;
+  return !publish || Publish();
+}
+
+bool CompleteSettingsSave(const WindowSettings& settings) {
+  std::FILE* file = std::fopen(StagingName().c_str(), "r+b");
+  if (!file) return false;  // nothing staged: the previous file stays
+  const bool written = std::fseek(file, long(nvPartSize), SEEK_SET) == 0 &&
+                       WriteAll(file, settings.Data(), windowPartSize);
+  // A window part that could not be written whole is cut off again.
+  const bool trimmed = written || ftruncate(fileno(file), long(nvPartSize)) == 0;
+  if (std::fclose(file) != 0 || !trimmed) {
+    std::remove(StagingName().c_str());
+    return false;
+  }
+  return Publish() && written;
 }

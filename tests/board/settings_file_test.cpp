@@ -73,6 +73,92 @@ TEST(BoardSettingsFile, AFailedSaveKeepsThePreviousFile) {
   // The temporary file cannot be created while a directory stands in its place.
   std::filesystem::create_directory("Hardware.dat.tmp");
   std::vector<uint8_t> image(256, 0x11);
-  EXPECT_FALSE(SaveNvImage(image.data(), 256));
+  EXPECT_FALSE(StageNvImage(image.data(), 256, true));
   EXPECT_EQ(ReadFile(hardwareFileName), previous);
+}
+
+namespace {
+
+WindowSettings SampleWindowPart() {
+  WindowSettings settings;
+  for (int i = 0; i < windowWordCount; ++i) settings.SetWord(i, uint16_t(0x0100 * i + 7));
+  for (int i = 0; i < windowByteCount; ++i) settings.SetByte(i, uint8_t(i & 1));
+  settings.SetByte(byteOptionalRelays, 2);
+  return settings;
+}
+
+}  // namespace
+
+TEST(SettingsSave, BothHalvesMakeThe309ByteLayout) {
+  const std::vector<uint8_t> image(256, 0x3C);
+  ASSERT_TRUE(StageNvImage(image.data(), 256, false));
+  ASSERT_TRUE(CompleteSettingsSave(SampleWindowPart()));
+  const std::vector<uint8_t> file = ReadFile(hardwareFileName);
+  ASSERT_EQ(file.size(), hardwareFileSize);
+  EXPECT_EQ(file[0], 0x3C);
+  EXPECT_EQ(file[256], 7);     // zone 1 width, low byte first
+  EXPECT_EQ(file[257], 0);
+  EXPECT_EQ(file[283], 13);    // transmission device width, high byte
+  EXPECT_EQ(file[284], 0);     // Sounder1FaultInput
+  EXPECT_EQ(file[285], 1);
+  EXPECT_EQ(file[308], 2);     // OptionalRelays grayed
+  EXPECT_FALSE(std::filesystem::exists("Hardware.dat.tmp"));
+
+  const std::optional<WindowSettings> loaded = LoadWindowSettings();
+  ASSERT_TRUE(loaded);
+  for (int i = 0; i < windowWordCount; ++i) EXPECT_EQ(loaded->Word(i), SampleWindowPart().Word(i)) << i;
+  for (int i = 0; i < windowByteCount; ++i) EXPECT_EQ(loaded->Byte(i), SampleWindowPart().Byte(i)) << i;
+}
+
+TEST(SettingsSave, ACrashBetweenTheHalvesLeavesThePreviousCompleteFile) {
+  const std::vector<uint8_t> image(256, 0x3C);
+  ASSERT_TRUE(StageNvImage(image.data(), 256, false));
+  ASSERT_TRUE(CompleteSettingsSave(SampleWindowPart()));
+  const std::vector<uint8_t> previous = ReadFile(hardwareFileName);
+  // The next run saves its board part, then dies before the window part.
+  const std::vector<uint8_t> newer(256, 0x99);
+  ASSERT_TRUE(StageNvImage(newer.data(), 256, false));
+  EXPECT_EQ(ReadFile(hardwareFileName), previous);
+  // A later orderly save still works.
+  ASSERT_TRUE(StageNvImage(newer.data(), 256, false));
+  ASSERT_TRUE(CompleteSettingsSave(SampleWindowPart()));
+  EXPECT_EQ(ReadFile(hardwareFileName)[0], 0x99);
+}
+
+TEST(SettingsSave, NothingStagedChangesNothing) {
+  const std::vector<uint8_t> previous(300, 0x42);
+  WriteFile(hardwareFileName, previous);
+  EXPECT_FALSE(CompleteSettingsSave(SampleWindowPart()));
+  EXPECT_EQ(ReadFile(hardwareFileName), previous);
+}
+
+TEST(SettingsSave, BoardDestructionDefersToTheWindowWhenOneFollows) {
+  WriteFile(hardwareFileName, std::vector<uint8_t>(309, 0x00));
+  {
+    TestBoard t;
+    t.board().windowPartFollows = true;
+    HardwareRequest(WRITE_NV_BYTE, 0x0500);
+  }
+  EXPECT_EQ(ReadFile(hardwareFileName), std::vector<uint8_t>(309, 0x00));
+  ASSERT_TRUE(CompleteSettingsSave(SampleWindowPart()));
+  const std::vector<uint8_t> file = ReadFile(hardwareFileName);
+  ASSERT_EQ(file.size(), 309u);
+  EXPECT_EQ(file[0], 0xFA);
+}
+
+TEST(LoadWindowSettings, ItemsBeyondTheEndAreAbsent) {
+  const struct {
+    size_t fileSize;
+    int words;   // whole words present
+    int bytes;   // toggle bytes present
+  } table[] = {{0, 0, 0}, {256, 0, 0}, {257, 0, 0}, {258, 1, 0}, {283, 13, 0}, {284, 14, 0}, {285, 14, 1}, {308, 14, 24}, {309, 14, 25}, {400, 14, 25}};
+  for (const auto& row : table) {
+    WriteFile(hardwareFileName, std::vector<uint8_t>(row.fileSize, 0x01));
+    const std::optional<WindowSettings> loaded = LoadWindowSettings();
+    ASSERT_TRUE(loaded) << row.fileSize;
+    for (int i = 0; i < windowWordCount; ++i) EXPECT_EQ(loaded->HasWord(i), i < row.words) << row.fileSize << " word " << i;
+    for (int i = 0; i < windowByteCount; ++i) EXPECT_EQ(loaded->HasByte(i), i < row.bytes) << row.fileSize << " byte " << i;
+  }
+  std::filesystem::remove(hardwareFileName);
+  EXPECT_FALSE(LoadWindowSettings());
 }
