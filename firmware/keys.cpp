@@ -1,10 +1,203 @@
 #include "firmware/keys.h"
 
+#include <bit>
+
+#include "board/hardware_interface.h"
+#include "firmware/delays.h"
+#include "firmware/disablement.h"
+#include "firmware/main_loop.h"
+#include "firmware/menu.h"
 #include "firmware/panel_state.h"
 
-void HandleFrontPanelKeys() {}
+KeysState keysState;
 
-void AccessInputsTask() {}
+namespace {
 
-void SelectionTimeoutTask() {}
+// The key must stay on for this many counted ticks with the cover off (1 s).
+constexpr uint8_t engineeringHoldTicks = 20;
 
+bool AtLevel2() { return panel.panelMode & accessLevel2; }
+bool InEngineeringMode() { return panel.panelMode & engineeringMode; }
+bool FirePresent() { return panel.zonesInFire != 0; }
+
+void MuteBuzzers() { panel.panelMode |= fireBuzzerMuted | faultBuzzerMuted; }
+
+// In engineering mode every key edits the menu; the first key in image order acts.
+void EngineeringKey(uint8_t pressed) {
+  if (pressed & keyAccept) EnterEngineeringMode();
+  else if (pressed & keySoundersStartStop) MenuNextItem();
+  else if (pressed & keyReset) MenuChangeValue();
+  else MenuFunctionKey(uint8_t(std::countr_zero(pressed) - 2));  // Buzzer mute (bit 3) is key 1
+}
+
+bool AcceptKey() {
+  if (!AtLevel2() && !(ReadConfig(cfgPanelOptions) & panelAcceptAtLevel1)) return false;
+  CancelSelection();
+  MuteBuzzers();
+  StartExtendedDelay();
+  return true;
+}
+
+bool DelayOnOffKey() {
+  if (FirePresent()) {
+    panel.delayState |= delayEnded;
+    return true;
+  }
+  if (!AtLevel2()) return false;
+  SetDelaysOn(!(panel.delayState & delaysOn));
+  return true;
+}
+
+// Access levels 1 and 2: the first matching decision wins; returns whether
+// the press was accepted.
+bool OperatorKey(uint8_t pressed) {
+  if (pressed & keyBuzzerMute) {
+    MuteBuzzers();
+    return true;
+  }
+  if (pressed & keyAccept) return AcceptKey();
+  if (pressed & keyDelayOnOff) return DelayOnOffKey();
+  if (!AtLevel2()) return false;
+  if (pressed & keyReset) PanelReset();
+  else if (pressed & keyDisableTestNormal) DisableTestNormalKey();
+  else if (pressed & keyItemSelect) ItemSelectKey();
+  else if (pressed & keySoundersStartStop) SoundersKey();
+  // Lamp test: the held key lights the lamps; the press only clicks.
+  return true;
+}
+
+// Expired on every tick at level 1; at level 2 when the countdown runs out.
+bool SelectionExpired() {
+  if (!AtLevel2()) return true;
+  return --panel.menuTimeout == 0;
+}
+
+}  // namespace
+
+uint8_t ScanKeys() {
+  const uint8_t k = uint8_t(HardwareRequest(READ_KEYS, 0));
+  const uint8_t a = keysState.keyDebounceA;
+  const uint8_t b = keysState.keyDebounceB;
+  keysState.keyDebounceA = k & (a | b);
+  keysState.keyDebounceB = k & (uint8_t(~b) | a);
+  return k & a & uint8_t(~b);
+}
+
+bool KeyHeld(uint8_t key) { return keysState.keyDebounceA & keysState.keyDebounceB & key; }
+
+void Click() { HardwareRequest(BUZZER_CHIRP, 0); }
+
+void HandleFrontPanelKeys() {
+  const uint8_t pressed = ScanKeys();
+  if (!pressed) return;
+  if (InEngineeringMode()) {
+    EngineeringKey(pressed);
+    Click();
+    return;
+  }
+  if (OperatorKey(pressed)) Click();
+}
+
+void SoundersKey() {
+  uint8_t& s = panel.sounderState;
+  if (FirePresent()) {
+    if (s & soundersSilenced) {
+      s = uint8_t((s | soundersResounded) & ~soundersSilenced);
+      panel.panelMode &= ~fireBuzzerMuted;
+    } else {
+      s = uint8_t((s | soundersSilenced) & ~soundersResounded);
+      panel.panelMode |= fireBuzzerMuted;
+    }
+    return;
+  }
+  if (panel.delayState & inputAlert) {
+    if (s & soundersSilenced) {
+      s = uint8_t((s | soundersEvacuate) & ~soundersSilenced);
+    } else {
+      s = uint8_t((s | soundersSilenced) & ~soundersEvacuate);
+      panel.panelMode |= fireBuzzerMuted;
+    }
+    return;
+  }
+  if (s & soundersEvacuate) {
+    s &= ~(soundersEvacuate | soundersSilenced);
+    panel.panelMode &= ~fireBuzzerMuted;
+  } else {
+    s = uint8_t((s | soundersEvacuate) & ~soundersSilenced);
+  }
+}
+
+void AccessInputsTask() {
+  ScanCoverInput();
+  ScanKeyswitch();
+}
+
+void ScanCoverInput() {
+  const uint8_t coverOff = uint8_t(HardwareRequest(READ_COVER_SWITCH, 0));
+  if (coverOff) {
+    if (panel.panelMode2 & coverInputSeen) panel.panelMode |= accessLevel2 | accessLevel3;
+    else panel.panelMode2 |= coverInputSeen;
+    return;
+  }
+  if (panel.panelMode2 & coverInputSeen) {
+    panel.panelMode2 &= ~coverInputSeen;
+    return;
+  }
+  if (InEngineeringMode()) {
+    PanelReset();
+    Click();
+  }
+  panel.panelMode &= ~accessLevel3;
+}
+
+void ScanKeyswitch() {
+  const uint8_t keyOn = uint8_t(HardwareRequest(READ_KEYSWITCH, 0));
+  const bool seen = panel.panelMode2 & keyswitchInputSeen;
+  if (keyOn && !seen) {
+    panel.panelMode2 |= keyswitchInputSeen;
+    keysState.keyswitchHoldCount = 0;
+    return;
+  }
+  if (keyOn) {
+    panel.panelMode |= accessLevel2;
+    if (!(panel.panelMode & accessLevel3)) return;
+    const uint8_t held = keysState.keyswitchHoldCount++;
+    if (held >= engineeringHoldTicks && !InEngineeringMode()) {
+      EnterEngineeringMode();
+      Click();
+    }
+    return;
+  }
+  if (seen) {
+    panel.panelMode2 &= ~keyswitchInputSeen;
+    return;
+  }
+  if (!(panel.panelMode & accessLevel3)) panel.panelMode &= ~accessLevel2;
+}
+
+void SelectionTimeoutTask() {
+  if (SelectionExpired()) {
+    CancelSelection();
+    if (InEngineeringMode()) {
+      PanelReset();
+      Click();
+    }
+  }
+  // There is no disablement selection in engineering mode, and the menu
+  // always opens at its top level.
+  if (InEngineeringMode()) {
+    CancelSelection();
+  } else {
+    panel.menuPage = 0;
+    panel.menuItem = 0;
+  }
+}
+
+void EnterEngineeringMode() {
+  panel.panelMode |= engineeringMode;
+  panel.menuPage = 0;
+  panel.menuItem = 0;
+  panel.menuTimeout = menuTimeoutTicks;
+}
+
+void CancelSelection() { panel.selectedItem = itemNothing; }
