@@ -1,6 +1,8 @@
 #include "firmware/panel_state.h"
 
 #include "board/hardware_interface.h"
+#include "firmware/disablement.h"
+#include "firmware/keys.h"
 
 PanelState panel;
 
@@ -12,6 +14,8 @@ void StoreNvByte(uint8_t address, uint8_t value) { HardwareRequest(WRITE_NV_BYTE
 
 void ResetFirmwareState() {
   panel = PanelState{};
+  keysState = {};
+  disablementState = {};
 }
 
 uint8_t ReadConfig(uint8_t address) { return uint8_t(HardwareRequest(READ_NV_BYTE, address)); }
