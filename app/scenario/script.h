@@ -1,0 +1,87 @@
+#pragma once
+// The scenario language: one command a line, parsed as it is reached.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace scenario {
+
+// A parse or run error; the runner reports it with the script's line.
+struct ScriptError {
+  std::string message;
+};
+
+struct Value {
+  bool isString = false;
+  int64_t number = 0;
+  std::string text;
+  bool operator==(const Value&) const = default;
+};
+
+struct Target {
+  enum class Kind { Control, Var, Config, Port };
+  Kind kind = Kind::Control;
+  std::string form;  // frmMainDisplay, frmHardwareControl or empty
+  std::string name;  // control or variable name
+  std::string attr;  // empty: the control's natural value
+  int index = -1;    // var NAME[I], config ADDR, port N
+  std::optional<uint32_t> mask;
+  std::string text;  // as written, for messages
+};
+
+enum class Button { Left, Right, Middle };
+
+struct Wait {
+  int64_t steps;
+};
+struct WaitUntil {
+  Target target;
+  Value value;
+  int64_t steps;
+};
+struct Mouse {
+  enum class Action { Press, Release, Move, Click };
+  Action action;
+  std::string form, name;
+  Button button = Button::Left;
+  std::optional<std::pair<int, int>> at;
+};
+struct Level {
+  std::string form, name;
+  enum class Unit { Width, Ohm, Millivolt };
+  Unit unit = Unit::Width;
+  int64_t amount = 0;
+};
+struct SetMemory {
+  bool raw;  // set nv: the byte alone; set config: through WriteConfig
+  int address;
+  int value;
+};
+struct Expect {
+  Target target;
+  Value value;
+};
+struct Print {
+  Target target;
+};
+struct Screenshot {
+  std::string form, file;
+};
+struct Restart {};
+
+using Command = std::variant<Wait, WaitUntil, Mouse, Level, SetMemory, Expect, Print, Screenshot, Restart>;
+
+constexpr int64_t stepMs = 5;
+
+// Parses one line; nothing for a blank or comment line. Throws ScriptError.
+std::optional<Command> ParseLine(const std::string& line);
+
+// Helpers exposed for tests.
+int64_t ParseDurationSteps(const std::string& text);
+Value ParseValue(const std::string& text);
+std::string FormatValue(const Value& value);
+
+}  // namespace scenario
