@@ -1,0 +1,75 @@
+// Cost of the firmware's work per tick and of the board's periodic tick, on
+// the default panel, in virtual time.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+
+#include <unistd.h>
+
+#include "app/stepper.h"
+#include "board/analogue.h"
+#include "board/hardware_interface.h"
+#include "board/periodic_update.h"
+#include "firmware/main_loop.h"
+#include "firmware/panel_state.h"
+
+namespace {
+
+// A published board with the default analogue inputs, started and settled.
+class Panel {
+ public:
+  Panel() : board_(std::make_unique<HardwareState>()), stepper_(periodicUpdate) {
+    ResetBoardGlobals();
+    ResetFirmwareState();
+    board_->analogueSource = &analogue_;
+    boardInstance.store(board_.get());
+    stepper_.Start();
+    stepper_.Advance(10000);
+  }
+  ~Panel() { boardInstance.store(nullptr); }
+  HardwareState& board() { return *board_; }
+  Stepper& stepper() { return stepper_; }
+
+ private:
+  FixedAnalogueSource analogue_;
+  std::unique_ptr<HardwareState> board_;
+  Stepper stepper_;
+};
+
+void BM_FirmwarePassBothTicks(benchmark::State& state) {
+  Panel panelUnderTest;
+  for (auto _ : state) {
+    panelUnderTest.board().StorePort(portTick20ms, 1);
+    panelUnderTest.board().StorePort(portTick50ms, 1);
+    FirmwarePass();
+  }
+}
+BENCHMARK(BM_FirmwarePassBothTicks);
+
+void BM_FirmwarePassIdle(benchmark::State& state) {
+  Panel panelUnderTest;
+  for (auto _ : state) FirmwarePass();
+}
+BENCHMARK(BM_FirmwarePassIdle);
+
+void BM_StepperVirtualSecond(benchmark::State& state) {
+  Panel panelUnderTest;
+  for (auto _ : state) panelUnderTest.stepper().Advance(1000);
+  state.counters["x_realtime"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_StepperVirtualSecond)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+// Runs in a scratch directory: a board saves Hardware.dat where it stands.
+int main(int argc, char** argv) {
+  char scratch[] = "/tmp/qx40-bench-XXXXXX";
+  if (!mkdtemp(scratch) || chdir(scratch) != 0) return 1;
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::filesystem::remove_all(scratch);
+  return 0;
+}
