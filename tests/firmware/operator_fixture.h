@@ -1,0 +1,91 @@
+#pragma once
+// A started panel in virtual time, driven through the board's key, keyswitch,
+// cover and link inputs as the periodic update would set them.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "board/hardware_interface.h"
+#include "firmware/panel_state.h"
+#include "tests/support/test_board.h"
+
+// Where each key of the key image enters the board.
+struct KeyInput {
+  uint8_t key;
+  int port;
+  uint8_t bit;
+};
+inline constexpr KeyInput keyInputs[] = {
+    {keyAccept, 25, matrixKeyLow},
+    {keySoundersStartStop, 25, matrixKeyHigh},
+    {keyReset, portSystemInputs, sysResetKey},
+    {keyBuzzerMute, 26, matrixKeyLow},
+    {keyDelayOnOff, 26, matrixKeyHigh},
+    {keyItemSelect, 27, matrixKeyLow},
+    {keyDisableTestNormal, 27, matrixKeyHigh},
+    {keyLampTest, 28, matrixKeyLow},
+};
+
+// Engineering mode is entered at the 21st counted 50 ms tick; counting starts
+// at the second sample of cover and key.
+constexpr int ticksToEngineeringMode = 22;
+
+class OperatorTest : public ::testing::Test {
+ public:
+  void SetUp() override { t.Start(); }
+
+  HardwareState& board() { return t.board(); }
+
+  void SetKeys(uint8_t keys, bool down) {
+    for (const KeyInput& input : keyInputs) {
+      if (keys & input.key) board().AssignPortBits(input.port, input.bit, down);
+    }
+  }
+  // Three pressed 20 ms samples confirm a press; one released sample ends it.
+  void Press(uint8_t keys) {
+    SetKeys(keys, true);
+    t.Advance(60);
+    SetKeys(keys, false);
+    t.Advance(20);
+  }
+  void PressTimes(uint8_t keys, int times) {
+    for (int i = 0; i < times; ++i) Press(keys);
+  }
+
+  void SetKeyswitch(bool on) { board().AssignPortBits(portSystemInputs, sysKeyswitch, on); }
+  void SetCoverOff(bool off) { board().AssignPortBits(portSystemInputs, sysCoverSwitch, off); }
+  void SetZoneCount(int zones) {
+    board().AssignPortBits(29, port29FourZoneLink, zones == 4);
+    board().AssignPortBits(29, port29EightZoneLink, zones == 8);
+  }
+  void SetVdsLink(bool on) { board().AssignPortBits(28, port28VdsLink, on); }
+
+  void Ticks50(int n) { t.Advance(50 * int64_t(n)); }
+
+  void EnterLevel2() {
+    SetKeyswitch(true);
+    Ticks50(2);
+  }
+  void EnterEngineering() {
+    SetCoverOff(true);
+    SetKeyswitch(true);
+    Ticks50(ticksToEngineeringMode);
+  }
+
+  // A confirmed latching fire in the zone, as zone scanning reports it.
+  static void StartFire(uint8_t zone) {
+    panel.zonesAlarmDetected |= ZoneBit(zone);
+    panel.zonesInFire |= ZoneBit(zone);
+    panel.panelMode |= latchingFire;
+  }
+
+  static bool Mode(uint8_t bits) { return (panel.panelMode & bits) == bits; }
+  static int Clicks(const RequestRecorder& recorder) {
+    return int(std::count_if(recorder.calls.begin(), recorder.calls.end(),
+                             [](const RecordedRequest& c) { return c.op == BUZZER_CHIRP; }));
+  }
+
+  TestBoard t;
+};
