@@ -9,7 +9,6 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("QX40 Simulation");
   TfrmMainDisplay window;
   frmMainDisplay = &window;
-  window.CentreOnScreen();
   window.show();
   QApplication::exec();
   frmMainDisplay = nullptr;

@@ -50,11 +50,3 @@ class TForm : public QWidget {
  private:
   bool autoSize_ = false;
 };
-
-// Creates a control of the window's layout at its place.
-template <class Control, class... Args>
-Control* Place(QWidget* parent, const QString& name, int left, int top, int width, int height, Args&&... args) {
-  auto* control = new Control(parent, name, std::forward<Args>(args)...);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
