@@ -20,6 +20,9 @@ bool AtLevel2() { return panel.panelMode & accessLevel2; }
 bool InEngineeringMode() { return panel.panelMode & engineeringMode; }
 bool FirePresent() { return panel.zonesInFire != 0; }
 
+// The short acknowledgement tone of an accepted key or access change.
+void Click() { HardwareRequest(BUZZER_CHIRP, 0); }
+
 void MuteBuzzers() { panel.panelMode |= fireBuzzerMuted | faultBuzzerMuted; }
 
 // In engineering mode every key edits the menu; the first key in image order acts.
@@ -84,8 +87,6 @@ uint8_t ScanKeys() {
 }
 
 bool KeyHeld(uint8_t key) { return keysState.keyDebounceA & keysState.keyDebounceB & key; }
-
-void Click() { HardwareRequest(BUZZER_CHIRP, 0); }
 
 void HandleFrontPanelKeys() {
   const uint8_t pressed = ScanKeys();

@@ -23,5 +23,3 @@ void ScanKeyswitch();
 void SelectionTimeoutTask();
 void EnterEngineeringMode();
 void CancelSelection();
-// The short acknowledgement tone of an accepted key or access change.
-void Click();
