@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QPainter>
 #include <QFile>
 #include <QFontMetrics>
 #include <filesystem>
@@ -169,6 +171,25 @@ TEST_F(FrameworkTest, ImageListWithoutArtworkHoldsPlaceholdersOfItsSize) {
   EXPECT_NE(list.Image(0), list.Image(1));
   EXPECT_TRUE(list.Image(11).isNull());
   EXPECT_TRUE(list.Image(-1).isNull());
+}
+
+// A strip in the assets folder beside the executable, removed afterwards.
+TEST_F(FrameworkTest, ImageListCutsItsStripIntoFramesInIndexOrder) {
+  const QString folder = QCoreApplication::applicationDirPath() + "/assets";
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QString path = folder + "/UiTestStrip.png";
+  QImage strip(30, 12, QImage::Format_RGB32);
+  const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
+  for (int frame = 0; frame < 3; ++frame) QPainter(&strip).fillRect(frame * 10, 0, 10, 12, colours[frame]);
+  ASSERT_TRUE(strip.save(path));
+  TImageList list(nullptr, "UiTestStrip", 10, 12, 4);
+  QFile::remove(path);
+  EXPECT_EQ(AssetPath("UiTestStrip.png"), QString());
+  for (int frame = 0; frame < 3; ++frame) {
+    EXPECT_EQ(list.Image(frame).size(), QSize(10, 12));
+    EXPECT_EQ(list.Image(frame).pixelColor(9, 11), colours[frame]) << frame;
+  }
+  EXPECT_EQ(list.Image(3).pixelColor(5, 1), QColor(255, 0, 255));  // beyond the strip: placeholder
 }
 
 TEST_F(FrameworkTest, JpegIsDecodedByLibjpeg) {
