@@ -18,6 +18,8 @@ struct DecodeCase {
   int digit;
 };
 
+void PrintTo(const DecodeCase& c, std::ostream* out) { *out << "output " << int(c.output) << " digit " << c.digit; }
+
 class CounterDecodeTest : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(CounterDecodeTest, OutputPatternGivesItsDigitImage) {

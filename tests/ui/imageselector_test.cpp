@@ -51,6 +51,8 @@ struct ClampCase {
   int stored;
 };
 
+void PrintTo(const ClampCase& c, std::ostream* out) { *out << c.requested << " stores " << c.stored; }
+
 class ImageSelectorClampTest : public ImageSelectorTest, public ::testing::WithParamInterface<ClampCase> {};
 
 TEST_P(ImageSelectorClampTest, IndexIsClampedIntoATwoImageListAndShown) {

@@ -76,6 +76,8 @@ struct Placement {
   int left, top, width, height, index;
 };
 
+void PrintTo(const Placement& p, std::ostream* out) { *out << p.name; }
+
 class MainDisplayLayoutTest : public MainDisplayTest, public ::testing::WithParamInterface<Placement> {};
 
 TEST_P(MainDisplayLayoutTest, ControlSitsAtItsPlaceWithItsStartIndex) {
@@ -333,6 +335,8 @@ struct LinkCase {
   int fourZone;
   int zonesShownOnBoard;
 };
+
+void PrintTo(const LinkCase& c, std::ostream* out) { *out << "eight " << c.eightZone << " four " << c.fourZone; }
 
 class ZoneVisibilityTest : public MainDisplayTest, public ::testing::WithParamInterface<LinkCase> {
  protected:
