@@ -1,16 +1,14 @@
 // The simulator: the front panel window and the window thread's event loop.
 
-#include <QApplication>
-
+#include "ui/framework/application.h"
 #include "ui/maindisplay.h"
 
 int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  QApplication::setApplicationName("QX40 Simulation");
+  TApplication application(argc, argv, "QX40 Simulation");
   TfrmMainDisplay window;
   frmMainDisplay = &window;
   window.show();
-  QApplication::exec();
+  TApplication::exec();
   frmMainDisplay = nullptr;
   return 0;
 }

@@ -1,0 +1,14 @@
+#pragma once
+// The application object: its title, the window thread's message loop, and
+// the standard display of an exception that escapes an event handler.
+
+#include <QApplication>
+
+class TApplication : public QApplication {
+ public:
+  TApplication(int& argc, char** argv, const QString& title);
+
+  // Delivers one event; an exception thrown while handling it is shown in a
+  // message box and the loop goes on.
+  bool notify(QObject* receiver, QEvent* event) override;
+};
