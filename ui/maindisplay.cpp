@@ -338,17 +338,17 @@ void TfrmMainDisplay::UpdateInternalTone() {
 }
 
 void TfrmMainDisplay::UpdateZoneIndicatorVisibility() {
-  constexpr int firstOptionalZone = 2;  // zones 3..8
-  constexpr int firstEightZoneOnly = 4; // zones 5..8
-  for (int zone = firstOptionalZone; zone < zoneCount; ++zone) {
-    ZoneFireLEDs[zone]->SetVisible(true);
-    ZoneFaultLEDs[zone]->SetVisible(true);
-  }
+  constexpr int firstOptionalZone = 2;   // zones 3..8
+  constexpr int firstEightZoneOnly = 4;  // zones 5..8
+  SetZoneLedsVisible(firstOptionalZone, true);
   if (!PCBBackImage->Visible() || LinkFitted(EightZonePanel)) return;
-  const int firstHidden = LinkFitted(FourZonePanel) ? firstEightZoneOnly : firstOptionalZone;
-  for (int zone = firstHidden; zone < zoneCount; ++zone) {
-    ZoneFireLEDs[zone]->SetVisible(false);
-    ZoneFaultLEDs[zone]->SetVisible(false);
+  SetZoneLedsVisible(LinkFitted(FourZonePanel) ? firstEightZoneOnly : firstOptionalZone, false);
+}
+
+void TfrmMainDisplay::SetZoneLedsVisible(int firstZone, bool visible) {
+  for (int zone = firstZone; zone < zoneCount; ++zone) {
+    ZoneFireLEDs[zone]->SetVisible(visible);
+    ZoneFaultLEDs[zone]->SetVisible(visible);
   }
 }
 

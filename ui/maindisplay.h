@@ -138,6 +138,8 @@ class TfrmMainDisplay : public TForm {
   void SelectFascia(TImage* back, TImageSelector* chosen, TImageSelector* other, const ViewLists& lists);
   void ShowPictures(std::initializer_list<TImage*> shown);
   void ApplyViewLists(const ViewLists& lists);
+  // Zones firstZone (from 0) to 8.
+  void SetZoneLedsVisible(int firstZone, bool visible);
   TImageList* ListFor(const ViewLists& lists, Role role) const;
 
   ViewLists corvellaLists_;

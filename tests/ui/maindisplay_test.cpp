@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "board/hardware_interface.h"
@@ -31,18 +32,8 @@ class MainDisplayTest : public ::testing::Test {
 
   ControlState* Named(const char* name) const { return qobject_cast<TImageSelector*>(f->FindControl(name)); }
 
-  bool LabelsVisible() const {
-    for (TLabel* label : f->Labels) {
-      if (!label->Visible()) return false;
-    }
-    return true;
-  }
-
-  bool LabelsHidden() const {
-    for (TLabel* label : f->Labels) {
-      if (label->Visible()) return false;
-    }
-    return true;
+  int VisibleLabels() const {
+    return static_cast<int>(std::count_if(f->Labels.begin(), f->Labels.end(), [](TLabel* l) { return l->Visible(); }));
   }
 
   std::unique_ptr<TfrmMainDisplay> form_;
@@ -68,7 +59,7 @@ TEST_F(MainDisplayTest, WindowStartsInTheMarvaneFasciaView) {
   EXPECT_FALSE(f->CoverOffSwitch->Visible());
   EXPECT_EQ(f->CoverOffSwitch->ItemIndex(), 1);
   EXPECT_FALSE(f->frmAlarmCounter1->Visible());
-  EXPECT_TRUE(LabelsVisible());
+  EXPECT_EQ(VisibleLabels(), 44);
 }
 
 struct Placement {
@@ -246,7 +237,7 @@ TEST_F(MainDisplayTest, CorvellaFasciaGivesEveryPartItsBrandsListAndKeepsStates)
   EXPECT_EQ(f->PowerLED->ItemIndex(), 1);
   EXPECT_EQ(f->AcceptButton->ItemIndex(), 1);
   EXPECT_EQ(f->Keyswitch->ItemIndex(), 1);
-  EXPECT_TRUE(LabelsVisible());
+  EXPECT_EQ(VisibleLabels(), 44);
 
   LeftClick(f->SelectMarvaneFascia);
   EXPECT_TRUE(f->MarvaneBackImage->Visible());
@@ -271,7 +262,7 @@ TEST_F(MainDisplayTest, BoardViewShowsTheBoardAndOpensTheCoverAndBoardKey) {
   EXPECT_TRUE(f->CoverOffSwitch->Visible());
   EXPECT_EQ(f->CoverOffSwitch->ItemIndex(), 0);
   EXPECT_EQ(f->PCBKeyswitch->ItemIndex(), 0);
-  EXPECT_TRUE(LabelsHidden());
+  EXPECT_EQ(VisibleLabels(), 0);
   EXPECT_EQ(f->FireLED->ImageList(), f->PCBRedLEDDisplay);
   EXPECT_EQ(f->FaultLED->ImageList(), f->PCBYellowLEDDisplay);
   EXPECT_EQ(f->PowerLED->ImageList(), f->PCBGreenLEDDisplay);
@@ -316,7 +307,7 @@ TEST_F(MainDisplayTest, FasciaChoiceInTheBoardViewIsRememberedForTheRefit) {
   EXPECT_FALSE(f->PCBKeyswitch->Visible());
   EXPECT_FALSE(f->CoverOffSwitch->Visible());
   EXPECT_EQ(f->CoverOffSwitch->ItemIndex(), 1);
-  EXPECT_TRUE(LabelsVisible());
+  EXPECT_EQ(VisibleLabels(), 44);
 }
 
 TEST_F(MainDisplayTest, RefittingWithoutAChoiceRestoresMarvane) {
