@@ -43,6 +43,10 @@ void Sheen(QPainter& p, const QPainterPath& shape, bool fromTop);
 // An LED lens; lit lenses glow out to haloRadius.
 void Lens(QPainter& p, const QPointF& centre, qreal radius, const QColor& colour, bool lit,
           qreal haloRadius);
+// A round body domed towards the viewer, lit from the top left, casting its
+// shadow below right (none with shadowAlpha 0).
+void Dome(QPainter& p, const QPointF& centre, qreal rx, qreal ry, const QColor& light, const QColor& dark,
+          int shadowAlpha = 90);
 void Halo(QPainter& p, const QPointF& centre, qreal radius, const QColor& colour, int alpha);
 // A short arc of sound waves spreading to the right of origin.
 void SoundWaves(QPainter& p, const QPointF& origin, qreal firstRadius, int count, qreal spacing,

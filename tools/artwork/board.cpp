@@ -5,7 +5,6 @@
 
 #include <QLinearGradient>
 #include <QPainterPath>
-#include <QRadialGradient>
 #include <array>
 #include <random>
 
@@ -16,7 +15,7 @@ namespace artwork {
 namespace {
 
 const QColor kMask(24, 104, 56);
-const QColor kCopper(44, 138, 72);
+const QColor kCopper(50, 148, 78);
 const QColor kSilk(236, 240, 232);
 const QColor kTin(206, 208, 204);
 
@@ -94,16 +93,7 @@ class Parts {
   void Ceramic(QPointF at) {
     Pad(p_, at - QPointF(2.5, 0), 1.4);
     Pad(p_, at + QPointF(2.5, 0), 1.4);
-    p_.save();
-    p_.setPen(Qt::NoPen);
-    p_.setBrush(QColor(0, 0, 0, 70));
-    p_.drawEllipse(at + QPointF(0.5, 0.8), 4, 2.8);
-    QRadialGradient glaze(at, 4, at - QPointF(1.5, 1.2));
-    glaze.setColorAt(0, QColor(255, 200, 90));
-    glaze.setColorAt(1, QColor(200, 120, 30));
-    p_.setBrush(glaze);
-    p_.drawEllipse(at, 4, 2.8);
-    p_.restore();
+    Dome(p_, at, 4, 2.8, QColor(255, 200, 90), QColor(200, 120, 30), 70);
   }
 
   void Electrolytic(QPointF at, qreal r, const QString& ref) {
@@ -111,14 +101,8 @@ class Parts {
     p_.setPen(QPen(kSilk, 0.8));
     p_.setBrush(Qt::NoBrush);
     p_.drawEllipse(at, r + 1.6, r + 1.6);
+    Dome(p_, at, r, r, QColor(70, 80, 150), QColor(14, 18, 60));
     p_.setPen(Qt::NoPen);
-    p_.setBrush(QColor(0, 0, 0, 90));
-    p_.drawEllipse(at + QPointF(1, 1.4), r, r);
-    QRadialGradient can(at, r, at - QPointF(r * 0.4, r * 0.4));
-    can.setColorAt(0, QColor(70, 80, 150));
-    can.setColorAt(1, QColor(14, 18, 60));
-    p_.setBrush(can);
-    p_.drawEllipse(at, r, r);
     // The minus stripe and the silver top with its vent.
     p_.setBrush(QColor(150, 170, 220));
     p_.drawPie(QRectF(at.x() - r, at.y() - r, 2 * r, 2 * r), 200 * 16, 40 * 16);
@@ -229,11 +213,7 @@ class Parts {
       p_.setPen(Qt::NoPen);
       p_.setBrush(QColor(20, 70, 36));
       p_.drawEllipse(screw, 3.9, 3.9);
-      QRadialGradient head(screw, 3.2, screw - QPointF(1, 1));
-      head.setColorAt(0, QColor(250, 250, 250));
-      head.setColorAt(1, QColor(140, 142, 146));
-      p_.setBrush(head);
-      p_.drawEllipse(screw, 3.2, 3.2);
+      Dome(p_, screw, 3.2, 3.2, QColor(250, 250, 250), QColor(140, 142, 146), 0);
       p_.setPen(QPen(QColor(70, 70, 74), 1));
       p_.drawLine(screw + QPointF(-2.2, 1.2), screw + QPointF(2.2, -1.2));
       p_.restore();
@@ -336,11 +316,15 @@ void Processor(QPainter& p, Parts& parts) {
   parts.Dip(QRectF(100, 90, 80, 24), 10, "74HC573", "U3");
   parts.Dip(QRectF(216, 90, 64, 24), 8, "74HC595", "U4");
   Silk(p, QRectF(40, 104, 60, 8), "C1 C2", 6, Qt::AlignLeft);
-  for (int i = 0; i < 12; ++i) {
-    const qreal x = 90 + i * 11;
-    Track(p, {QPointF(x, 80), QPointF(x, 86)}, 1.1);
+  // Data bus from the processor and the program memory to the latches.
+  for (int k = 0; k < 10; ++k) {
+    const qreal x = 106 + 8 * k;
+    Track(p, {QPointF(x, 78), QPointF(x, 83), QPointF(x - 2, 88)}, 1.1);
   }
-  for (int i = 0; i < 6; ++i) Via(p, QPointF(240 + i * 8, 82));
+  for (qreal x : {218.0, 226.0, 262.0, 270.0, 278.0}) {
+    Track(p, {QPointF(x, 77), QPointF(x, 83), QPointF(x + 2, 88)}, 1.1);
+  }
+  for (qreal x : {236.0, 244.0, 252.0}) Via(p, QPointF(x, 83));
 }
 
 // One input stage per zone, in line with the zone's indicators.
@@ -386,7 +370,17 @@ void OutputSection(QPainter& p, Parts& parts) {
   parts.FuseHolder(QRectF(394, 288, 56, 14), "F1", "1.6AT");
   parts.FuseHolder(QRectF(394, 320, 56, 14), "F2", "500mAT");
   parts.BoxHeader(QRectF(486, 310, 100, 20), 10, "J4 FASCIA");
-  for (int i = 0; i < 4; ++i) parts.Resistor({594, 290.0 + i * 12}, {624, 290.0 + i * 12});
+  // Each key and common indicator drops through a via to the far side.
+  for (const Key& key : kKeys) {
+    const qreal y = key.y + kButtonSize / 2.0;
+    Track(p, {QPointF(kButtonX + 2, y), QPointF(606, y)});
+    Via(p, QPointF(606, y));
+  }
+  for (const CommonLed& led : kCommonLeds) {
+    const qreal y = led.y + kLedSize / 2.0;
+    Track(p, {QPointF(kCommonX + 8, y), QPointF(384, y)}, 1.2);
+    Via(p, QPointF(384, y));
+  }
   for (int i = 0; i < 5; ++i) {
     const qreal y = 102 + i * 6;
     Track(p, {QPointF(452, y), QPointF(462, y), QPointF(462, 200)}, 1.0);
@@ -520,14 +514,8 @@ void Piezo(QPainter& p, bool sounding) {
   p.setPen(QPen(kSilk, 0.7));
   p.setBrush(Qt::NoBrush);
   p.drawEllipse(c, 12.6, 12.6);
+  Dome(p, c, 11, 11, QColor(70, 70, 74), QColor(16, 16, 18), 110);
   p.setPen(Qt::NoPen);
-  p.setBrush(QColor(0, 0, 0, 110));
-  p.drawEllipse(c + QPointF(0.8, 1.2), 11, 11);
-  QRadialGradient body(c, 11, c - QPointF(4, 4));
-  body.setColorAt(0, QColor(70, 70, 74));
-  body.setColorAt(1, QColor(16, 16, 18));
-  p.setBrush(body);
-  p.drawEllipse(c, 11, 11);
   p.setBrush(QColor(4, 4, 4));
   p.drawEllipse(c, 2.4, 2.4);
   p.restore();

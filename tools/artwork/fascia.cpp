@@ -172,14 +172,10 @@ void KeyswitchFrame(QPainter& p, const Brand& brand, bool on) {
   p.drawEllipse(c + QPointF(1, 1.6), 20, 20);
   p.setBrush(ring);
   p.drawEllipse(c, 20, 20);
-  QRadialGradient cylinder(c, 15, c - QPointF(5, 5));
   const QColor metal = brand.corvella ? QColor(205, 208, 212) : QColor(214, 184, 110);
-  cylinder.setColorAt(0, metal.lighter(125));
-  cylinder.setColorAt(1, metal.darker(140));
   p.setBrush(QColor(20, 20, 20));
   p.drawEllipse(c, 15.6, 15.6);
-  p.setBrush(cylinder);
-  p.drawEllipse(c, 15, 15);
+  Dome(p, c, 15, 15, metal.lighter(125), metal.darker(140), 0);
 
   // The key, with its shadow on the cylinder.
   p.translate(c);

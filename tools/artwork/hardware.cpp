@@ -224,14 +224,7 @@ void Sounder(QPainter& p, bool sounding) {
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(60, 60, 64));
   p.drawRoundedRect(QRectF(12, 26, 8, 4), 1, 1);
-  p.setBrush(QColor(0, 0, 0, 80));
-  p.drawEllipse(c + QPointF(0.8, 1.2), 9, 9);
-  QRadialGradient gong(c, 9, c - QPointF(3.5, 3.5));
-  gong.setColorAt(0, red.lighter(sounding ? 170 : 130));
-  gong.setColorAt(0.6, red);
-  gong.setColorAt(1, red.darker(170));
-  p.setBrush(gong);
-  p.drawEllipse(c, 9, 9);
+  Dome(p, c, 9, 9, red.lighter(sounding ? 170 : 130), red.darker(150), 80);
   p.setBrush(red.darker(140));
   p.drawEllipse(c, 2.6, 2.6);
   p.setBrush(QColor(255, 255, 255, 150));

@@ -97,6 +97,22 @@ void Halo(QPainter& p, const QPointF& centre, qreal radius, const QColor& colour
   p.restore();
 }
 
+void Dome(QPainter& p, const QPointF& centre, qreal rx, qreal ry, const QColor& light, const QColor& dark,
+          int shadowAlpha) {
+  p.save();
+  p.setPen(Qt::NoPen);
+  if (shadowAlpha > 0) {
+    p.setBrush(QColor(0, 0, 0, shadowAlpha));
+    p.drawEllipse(centre + QPointF(0.8, 1.2), rx, ry);
+  }
+  QRadialGradient body(centre, qMax(rx, ry), centre - QPointF(rx * 0.38, ry * 0.38));
+  body.setColorAt(0, light);
+  body.setColorAt(1, dark);
+  p.setBrush(body);
+  p.drawEllipse(centre, rx, ry);
+  p.restore();
+}
+
 void Lens(QPainter& p, const QPointF& centre, qreal radius, const QColor& colour, bool lit,
           qreal haloRadius) {
   p.save();
