@@ -172,12 +172,6 @@ TEST_F(Delays, FurtherZoneConfirmationEndsARunningDelayOnlyWithOptionBit7) {
   EXPECT_TRUE(Ended());
 }
 
-TEST_F(Delays, CancelCheckOutsideADelayChangesNothing) {
-  WriteConfig(cfgDelayOptions, 0x91);
-  CheckDelayCancel();
-  EXPECT_EQ(panel.delayState, 0);
-}
-
 struct Refusal {
   const char* name;
   int zones;

@@ -158,13 +158,6 @@ TEST_F(Disablement, NothingSelectedWithAFlaggedZoneSelectsThemAllAndCyclesThem) 
   EXPECT_EQ(Disabled(), 0x0A);
 }
 
-TEST_F(Disablement, BothKeysLoadTheSelectionTimeout) {
-  Press(keyItemSelect);
-  Ticks50(10);
-  Press(keyDisableTestNormal);
-  EXPECT_GE(panel.menuTimeout, selectionTimeoutTicks - 2);
-}
-
 TEST_F(Disablement, DisabledOrTestMaskCombinesAllFourSources) {
   WriteConfig(cfgZonesDisabled, 0x01);
   WriteConfig(cfgZonesInTest, 0x02);

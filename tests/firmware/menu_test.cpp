@@ -271,15 +271,3 @@ TEST_F(Menu, FactoryDefaultsRepairABrokenChecksum) {
   LoadFactoryDefaults();
   EXPECT_EQ(XorOfAllConfig(), 0);
 }
-
-TEST_F(Menu, EveryMenuKeyReloadsTheTimeOut) {
-  Ticks50(100);
-  Press(functionKey[5]);
-  EXPECT_GE(panel.menuTimeout, menuTimeoutTicks - 2);
-  Ticks50(100);
-  Press(changeValueKey);
-  EXPECT_GE(panel.menuTimeout, menuTimeoutTicks - 2);
-  Ticks50(100);
-  Press(nextItemKey);
-  EXPECT_GE(panel.menuTimeout, menuTimeoutTicks - 2);
-}
