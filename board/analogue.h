@@ -23,6 +23,19 @@ class AnalogueSource {
   virtual int32_t OptionalRelaysState() const = 0;     // 0 unchecked, 1 checked, 2 grayed
 };
 
+// OptionalRelaysState values.
+constexpr int32_t optionalRelaysNotFitted = 0;
+constexpr int32_t optionalRelaysMonitored = 1;
+constexpr int32_t optionalRelaysUnmonitored = 2;
+
+// What the hardware control window's controls hold once it is created, before
+// any saved setting is replayed.
+constexpr int32_t defaultZoneOhms = 4727;      // the 4700-ohm press: fill 198, trunc(198^1.6)
+constexpr int32_t defaultSupplyMv = 27851;     // the 28000 mV press: fill 186 of 256
+constexpr int32_t defaultBatteryMv = 23958;    // the 24000 mV press: fill 160 of 256
+constexpr int32_t defaultChargerMv = 23958;    // pressed at the battery's position
+constexpr int32_t defaultMonitorWidth = 50;    // layout width of every fill bar
+
 // Analogue quantities held as plain values: what a board reads when no window
 // is attached, and what tests set directly.
 class FixedAnalogueSource : public AnalogueSource {
@@ -37,17 +50,33 @@ class FixedAnalogueSource : public AnalogueSource {
   int32_t TransmissionDeviceWidth() const override { return transmissionDeviceWidth; }
   int32_t OptionalRelaysState() const override { return optionalRelays; }
 
-  int32_t zoneOhms[8] = {4700, 4700, 4700, 4700, 4700, 4700, 4700, 4700};
+  int32_t zoneOhms[8] = {defaultZoneOhms, defaultZoneOhms, defaultZoneOhms, defaultZoneOhms,
+                         defaultZoneOhms, defaultZoneOhms, defaultZoneOhms, defaultZoneOhms};
   bool capacitor[8] = {};
-  int32_t supplyMv = 28000;
-  int32_t batteryMv = 24000;
-  int32_t chargerMv = 24000;
-  int32_t relay1Width = 0;
-  int32_t relay2Width = 0;
-  int32_t transmissionDeviceWidth = 0;
-  int32_t optionalRelays = 0;
+  int32_t supplyMv = defaultSupplyMv;
+  int32_t batteryMv = defaultBatteryMv;
+  int32_t chargerMv = defaultChargerMv;
+  int32_t relay1Width = defaultMonitorWidth;
+  int32_t relay2Width = defaultMonitorWidth;
+  int32_t transmissionDeviceWidth = defaultMonitorWidth;
+  int32_t optionalRelays = optionalRelaysNotFitted;
 };
 
+// Channels with a source of their own.
+constexpr uint8_t channelOddZones = 0;
+constexpr uint8_t channelEvenZones = 1;
+constexpr uint8_t channelRelay1Monitor = 2;
+constexpr uint8_t channelRelay2Monitor = 3;
+constexpr uint8_t channelBatteryCharger = 4;
+constexpr uint8_t channelTransmissionDevice = 5;
+constexpr uint8_t channelReference = 10;
+
+constexpr uint16_t analogueCeiling = 1023;
+
+// Port 30 (relay test) values the monitor channels respond to.
+constexpr uint8_t relayTestPullLow = 2;
+constexpr uint8_t relayTestPullHigh = 3;
+
 // Reads channel 0..255 in plain or end-of-line test mode; a test read clears
-// port 32 afterwards.
+// port 32 afterwards. A board without a source reads the window defaults.
 uint16_t ReadAnalogueChannel(HardwareState& board, uint8_t channel, bool test);
