@@ -1,6 +1,155 @@
 #include "firmware/zone_scanning.h"
 
+#include "board/hardware_interface.h"
+#include "firmware/delays.h"
 #include "firmware/panel_state.h"
 
-void ScanZone() {}
+namespace {
 
+constexpr uint16_t referenceLowest = 2033;
+constexpr uint16_t referenceHighest = 3314;
+
+// Band tops in normalised units (1024 is a zone at the reference's own level).
+constexpr uint16_t shortCircuitTop = 163;
+constexpr uint16_t fireTop = 384;
+constexpr uint16_t faultTop = 819;
+constexpr uint16_t normalTop = 877;
+
+// 25 positions of 20 ms: every zone once in 500 ms, whatever the zone count.
+constexpr uint8_t scanPositions = 25;
+
+constexpr uint8_t faultLimit = 40;
+constexpr uint8_t fastFaultLimit = 2;
+
+constexpr uint8_t confirmTimeShift = 4;
+constexpr uint8_t confirmLimits[4] = {2, 60, 120, 180};
+
+constexpr uint8_t bcdUnitsMask = 0x0F;
+constexpr uint8_t bcdUnitsCarryStep = 7;  // 0x09 + 7 = 0x10
+constexpr uint8_t bcdTopTensUnits = 0x99;
+constexpr uint8_t topHundreds = 9;
+
+uint8_t CountDown(uint8_t count) { return count ? uint8_t(count - 1) : 0; }
+uint8_t CountUp(uint8_t count, uint8_t limit) { return count >= limit ? limit : uint8_t(count + 1); }
+
+uint16_t ReadNormalised(uint8_t op, uint8_t channel) {
+  return NormaliseReading(uint16_t(HardwareRequest(op, channel)));
+}
+
+// A high reading is an open line unless its capacitor test reading is at least half as high.
+ZoneClass ClassifyHighReading(uint8_t channel, uint16_t level) {
+  const uint16_t endOfLine = ReadNormalised(READ_ANALOGUE_EOL, channel);
+  return 2 * endOfLine >= level ? ZoneClass::Normal : ZoneClass::Fault;
+}
+
+// The zone supply stays off while the index counts the power-down ticks.
+void CountDownZoneReset() {
+  if (--panel.zoneScanIndex) return;
+  HardwareRequest(SET_ZONE_RESET, 0);
+  panel.panelMode2 &= ~zoneResetActive;
+}
+
+void FilterFault(uint8_t zone, uint8_t bit, ZoneClass zoneClass) {
+  const uint8_t limit = panel.panelMode & fastFaultTiming ? fastFaultLimit : faultLimit;
+  uint8_t& count = panel.zoneFaultCount[zone];
+  count = zoneClass == ZoneClass::Fault ? CountUp(count, limit) : CountDown(count);
+  if (count != limit || panel.zonesFaultDetected & bit) return;
+  panel.zonesFaultDetected |= bit;
+  panel.panelMode &= ~faultBuzzerMuted;
+}
+
+void EnterFire(uint8_t zone, uint8_t bit, uint8_t options) {
+  if (!(panel.zonesInFire & bit) && !(ReadConfig(cfgZonesInTest) & bit)) CountAlarm();
+  if (!(options & zoneNonLatching)) panel.panelMode |= latchingFire;
+  panel.zonesInFire |= bit;
+  CheckDelayCancel();
+  // Only a zone with the option pulls its partner into fire.
+  if (options & zoneCoincidence) panel.zonesInFire |= ZoneBit(uint8_t(zone ^ 1));
+  if (options & zoneOverridesDelays) panel.panelMode2 |= delayOverrideFire;
+}
+
+void DetectAlarm(uint8_t zone, uint8_t bit, uint8_t options) {
+  const bool partnerDetected = panel.zonesAlarmDetected & ZoneBit(uint8_t(zone ^ 1));
+  // A coincidence zone without its partner is detected but waits outside fire.
+  if (!(options & zoneCoincidence) || partnerDetected) EnterFire(zone, bit, options);
+  panel.zonesAlarmDetected |= bit;
+  panel.sounderState &= ~(soundersResounded | soundersSilenced);
+  panel.panelMode &= ~fireBuzzerMuted;
+}
+
+void FilterAlarm(uint8_t zone, uint8_t bit, uint8_t options, ZoneClass zoneClass) {
+  const uint8_t limit = AlarmConfirmLimit((options >> confirmTimeShift) & 3);
+  uint8_t& count = panel.zoneAlarmCount[zone];
+  count = zoneClass == ZoneClass::Fire ? CountUp(count, limit) : CountDown(count);
+  const bool detected = panel.zonesAlarmDetected & bit;
+  if (count == limit) {
+    if (!detected) DetectAlarm(zone, bit, options);
+    return;
+  }
+  // A non-latching fire clears two counts below the limit; its partner stays.
+  if (detected && options & zoneNonLatching && count + 2 <= limit) {
+    panel.zonesAlarmDetected &= ~bit;
+    panel.zonesInFire &= ~bit;
+  }
+}
+
+void EvaluateZone(uint8_t zone) {
+  const uint8_t bit = ZoneBit(zone);
+  const uint8_t options = ReadConfig(uint8_t(cfgZoneOptions + zone));
+  const ZoneClass zoneClass = ClassifyZone(bit, options & zoneShortIsFire);
+  FilterFault(zone, bit, zoneClass);
+  FilterAlarm(zone, bit, options, zoneClass);
+}
+
+void TrackAcknowledgement() {
+  if (panel.panelMode & fireBuzzerMuted) panel.zonesAlarmAcknowledged = panel.zonesAlarmDetected;
+  else panel.zonesAlarmAcknowledged &= panel.zonesAlarmDetected;
+}
+
+}  // namespace
+
+void ScanZone() {
+  if (panel.panelMode2 & zoneResetActive) {
+    CountDownZoneReset();
+  } else {
+    if (panel.zoneScanIndex < HardwareRequest(READ_ZONE_COUNT, 0)) EvaluateZone(panel.zoneScanIndex);
+    if (++panel.zoneScanIndex >= scanPositions) panel.zoneScanIndex = 0;
+  }
+  TrackAcknowledgement();
+}
+
+// Engineering mode and a disabled zone read Normal, so every counter runs down.
+ZoneClass ClassifyZone(uint8_t zoneBit, bool shortIsFire) {
+  if (panel.panelMode & engineeringMode) return ZoneClass::Normal;
+  if (ReadConfig(cfgZonesDisabled) & zoneBit) return ZoneClass::Normal;
+  if (!ReferenceHealthy()) return ZoneClass::Fault;
+  HardwareRequest(SELECT_ZONE_LINES, ZoneBit(panel.zoneScanIndex / 2));
+  const uint8_t channel = panel.zoneScanIndex & 1;
+  const uint16_t level = ReadNormalised(READ_ANALOGUE, channel);
+  if (level <= shortCircuitTop && !shortIsFire) return ZoneClass::Fault;
+  if (level <= fireTop) return ZoneClass::Fire;
+  if (level <= faultTop) return ZoneClass::Fault;
+  if (level <= normalTop) return ZoneClass::Normal;
+  return ClassifyHighReading(channel, level);
+}
+
+bool ReferenceHealthy() {
+  return panel.referenceLevel >= referenceLowest && panel.referenceLevel <= referenceHighest;
+}
+
+uint16_t NormaliseReading(uint16_t reading) { return uint16_t(uint32_t(reading) * 4096 / panel.referenceLevel); }
+
+uint8_t AlarmConfirmLimit(uint8_t selector) { return selector < 4 ? confirmLimits[selector] : confirmLimits[0]; }
+
+// BCD: hundreds in byte 128, tens and units in byte 129; 999 wraps to 000.
+void CountAlarm() {
+  const uint8_t tensUnits = ReadConfig(cfgAlarmCountTensUnits);
+  if (tensUnits < bcdTopTensUnits) {
+    const bool unitsCarry = (tensUnits & bcdUnitsMask) >= 9;
+    WriteConfig(cfgAlarmCountTensUnits, uint8_t(tensUnits + (unitsCarry ? bcdUnitsCarryStep : 1)));
+    return;
+  }
+  const uint8_t hundreds = ReadConfig(cfgAlarmCountHundreds);
+  WriteConfig(cfgAlarmCountHundreds, hundreds < topHundreds ? uint8_t(hundreds + 1) : 0);
+  WriteConfig(cfgAlarmCountTensUnits, 0);
+}

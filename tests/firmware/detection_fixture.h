@@ -1,60 +1,44 @@
 #pragma once
-// A started panel in virtual time whose field wiring is set through the
-// analogue source and the board's input ports, and whose firmware ticks are
-// counted from the requests it makes.
+// A started panel whose field wiring is set through the analogue source and
+// the board's input ports, observed one zone scan or one tick at a time.
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstdint>
-#include <functional>
 
 #include "board/analogue.h"
-#include "board/hardware_interface.h"
 #include "firmware/panel_state.h"
-#include "tests/support/test_board.h"
+#include "tests/firmware/operator_fixture.h"
 
-// Zone line resistances in the middle of each band at the default supply.
+// Zone line resistances well inside each band at the default supply.
 constexpr int32_t normalOhms = 4700;
-constexpr int32_t fireOhms = 1000;
-constexpr int32_t faultOhms = 2500;
+constexpr int32_t fireOhms = 400;
+constexpr int32_t faultOhms = 2000;
 constexpr int32_t shortOhms = 100;
 
 // Configuration bytes 0..15 of the factory defaults without the VdS link.
 constexpr uint8_t factoryDefaults[16] = {0x04, 0x00, 0x04, 0x00, 0x04, 0x00, 0x04, 0x00,
                                          0x00, 0x00, 0x00, 0x09, 0x02, 0x03, 0x00, 0x91};
 
-class DetectionTest : public ::testing::Test {
+class DetectionTest : public OperatorTest {
  public:
-  void SetUp() override { t.Start(); }
-
-  HardwareState& board() { return t.board(); }
-
-  void SetZoneCount(int zones) {
-    board().AssignPortBits(29, port29FourZoneLink, zones == 4);
-    board().AssignPortBits(29, port29EightZoneLink, zones == 8);
-  }
   static void WriteFactoryDefaults() {
     for (uint8_t address = 0; address < 16; ++address) WriteConfig(address, factoryDefaults[address]);
   }
   void SetZoneOhms(int zone, int32_t ohms) { t.analogue.zoneOhms[zone] = ohms; }
 
-  // Steps until the firmware has taken n ticks of the given kind, then
-  // returns; each taken tick is reported to onTick right after its pass.
-  void Ticks(uint8_t takeOp, int n, const std::function<void()>& onTick = {}) {
-    int taken = 0;
-    while (taken < n) {
-      RequestRecorder recorder;
-      t.stepper().Step();
-      const bool tick = std::any_of(recorder.calls.begin(), recorder.calls.end(),
-                                    [&](const RecordedRequest& c) { return c.op == takeOp && c.result; });
-      if (!tick) continue;
-      ++taken;
-      if (onTick) onTick();
+  void Ticks20(int n) { t.Advance(20 * int64_t(n)); }
+  // Runs until the zone has been evaluated n more times.
+  void Scans(uint8_t zone, int n) {
+    for (int done = 0; done < n;) {
+      Ticks20(1);
+      if (!(panel.panelMode2 & zoneResetActive) && panel.zoneScanIndex == zone + 1) ++done;
     }
   }
-  void Ticks20(int n, const std::function<void()>& onTick = {}) { Ticks(TAKE_TICK_20MS, n, onTick); }
-  void Ticks50(int n, const std::function<void()>& onTick = {}) { Ticks(TAKE_TICK_50MS, n, onTick); }
-
-  TestBoard t;
+  // A zone confirmed into fire with the shortest confirmation time.
+  void FireInZone(uint8_t zone) {
+    SetZoneOhms(zone, fireOhms);
+    Scans(zone, 2);
+  }
+  static bool InFire(uint8_t zone) { return panel.zonesInFire & ZoneBit(zone); }
+  static bool Detected(uint8_t zone) { return panel.zonesAlarmDetected & ZoneBit(zone); }
+  static bool FaultLatched(uint8_t zone) { return panel.zonesFaultDetected & ZoneBit(zone); }
 };

@@ -13,7 +13,10 @@ class FlashTimer : public DetectionTest {
   // flashTimer after each 50 ms tick; element k is call k + 1.
   std::vector<uint8_t> Record(int calls) {
     std::vector<uint8_t> timer;
-    Ticks50(calls, [&] { timer.push_back(panel.flashTimer); });
+    for (int call = 0; call < calls; ++call) {
+      Ticks50(1);
+      timer.push_back(panel.flashTimer);
+    }
     return timer;
   }
   static int SetInWindow(const std::vector<uint8_t>& timer, uint8_t bit, size_t first, size_t length) {
