@@ -86,7 +86,7 @@ TEST_F(ZoneScanning, FourZonePanelMeasuresPositions0To3OfEvery25) {
   std::vector<int32_t> selections, channels;
   for (const RecordedRequest& r : recorder.calls) {
     if (r.op == SELECT_ZONE_LINES) selections.push_back(r.arg);
-    if (r.op == READ_ANALOGUE && r.arg != channelReference) channels.push_back(r.arg);
+    if (r.op == READ_ANALOGUE && r.arg <= channelEvenZones) channels.push_back(r.arg);
   }
   EXPECT_EQ(selections, (std::vector<int32_t>{1, 1, 2, 2, 1, 1, 2, 2}));
   EXPECT_EQ(channels, (std::vector<int32_t>{0, 1, 0, 1, 0, 1, 0, 1}));
