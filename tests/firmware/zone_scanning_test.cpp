@@ -105,25 +105,27 @@ TEST_F(ZoneScanning, ReferenceOutOfRangeFaultsEveryEnabledZoneWithoutMeasuring) 
             0);
 }
 
-TEST_F(ZoneScanning, ShortestConfirmationTakesTwoConsecutiveScans) {
-  SetZoneOhms(0, fireOhms);
-  Scans(0, 1);
-  EXPECT_FALSE(InFire(0));
-  Scans(0, 1);
-  EXPECT_TRUE(InFire(0));
-  EXPECT_TRUE(Detected(0));
+struct ConfirmCase {
+  uint8_t options;
+  int scans;
+};
+
+class Confirmation : public ZoneScanning, public ::testing::WithParamInterface<ConfirmCase> {};
+
+TEST_P(Confirmation, TakesTheOptionsNumberOfConsecutiveFireScans) {
+  SetOptions(1, GetParam().options);
+  SetZoneOhms(1, fireOhms);
+  Scans(1, GetParam().scans - 1);
+  EXPECT_FALSE(Detected(1));
+  Scans(1, 1);
+  EXPECT_TRUE(InFire(1));
   EXPECT_TRUE(panel.panelMode & latchingFire);
   EXPECT_EQ(AlarmCount(), 1);
 }
 
-TEST_F(ZoneScanning, LongestConfirmationTakes180Scans) {
-  SetOptions(1, 0x30);
-  SetZoneOhms(1, fireOhms);
-  Scans(1, 179);
-  EXPECT_FALSE(Detected(1));
-  Scans(1, 1);
-  EXPECT_TRUE(InFire(1));
-}
+INSTANTIATE_TEST_SUITE_P(Times, Confirmation,
+                         ::testing::Values(ConfirmCase{0x00, 2}, ConfirmCase{0x10, 60}, ConfirmCase{0x20, 120},
+                                           ConfirmCase{0x30, 180}));
 
 TEST_F(ZoneScanning, AScanThatIsNotFireCostsOneCountInsteadOfRestarting) {
   SetOptions(0, 0x10);  // 60 scans
