@@ -50,9 +50,7 @@ uint8_t ZoneFaultImage() {
   const uint8_t marked = ReadConfig(cfgZonesDisabled) | ReadConfig(cfgZonesInTest);
   const uint8_t item = panel.selectedItem;
   if (item == itemAllZones) return Flash(flash100ms) ? AllZones() : 0;
-  if (item == itemFlaggedZones) {
-    return Flash(flash100ms) ? uint8_t(marked | panel.zonesFaultDetected | panel.zonesAlarmDetected) : 0;
-  }
+  if (item == itemFlaggedZones) return Flash(flash100ms) ? DisabledOrTestMask() : 0;
   // A zone fault is hidden while that zone is in alarm.
   uint8_t image = marked;
   if (Flash(flash1s)) image |= panel.zonesFaultDetected & ~panel.zonesAlarmDetected;
@@ -69,7 +67,8 @@ void ShowFire() {
   Show(statusFire, panel.sounderState & soundersEvacuate && !Flash(flash1s));
 }
 
-bool DisabledState(uint8_t disabledZones) {
+bool DisabledState() {
+  const uint8_t disabledZones = ReadConfig(cfgZonesDisabled);
   const uint8_t outputs = panel.outputDisables;
   switch (panel.selectedItem) {
     case itemNothing:
@@ -85,7 +84,8 @@ bool DisabledState(uint8_t disabledZones) {
 }
 
 // Outputs have no test state.
-bool TestState(uint8_t testZones) {
+bool TestState() {
+  const uint8_t testZones = ReadConfig(cfgZonesInTest);
   switch (panel.selectedItem) {
     case itemNothing: return testZones;
     case itemAllZones:
@@ -158,9 +158,8 @@ void NormalIndications() {
     return;
   }
   ShowFire();
-  const uint8_t disabledZones = ReadConfig(cfgZonesDisabled);
-  Show(statusDisabled, DisabledState(disabledZones));
-  Show(statusTest, TestState(ReadConfig(cfgZonesInTest)));
+  Show(statusDisabled, DisabledState());
+  Show(statusTest, TestState());
   ShowFaults();
   ShowOutputs();
   ShowDelay();

@@ -178,6 +178,7 @@ bool OutputDemand(uint8_t output) {
 }
 
 void OutputLineCheck(uint8_t output, bool healthy) {
+  if (output >= outputCount) return;
   const uint8_t limit = panel.panelMode & fastFaultTiming ? fastLineFaultLimit : lineFaultLimit;
   uint8_t& count = panel.outputFaultCount[output];
   count = panel.panelMode & engineeringMode || healthy ? CountDown(count) : CountUp(count, limit);

@@ -2,6 +2,7 @@
 
 #include "board/hardware_interface.h"
 #include "firmware/delays.h"
+#include "firmware/disablement.h"
 #include "firmware/panel_state.h"
 
 namespace {
@@ -112,7 +113,7 @@ void ScanZone() {
   if (panel.panelMode2 & zoneResetActive) {
     CountDownZoneReset();
   } else {
-    if (panel.zoneScanIndex < HardwareRequest(READ_ZONE_COUNT, 0)) EvaluateZone(panel.zoneScanIndex);
+    if (panel.zoneScanIndex < ReadZoneCount()) EvaluateZone(panel.zoneScanIndex);
     if (++panel.zoneScanIndex >= scanPositions) panel.zoneScanIndex = 0;
   }
   TrackAcknowledgement();

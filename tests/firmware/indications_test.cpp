@@ -253,3 +253,17 @@ TEST_F(Indications, EngineeringPanelOptionsShowBuzzerQuietAndFastFaultTiming) {
   UpdateIndications();
   EXPECT_TRUE(panel.statusLeds & statusFault);
 }
+
+TEST_F(Indications, SelectedZoneFlashesFastBesideASteadyTestedZone) {
+  WriteConfig(cfgZonesInTest, ZoneBit(1));
+  EnterLevel2();
+  PressTimes(keyItemSelect, 4);
+  ASSERT_EQ(panel.selectedItem, itemFirstZone);
+  for (const Frame& f : Watch()) {
+    EXPECT_EQ(f.fault, f.Flash(flash100ms) ? 0x03 : 0x02);
+    EXPECT_FALSE(f.status & statusTest);  // the selected zone is not in test
+    EXPECT_FALSE(f.status & statusDisabled);
+  }
+  Press(keyItemSelect);
+  for (const Frame& f : Watch()) EXPECT_TRUE(f.status & statusTest);
+}
