@@ -26,7 +26,7 @@ class HardwareWindowTest : public HardwareControlTest {
 // ---- Layout ---------------------------------------------------------------------------
 
 TEST_F(HardwareWindowTest, WindowAndGroupsAsLaidOut) {
-  EXPECT_EQ(h->Caption(), "Hardware Interface");
+  EXPECT_EQ(h->Caption().toStdString(), "Hardware Interface");
   EXPECT_EQ(h->ClientWidth(), 601);
   EXPECT_EQ(h->ClientHeight(), 337);
   const struct {
@@ -43,13 +43,13 @@ TEST_F(HardwareWindowTest, WindowAndGroupsAsLaidOut) {
                 {h->GroupBox2, "Fireman's Work Panel", 8, 16, 233, 169},
                 {h->gbxSoftwareVersion, "", 352, 64, 113, 57}};
   for (const auto& g : groups) {
-    EXPECT_EQ(g.group->Caption(), g.caption);
+    EXPECT_EQ(g.group->Caption().toStdString(), g.caption) << g.group->Name().toStdString();
     EXPECT_EQ(QRect(g.group->Left(), g.group->Top(), g.group->Width(), g.group->Height()),
               QRect(g.left, g.top, g.width, g.height))
         << g.group->Name().toStdString();
   }
   EXPECT_FALSE(h->VdSHardwareOptions->Visible());
-  EXPECT_EQ(h->lblSoftwareVersion->Caption(), "QX40 Fire Alarm Panel\rSW518-207, v1.00A, Jul 31 2003 17:16:46\r");
+  EXPECT_EQ(h->lblSoftwareVersion->Caption().toStdString(), "QX40 Fire Alarm Panel\rSW518-207, v1.00A, Jul 31 2003 17:16:46\r");
 }
 
 TEST_F(HardwareWindowTest, ImageListsHoldTwoImagesOfTheirSize) {
@@ -76,7 +76,7 @@ TEST_F(HardwareWindowTest, TogglesStartInTheirStartStates) {
     EXPECT_TRUE(toggle->AutoSize()) << toggle->Name().toStdString();
   }
   EXPECT_EQ(h->OptionalRelays->State(), CheckBoxState::Unchecked);
-  EXPECT_EQ(h->OptionalRelays->Hint(), "Not Fitted");
+  EXPECT_EQ(h->OptionalRelays->Hint().toStdString(), "Not Fitted");
 }
 
 TEST_F(HardwareWindowTest, TogglesCarryTheirHints) {
@@ -88,7 +88,7 @@ TEST_F(HardwareWindowTest, TogglesCarryTheirHints) {
                {"EarthHoldHigh", "Set Earth High"},     {"EarthHoldLow", "Set Earth Low"},
                {"Sounder1FaultInput", "Sounder 1 Fault"}, {"Sounder2FaultInput", "Sounder 2 Fault"},
                {"FWPOvercurrent", ""}};
-  for (const auto& hint : hints) EXPECT_EQ(Selector(hint.name)->Hint(), hint.hint) << hint.name;
+  for (const auto& hint : hints) EXPECT_EQ(Selector(hint.name)->Hint().toStdString(), hint.hint) << hint.name;
 }
 
 TEST_F(HardwareWindowTest, FireBrigadePanelsHoldTheirLedsLegendsAndSwitches) {
@@ -176,12 +176,12 @@ TEST_F(HardwareWindowTest, MainsFailureDropsTheSupplyToTheBatteryLessADiode) {
   LeftClick(h->PSUMainsInput);
   EXPECT_EQ(h->PSUMainsInput->ItemIndex(), 0);
   EXPECT_EQ(h->VssAnalogueValue->Width(), 181);
-  EXPECT_EQ(h->VssLevel->Caption(), "27.1V");
+  EXPECT_EQ(h->VssLevel->Caption().toStdString(), "27.1V");
   EXPECT_EQ(h->VssAnalogueValueBox->Tag(), 0);
   LeftClick(h->PSUMainsInput);
   EXPECT_EQ(h->PSUMainsInput->ItemIndex(), 1);
   EXPECT_EQ(h->VssAnalogueValue->Width(), 186);
-  EXPECT_EQ(h->VssLevel->Caption(), "27.8V");
+  EXPECT_EQ(h->VssLevel->Caption().toStdString(), "27.8V");
   EXPECT_EQ(h->VssAnalogueValueBox->Tag(), 0);
 }
 
@@ -250,14 +250,14 @@ TEST_F(HardwareWindowTest, OptionalRelayHintsFollowEachStep) {
                {"Not Fitted", optionalRelaysNotFitted}};
   for (const auto& step : steps) {
     LeftClick(h->OptionalRelays);
-    EXPECT_EQ(h->OptionalRelays->Hint(), step.hint);
+    EXPECT_EQ(h->OptionalRelays->Hint().toStdString(), step.hint);
     EXPECT_EQ(h->OptionalRelaysState(), step.state);
   }
 }
 
 TEST_F(HardwareWindowTest, LoadedOptionalRelayStateSetsItsHint) {
   h->OptionalRelays->SetState(CheckBoxState::Grayed);
-  EXPECT_EQ(h->OptionalRelays->Hint(), "Fitted - Unmonitored");
+  EXPECT_EQ(h->OptionalRelays->Hint().toStdString(), "Fitted - Unmonitored");
 }
 
 // ---- Watchdog --------------------------------------------------------------------------------

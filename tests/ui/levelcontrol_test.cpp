@@ -1,27 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/ui/hardwarecontrol_fixture.h"
+#include "tests/ui/worked_levels.h"
 
 namespace {
-
-struct WorkedLevel {
-  int fill;
-  int ohms;
-  const char* zoneReading;
-  int millivolts;
-  const char* supplyReading;
-};
-
-// The worked values of the 260-pixel boxes, pressed at x = W + 2.
-constexpr WorkedLevel workedLevels[] = {
-    {0, 0, "0R", 0, "0V"},
-    {47, 473, "473R", 7037, "7V"},
-    {77, 1043, "1K04", 11529, "11.5V"},
-    {95, 1460, "1K46", 14225, "14.2V"},
-    {186, 4277, "4K27", 27851, "27.8V"},
-    {187, 4314, "4K31", 28001, "28V"},
-    {256, 7131, "7K13", 38333, "38.3V"},
-};
 
 class LevelControlWorkedValues : public HardwareControlTest, public ::testing::WithParamInterface<WorkedLevel> {};
 
@@ -30,18 +12,18 @@ TEST_P(LevelControlWorkedValues, PressSetsFillValueAndReading) {
   ClickLevel(h->ZoneAnalogueControl[0], v.fill + 2);
   EXPECT_EQ(h->ZoneAnalogueValue[0]->Width(), v.fill);
   EXPECT_EQ(h->ZoneAnalogueValue[0]->Tag(), v.ohms);
-  EXPECT_EQ(h->ZoneResValue[0]->Caption(), v.zoneReading);
+  EXPECT_EQ(h->ZoneResValue[0]->Caption().toStdString(), v.zoneReading);
   ClickLevel(h->VssAnalogueValueBox, v.fill + 2);
   EXPECT_EQ(h->VssAnalogueValue->Width(), v.fill);
   EXPECT_EQ(h->VssAnalogueValue->Tag(), v.millivolts);
-  EXPECT_EQ(h->VssLevel->Caption(), v.supplyReading);
+  EXPECT_EQ(h->VssLevel->Caption().toStdString(), v.supplyReading);
   ClickLevel(h->VbattAnalogueValueBox, v.fill + 2);
   EXPECT_EQ(h->VbattAnalogueValue->Tag(), v.millivolts);
-  EXPECT_EQ(h->VbattLevel->Caption(), v.supplyReading);
+  EXPECT_EQ(h->VbattLevel->Caption().toStdString(), v.supplyReading);
 }
 
 INSTANTIATE_TEST_SUITE_P(Box260, LevelControlWorkedValues, ::testing::ValuesIn(workedLevels),
-                         [](const auto& info) { return "Fill" + std::to_string(info.param.fill); });
+                         [](const auto& info) { return WorkedLevelName(info.param); });
 
 using LevelControlTest = HardwareControlTest;
 
@@ -49,17 +31,17 @@ TEST_F(LevelControlTest, CreationPressesEveryLevelAtItsDefault) {
   for (int zone = 0; zone < 8; ++zone) {
     EXPECT_EQ(h->ZoneAnalogueValue[zone]->Width(), 198) << zone;  // pressed at 200
     EXPECT_EQ(h->ZoneAnalogueValue[zone]->Tag(), 4727) << zone;
-    EXPECT_EQ(h->ZoneResValue[zone]->Caption(), "4K72") << zone;
+    EXPECT_EQ(h->ZoneResValue[zone]->Caption().toStdString(), "4K72") << zone;
     EXPECT_EQ(h->ZoneAnalogueControl[zone]->Tag(), 0) << zone;
   }
   EXPECT_EQ(h->VssAnalogueValue->Width(), 186);
-  EXPECT_EQ(h->VssLevel->Caption(), "27.8V");
+  EXPECT_EQ(h->VssLevel->Caption().toStdString(), "27.8V");
   for (TShape* fill : {h->VbattAnalogueValue, h->VchrAnalogueValue}) {
     EXPECT_EQ(fill->Width(), 160);
     EXPECT_EQ(fill->Tag(), 23958);
   }
-  EXPECT_EQ(h->VbattLevel->Caption(), "23.9V");
-  EXPECT_EQ(h->VchrLevel->Caption(), "23.9V");
+  EXPECT_EQ(h->VbattLevel->Caption().toStdString(), "23.9V");
+  EXPECT_EQ(h->VchrLevel->Caption().toStdString(), "23.9V");
   for (TShape* box : {h->VbattAnalogueValueBox, h->VchrAnalogueValueBox, h->VssAnalogueValueBox}) {
     EXPECT_EQ(box->Tag(), 0);
   }
@@ -105,14 +87,14 @@ TEST_F(LevelControlTest, DragFollowsThePointerAndClampsBeyondEitherEnd) {
   EXPECT_EQ(box->Tag(), 1);
   Drag(box, Qt::LeftButton, {79, 40});  // the vertical position plays no part
   EXPECT_EQ(h->ZoneAnalogueValue[4]->Width(), 77);
-  EXPECT_EQ(h->ZoneResValue[4]->Caption(), "1K04");
+  EXPECT_EQ(h->ZoneResValue[4]->Caption().toStdString(), "1K04");
   Drag(box, Qt::LeftButton, {-60, 5});
   EXPECT_EQ(h->ZoneAnalogueValue[4]->Width(), 0);
   Drag(box, Qt::LeftButton, {900, 5});
   EXPECT_EQ(h->ZoneAnalogueValue[4]->Width(), 256);
   Release(box, Qt::LeftButton, {49, 5});
   EXPECT_EQ(h->ZoneAnalogueValue[4]->Width(), 47);
-  EXPECT_EQ(h->ZoneResValue[4]->Caption(), "473R");
+  EXPECT_EQ(h->ZoneResValue[4]->Caption().toStdString(), "473R");
   EXPECT_EQ(box->Tag(), 0);
   Drag(box, Qt::NoButton, {200, 5});
   EXPECT_EQ(h->ZoneAnalogueValue[4]->Width(), 47);
@@ -127,7 +109,7 @@ TEST_F(LevelControlTest, HoveringOrRightDraggingChangesNothing) {
   EXPECT_EQ(box->Tag(), 0);
   EXPECT_EQ(h->VssAnalogueValue->Width(), 186);
   EXPECT_EQ(h->VssAnalogueValue->Tag(), 27851);
-  EXPECT_EQ(h->VssLevel->Caption(), "27.8V");
+  EXPECT_EQ(h->VssLevel->Caption().toStdString(), "27.8V");
 }
 
 TEST_F(LevelControlTest, LinkedChargerFollowsTheBatteryAndTheBatteryTheCharger) {
@@ -135,12 +117,12 @@ TEST_F(LevelControlTest, LinkedChargerFollowsTheBatteryAndTheBatteryTheCharger) 
   Press(h->VbattAnalogueValueBox, Qt::LeftButton, {97, 5});
   Drag(h->VbattAnalogueValueBox, Qt::LeftButton, {188, 5});
   EXPECT_EQ(h->VchrAnalogueValue->Width(), 186);
-  EXPECT_EQ(h->VchrLevel->Caption(), "27.8V");
+  EXPECT_EQ(h->VchrLevel->Caption().toStdString(), "27.8V");
   EXPECT_EQ(h->VchrAnalogueValueBox->Tag(), 0);
   Release(h->VbattAnalogueValueBox, Qt::LeftButton, {188, 5});
   ClickLevel(h->VchrAnalogueValueBox, 49);
   EXPECT_EQ(h->VbattAnalogueValue->Width(), 47);
-  EXPECT_EQ(h->VbattLevel->Caption(), "7V");
+  EXPECT_EQ(h->VbattLevel->Caption().toStdString(), "7V");
   EXPECT_EQ(h->VbattAnalogueValueBox->Tag(), 0);
 }
 
@@ -149,9 +131,9 @@ TEST_F(LevelControlTest, RemovedLinkLeavesTheChargerAlone) {
   ASSERT_EQ(h->CrossLinkBatteryCharger->ItemIndex(), 1);
   ClickLevel(h->VbattAnalogueValueBox, 97);
   EXPECT_EQ(h->VbattAnalogueValue->Width(), 95);
-  EXPECT_EQ(h->VbattLevel->Caption(), "14.2V");
+  EXPECT_EQ(h->VbattLevel->Caption().toStdString(), "14.2V");
   EXPECT_EQ(h->VchrAnalogueValue->Width(), 160);
-  EXPECT_EQ(h->VchrLevel->Caption(), "23.9V");
+  EXPECT_EQ(h->VchrLevel->Caption().toStdString(), "23.9V");
 }
 
 TEST_F(LevelControlTest, MonitorsKeepOnlyTheirFillWidth) {

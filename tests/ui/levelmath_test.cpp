@@ -4,41 +4,24 @@
 
 #include <cstdio>
 
+#include "tests/ui/worked_levels.h"
+
 namespace {
 
 constexpr int boxWidth = 260;
 
-struct WorkedValue {
-  int fill;
-  int32_t ohms;
-  const char* zoneText;
-  int32_t millivolts;
-  const char* supplyText;
-};
-
-// The worked values of the 260-pixel boxes.
-constexpr WorkedValue workedValues[] = {
-    {0, 0, "0R", 0, "0V"},
-    {47, 473, "473R", 7037, "7V"},
-    {77, 1043, "1K04", 11529, "11.5V"},
-    {95, 1460, "1K46", 14225, "14.2V"},
-    {186, 4277, "4K27", 27851, "27.8V"},
-    {187, 4314, "4K31", 28001, "28V"},
-    {256, 7131, "7K13", 38333, "38.3V"},
-};
-
-class LevelWorkedValues : public ::testing::TestWithParam<WorkedValue> {};
+class LevelWorkedValues : public ::testing::TestWithParam<WorkedLevel> {};
 
 TEST_P(LevelWorkedValues, FillGivesValueAndText) {
-  const WorkedValue& v = GetParam();
+  const WorkedLevel& v = GetParam();
   EXPECT_EQ(ZoneOhmsForFill(v.fill), v.ohms);
-  EXPECT_EQ(ResistanceText(v.ohms), v.zoneText);
+  EXPECT_EQ(ResistanceText(v.ohms), v.zoneReading);
   EXPECT_EQ(MillivoltsForFill(v.fill, boxWidth), v.millivolts);
-  EXPECT_EQ(VoltageText(v.millivolts), v.supplyText);
+  EXPECT_EQ(VoltageText(v.millivolts), v.supplyReading);
 }
 
-INSTANTIATE_TEST_SUITE_P(Box260, LevelWorkedValues, ::testing::ValuesIn(workedValues),
-                         [](const auto& info) { return "Fill" + std::to_string(info.param.fill); });
+INSTANTIATE_TEST_SUITE_P(Box260, LevelWorkedValues, ::testing::ValuesIn(workedLevels),
+                         [](const auto& info) { return WorkedLevelName(info.param); });
 
 TEST(LevelMath, PositionClampsToTheBox) {
   EXPECT_EQ(FillWidthAt(-40, boxWidth), 0);
