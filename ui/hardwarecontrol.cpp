@@ -122,6 +122,13 @@ TfrmHardwareControl::TfrmHardwareControl()
   WatchdogTimer->SetEnabled(true);
 }
 
+// The front panel outlives this window; it must not read its links after.
+TfrmHardwareControl::~TfrmHardwareControl() {
+  if (!frmMainDisplay || frmMainDisplay->EightZonePanel != EightZonePanel) return;
+  frmMainDisplay->EightZonePanel = nullptr;
+  frmMainDisplay->FourZonePanel = nullptr;
+}
+
 // Creation's own steps. The tick thread and the board start between the
 // version text and the defaults; the saved settings are replayed after the
 // fault latch is set.
@@ -468,8 +475,11 @@ void TfrmHardwareControl::OptionalRelaysClick(TControl*) {
 
 void TfrmHardwareControl::WatchdogTimerTimer(TTimer*) { periodicUpdate.WatchdogTimerTimer(); }
 
+// Placed when first shown only: a window restored from the task bar stays put.
 void TfrmHardwareControl::FormShow(TForm*) {
   SetAutoSize(true);
+  if (placed_) return;
+  placed_ = true;
   move(ScreenWidth() - Width() - screenMargin, ScreenHeight() - Height() - screenMargin);
 }
 

@@ -20,6 +20,7 @@ extern const char* const firmwareVersionText;
 class TfrmHardwareControl : public TForm, public AnalogueSource {
  public:
   TfrmHardwareControl();
+  ~TfrmHardwareControl() override;
 
   // Event handlers.
   void ToggleImage(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
@@ -193,6 +194,7 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   TLevelControl* transmissionDeviceLevel_ = nullptr;
   // The read-out labels as the tick thread's 50 ms update sets them.
   std::vector<std::unique_ptr<CaptionControl>> readouts_;
+  bool placed_ = false;
 };
 
 // The hardware control window; null outside its lifetime.

@@ -207,6 +207,22 @@ TEST_F(HardwareWindowTest, ShownAtTheBottomRightSizedToItsContents) {
   EXPECT_EQ(h->Top(), ScreenHeight() - h->Height() - 30);
 }
 
+TEST_F(HardwareWindowTest, ShownAgainTheWindowKeepsWhereTheUserPutIt) {
+  h->show();
+  h->move(10, 20);
+  h->hide();
+  h->show();
+  EXPECT_EQ(QPoint(h->Left(), h->Top()), QPoint(10, 20));
+}
+
+TEST_F(HardwareWindowTest, FrontPanelForgetsTheLinksWhenTheWindowGoes) {
+  ASSERT_EQ(m()->EightZonePanel, h->EightZonePanel);
+  form_.reset();
+  EXPECT_EQ(m()->EightZonePanel, nullptr);
+  EXPECT_EQ(m()->FourZonePanel, nullptr);
+  m()->UpdateZoneIndicatorVisibility();
+}
+
 TEST_F(HardwareWindowTest, VdSModeWidensTheWindowWithinTheScreenMargin) {
   m()->show();
   h->show();
