@@ -2,7 +2,9 @@
 
 #include "board/hardware_interface.h"
 #include "firmware/disablement.h"
+#include "firmware/fire_brigade.h"
 #include "firmware/keys.h"
+#include "firmware/monitors.h"
 
 PanelState panel;
 
@@ -16,6 +18,8 @@ void ResetFirmwareState() {
   panel = PanelState{};
   keysState = {};
   disablementState = {};
+  monitorsState = {};
+  fireBrigadeState = {};
 }
 
 uint8_t ReadConfig(uint8_t address) { return uint8_t(HardwareRequest(READ_NV_BYTE, address)); }

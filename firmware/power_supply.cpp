@@ -1,6 +1,113 @@
 #include "firmware/power_supply.h"
 
+#include "board/hardware_interface.h"
 #include "firmware/panel_state.h"
+#include "firmware/supervision.h"
+#include "firmware/zone_scanning.h"
 
-void MonitorPowerSupply() {}
+namespace {
 
+constexpr uint8_t batteryChargerChannel = 4;
+constexpr uint8_t chargingOutputs = pwrBatteryConnect | pwrChargerEnable;
+
+uint8_t MainsLossCount() { return uint8_t((panel.batteryTestState & mainsLossCountMask) / mainsLossCountStep); }
+
+void SetMainsLossCount(uint8_t count) {
+  panel.batteryTestState = uint8_t((panel.batteryTestState & ~mainsLossCountMask) | count * mainsLossCountStep);
+}
+
+// About 1 s of mains loss puts the panel on battery; as long of mains presence takes it off.
+void DebounceMains(bool mainsPresent) {
+  const uint8_t count = MainsLossCount();
+  if (mainsPresent) {
+    if (count == 0) panel.batteryTestState &= ~onBattery;
+    else SetMainsLossCount(count - 1);
+    return;
+  }
+  if (count == mainsLossLimit) panel.batteryTestState |= onBattery;
+  else SetMainsLossCount(count + 1);
+}
+
+bool ChargerIsGood() { return panel.chargerLevelFiltered > batteryLowLevel; }
+
+uint8_t Charge(uint8_t power) { return uint8_t((power & ~pwrBatteryTestLoad) | chargingOutputs); }
+
+uint8_t LoadTest(uint8_t power) { return uint8_t((power & ~chargingOutputs) | pwrBatteryTestLoad); }
+
+// On battery or with a sounder on: charger off, no load. The regime is left
+// opposite to the present one so that the next cycle starts afresh.
+uint8_t HoldBatteryTest(uint8_t power) {
+  uint8_t& state = panel.batteryTestState;
+  // A deeply discharged battery is cut off for good.
+  if (state & onBattery && panel.batteryLevelFiltered < batteryLowLevel) power |= pwrBatteryCutOff;
+  state = ChargerIsGood() ? state & ~chargerGood : state | chargerGood;
+  state &= ~chargePhase;
+  return uint8_t(power & ~(chargingOutputs | pwrBatteryTestLoad));
+}
+
+uint8_t StartCycle(uint8_t power, bool good) {
+  uint8_t& state = panel.batteryTestState;
+  state = good ? state | chargerGood : state & ~chargerGood;
+  state |= chargePhase;
+  panel.batteryTestTimer = firstChargeTicks;
+  return Charge(power);
+}
+
+}  // namespace
+
+void MonitorPowerSupply() {
+  ReferenceSupplyCheck();
+  const uint8_t monitor = uint8_t(HardwareRequest(READ_MONITOR_INPUTS, 0));
+  const uint8_t power = uint8_t(HardwareRequest(READ_POWER_OUTPUTS, 0));
+  const bool mainsFailed = monitor & monMainsFailed;
+  const bool chargerSelected = power & pwrChargerEnable;
+  FilterSupplyReading(chargerSelected);
+  MainsCheck(mainsFailed);
+  BatteryCheck(mainsFailed, chargerSelected && monitor & monChargerFault);
+  HardwareRequest(SET_POWER_OUTPUTS, BatteryTestSequencer(power, !mainsFailed));
+}
+
+void ReferenceSupplyCheck() {
+  FilterFault(panel.referenceFaultCount, !ReferenceHealthy(), FaultLimit(), panel.systemFaults, referenceFault);
+}
+
+void FilterSupplyReading(bool chargerSelected) {
+  const int32_t reading = HardwareRequest(READ_ANALOGUE, batteryChargerChannel);
+  SharedU16& level = chargerSelected ? panel.chargerLevelFiltered : panel.batteryLevelFiltered;
+  level = uint16_t(uint32_t(level) * 7 / 8 + reading);
+}
+
+void MainsCheck(bool mainsFailed) {
+  FilterFault(panel.mainsFaultCount, mainsFailed, FaultLimit(), panel.systemFaults, mainsFault);
+}
+
+void BatteryCheck(bool mainsFailed, bool chargerFaultSignal) {
+  const uint16_t battery = panel.batteryLevelFiltered;
+  const uint16_t batteryLow = mainsFailed ? batteryLowMainsFailed : batteryLowLevel;
+  bool bad = battery > supplyTooHigh || battery < batteryLow;
+  uint8_t limit = batteryRangeLimit;
+  if (!bad) {
+    const uint16_t charger = panel.chargerLevelFiltered;
+    const bool chargerOutOfRange = charger > supplyTooHigh || charger < chargerTooLow;
+    bad = (!mainsFailed && chargerOutOfRange) || chargerFaultSignal;
+    limit = FaultLimit();
+  }
+  FilterFault(panel.batteryFaultCount, bad, limit, panel.systemFaults, batteryFault);
+}
+
+uint8_t BatteryTestSequencer(uint8_t power, bool mainsPresent) {
+  DebounceMains(mainsPresent);
+  uint8_t& state = panel.batteryTestState;
+  if (state & onBattery || panel.fwpState & soundersActive) return HoldBatteryTest(power);
+  const bool good = ChargerIsGood();
+  if (good != bool(state & chargerGood)) return StartCycle(power, good);
+  if (--panel.batteryTestTimer != 0) return power;
+  if (state & chargePhase) {
+    state &= ~chargePhase;
+    panel.batteryTestTimer = good ? goodLoadTicks : lowLoadTicks;
+    return LoadTest(power);
+  }
+  state |= chargePhase;
+  panel.batteryTestTimer = good ? goodChargeTicks : lowChargeTicks;
+  return Charge(power);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The fault filter every supervision task shares: a saturating count per
+// condition that latches a fault flag when it reaches its limit.
+
+#include <cstdint>
+
+constexpr uint8_t faultLimit = 200;     // 10 s of 50 ms ticks
+constexpr uint8_t fastFaultLimit = 20;  // 1 s, with fastFaultTiming
+
+// The limit by fastFaultTiming.
+uint8_t FaultLimit();
+
+// Sets the fault once; a newly latched fault sounds the fault buzzer again.
+void LatchFault(uint8_t& faults, uint8_t fault);
+
+// One tick of a filter: counts up while bad, never past limit (a count above
+// a lowered limit drops to it), and down while good or in engineering mode.
+// A bad condition at the limit latches the fault, again after every reset.
+void FilterFault(uint8_t& count, bool bad, uint8_t limit, uint8_t& faults, uint8_t fault);
