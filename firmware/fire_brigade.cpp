@@ -52,14 +52,12 @@ void SounderCommand(bool operated) {
   }
 }
 
-void SetFwpFlag(uint8_t flag, bool on) { panel.fwpState = uint8_t(on ? panel.fwpState | flag : panel.fwpState & ~flag); }
-
 void ActOnCommands(uint8_t commands) {
   ResetCommand(commands & fwpResetPanel);
   // Disabling first, so that a test operated together with it never starts.
-  SetFwpFlag(fwpRoutingDisabled, commands & fwpTdDisabled);
+  AssignFlags(panel.fwpState, fwpRoutingDisabled, commands & fwpTdDisabled);
   const bool routingBlocked = panel.outputDisables & fireRoutingDisabled || panel.fwpState & fwpRoutingDisabled;
-  SetFwpFlag(fwpRoutingTest, commands & fwpTestTd && !routingBlocked);
+  AssignFlags(panel.fwpState, fwpRoutingTest, commands & fwpTestTd && !routingBlocked);
   SounderCommand(commands & fwpSounderDisabled);
 }
 

@@ -76,7 +76,7 @@ void InputsTask() {
   const uint8_t inputs = uint8_t(HardwareRequest(READ_SYSTEM_INPUTS, 0));
   SampleInput(1, inputs, sysDigitalInput1, input1StateMask);
   SampleInput(2, inputs, sysDigitalInput2, input2StateMask);
-  panel.systemFaults2 = uint8_t((panel.systemFaults2 & ~watchdogFault) | (inputs & sysFaultLatch ? watchdogFault : 0));
+  AssignFlags(panel.systemFaults2, watchdogFault, inputs & sysFaultLatch);
 }
 
 uint8_t ApplyInputFunction(uint8_t input, uint8_t level, uint8_t state) {

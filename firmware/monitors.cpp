@@ -29,7 +29,7 @@ void EarthFaultMonitor() {
 uint8_t EarthLevelTest() {
   const bool detected = HardwareRequest(READ_SYSTEM_INPUTS, 0) & sysEarthDetect;
   uint8_t level = monitorsState.earthTestState & earthLevelDriven;
-  uint8_t agreement = CountAgreement(monitorsState.earthTestState & earthAgreementMask, detected == bool(level));
+  const uint8_t agreement = CountAgreement(monitorsState.earthTestState & earthAgreementMask, detected == bool(level));
   uint8_t result = 1;
   if (monitorsState.earthTestTimer < earthVerdictTicks) {
     ++monitorsState.earthTestTimer;

@@ -164,6 +164,8 @@ void RebuildConfigChecksum();
 void RestartConfigCheck();
 void ConfigCheckStep();
 uint8_t ZoneBit(uint8_t n);
+// Sets or clears the flag bits as on says.
+inline void AssignFlags(uint8_t& flags, uint8_t mask, bool on) { flags = uint8_t(on ? flags | mask : flags & ~mask); }
 uint8_t DelayConfig();
 bool LampTestActive();
 void ClearFireState();

@@ -40,15 +40,14 @@ uint8_t HoldBatteryTest(uint8_t power) {
   uint8_t& state = panel.batteryTestState;
   // A deeply discharged battery is cut off for good.
   if (state & onBattery && panel.batteryLevelFiltered < batteryLowLevel) power |= pwrBatteryCutOff;
-  state = ChargerIsGood() ? state & ~chargerGood : state | chargerGood;
+  AssignFlags(state, chargerGood, !ChargerIsGood());
   state &= ~chargePhase;
   return uint8_t(power & ~(chargingOutputs | pwrBatteryTestLoad));
 }
 
 uint8_t StartCycle(uint8_t power, bool good) {
-  uint8_t& state = panel.batteryTestState;
-  state = good ? state | chargerGood : state & ~chargerGood;
-  state |= chargePhase;
+  AssignFlags(panel.batteryTestState, chargerGood, good);
+  panel.batteryTestState |= chargePhase;
   panel.batteryTestTimer = firstChargeTicks;
   return Charge(power);
 }

@@ -32,10 +32,8 @@ class FireBrigade : public SupplyTest {
   // Latches inputFault through input 2 configured as a routing fault input.
   void LatchInputFault() {
     WriteConfig(cfgInputOptions + 1, inputFunctionRoutingFault);
-    SetInput(2, true);
-    Ticks(2);
-    SetInput(2, false);
-    Ticks(2);
+    SwitchInput(2, true);
+    SwitchInput(2, false);
     ASSERT_TRUE(panel.systemFaults2 & inputFault);
   }
 };
@@ -153,8 +151,7 @@ TEST_F(FireBrigade, TdTriggeredFollowsTheAcknowledgeInputEvenDuringATest) {
   ASSERT_TRUE(Fwp(fwpRoutingTest));
   EXPECT_FALSE(Leds() & fwpLedTdTriggered);
   WriteConfig(cfgInputOptions + 1, inputFunctionRoutingAck);
-  SetInput(2, true);
-  Ticks(2);
+  SwitchInput(2, true);
   EXPECT_TRUE(Leds() & fwpLedTdTriggered);
 }
 

@@ -20,6 +20,7 @@ class Inputs : public SupplyTest {
     WriteConfig(cfgDelayOptions, 0x91);
   }
   static bool Delays() { return panel.delayState & delaysOn; }
+  static bool Evacuating() { return panel.sounderState & soundersEvacuate; }
   static uint8_t State1() { return (panel.panelMode2 & input1StateMask) >> 1; }
 };
 
@@ -60,7 +61,7 @@ TEST_P(InputDebounce, FollowsTheTwoSampleTable) {
   Configure(inputFunctionStartSounders, 0xFF);
   const TransitionCase& c = GetParam();
   EXPECT_EQ(ApplyInputFunction(1, c.level, c.state), c.next);
-  EXPECT_EQ(bool(panel.sounderState & soundersEvacuate), c.activation);
+  EXPECT_EQ(Evacuating(), c.activation);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, InputDebounce, ::testing::ValuesIn(transitionCases),
@@ -74,16 +75,15 @@ TEST_F(Inputs, OneClosedSampleDoesNothingTwoGiveOneActivation) {
   Ticks(1);
   SetInput(1, false);
   Ticks(3);
-  EXPECT_FALSE(panel.sounderState & soundersEvacuate);
-  SetInput(1, true);
-  Ticks(2);
-  EXPECT_TRUE(panel.sounderState & soundersEvacuate);
+  EXPECT_FALSE(Evacuating());
+  SwitchInput(1, true);
+  EXPECT_TRUE(Evacuating());
   // Stopped by hand, the sounders stay off while the input stays closed.
   EnterLevel2();
   Press(keySoundersStartStop);
-  ASSERT_FALSE(panel.sounderState & soundersEvacuate);
+  ASSERT_FALSE(Evacuating());
   Ticks(100);
-  EXPECT_FALSE(panel.sounderState & soundersEvacuate);
+  EXPECT_FALSE(Evacuating());
 }
 
 TEST_P(LevelFunction, SetsItsFlagOnlyWhileOn) {
@@ -116,8 +116,7 @@ TEST_F(Inputs, AlertActivationUnsilencesAndUnmutes) {
   Configure(inputFunctionAlert, 0xFF);
   panel.sounderState |= soundersSilenced;
   panel.panelMode |= fireBuzzerMuted;
-  SetInput(1, true);
-  Ticks(2);
+  SwitchInput(1, true);
   EXPECT_FALSE(panel.sounderState & soundersSilenced);
   EXPECT_FALSE(Mode(fireBuzzerMuted));
 }
@@ -125,8 +124,7 @@ TEST_F(Inputs, AlertActivationUnsilencesAndUnmutes) {
 TEST_F(Inputs, DelaysInputReadsOpenThroughoutEngineeringMode) {
   Configure(inputFunctionDelaysOnOff, 0xFF);
   ConfigureDelays();
-  SetInput(1, true);
-  Ticks(2);
+  SwitchInput(1, true);
   ASSERT_TRUE(Delays());
   SetCoverOff(true);
   SetKeyswitch(true);
@@ -147,23 +145,17 @@ TEST_F(Inputs, DelaysInputReadsOpenThroughoutEngineeringMode) {
 
 TEST_F(Inputs, RemoteResetResetsOncePerClosure) {
   Configure(inputFunctionRemoteReset, inputFunctionStartSounders);
-  SetInput(2, true);
-  Ticks(2);
-  ASSERT_TRUE(panel.sounderState & soundersEvacuate);
-  SetInput(1, true);
-  Ticks(2);
-  EXPECT_FALSE(panel.sounderState & soundersEvacuate);
-  SetInput(2, false);
-  Ticks(2);
-  SetInput(2, true);
-  Ticks(2);
+  SwitchInput(2, true);
+  ASSERT_TRUE(Evacuating());
+  SwitchInput(1, true);
+  EXPECT_FALSE(Evacuating());
+  SwitchInput(2, false);
+  SwitchInput(2, true);
   Ticks(1000);
-  EXPECT_TRUE(panel.sounderState & soundersEvacuate);
-  SetInput(1, false);
-  Ticks(2);
-  SetInput(1, true);
-  Ticks(2);
-  EXPECT_FALSE(panel.sounderState & soundersEvacuate);
+  EXPECT_TRUE(Evacuating());
+  SwitchInput(1, false);
+  SwitchInput(1, true);
+  EXPECT_FALSE(Evacuating());
 }
 
 TEST_F(Inputs, RoutingFaultLatchesAndRelatchesTheTickAfterAResetWhileClosed) {
@@ -176,8 +168,7 @@ TEST_F(Inputs, RoutingFaultLatchesAndRelatchesTheTickAfterAResetWhileClosed) {
   EXPECT_TRUE(panel.systemFaults2 & inputFault);
   EXPECT_FALSE(Mode(faultBuzzerMuted));
   // Input 2 resets after input 1 has been applied in the same tick.
-  SetInput(2, true);
-  Ticks(2);
+  SwitchInput(2, true);
   EXPECT_FALSE(panel.systemFaults2 & inputFault);
   Ticks(1);
   EXPECT_TRUE(panel.systemFaults2 & inputFault);
@@ -186,8 +177,7 @@ TEST_F(Inputs, RoutingFaultLatchesAndRelatchesTheTickAfterAResetWhileClosed) {
   SetInput(2, false);
   Ticks(10);
   EXPECT_TRUE(panel.systemFaults2 & inputFault);
-  SetInput(2, true);
-  Ticks(2);
+  SwitchInput(2, true);
   EXPECT_FALSE(panel.systemFaults2 & inputFault);
 }
 

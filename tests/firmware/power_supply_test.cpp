@@ -104,8 +104,7 @@ TEST_F(PowerSupply, WeakBatteryOnMainsFailureFaultsWithoutCutOff) {
 
 TEST_F(PowerSupply, NoLoadTestAndNoChargingWhileASounderIsOn) {
   // Input 1 evacuates with the erased configuration.
-  SetInput(1, true);
-  Ticks(2);
+  SwitchInput(1, true);
   for (int tick = 0; tick < 2000; ++tick) {
     Ticks(1);
     ASSERT_EQ(Power() & (chargingBits | pwrBatteryTestLoad), 0) << "tick " << tick;

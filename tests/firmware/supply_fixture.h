@@ -45,6 +45,11 @@ class SupplyTest : public OperatorTest {
   void SetInput(int input, bool closed) {
     board().AssignPortBits(portSystemInputs, input == 1 ? sysDigitalInput1 : sysDigitalInput2, !closed);
   }
+  // Changes the input and lets the panel see it twice, long enough to act.
+  void SwitchInput(int input, bool closed) {
+    SetInput(input, closed);
+    Ticks(2);
+  }
   void SetMainsFailed(bool failed) { board().AssignPortBits(portMonitorInputs, monMainsFailed, failed); }
   void SetAuxFuseBlown(bool blown) { board().AssignPortBits(portMonitorInputs, monAuxSupplyHealthy, !blown); }
   void SetEarthDetector(bool high) {
@@ -52,9 +57,8 @@ class SupplyTest : public OperatorTest {
     board().AssignPortBits(portSystemInputs, sysEarthDetect, high);
   }
   uint8_t Power() { return board().Port(portPowerOutputs); }
-  static void SetFastTiming(bool fast) {
-    panel.panelMode = uint8_t(fast ? panel.panelMode | fastFaultTiming : panel.panelMode & ~fastFaultTiming);
-  }
+  // The engineering menu's option.
+  static void SetFastTiming(bool fast) { AssignFlags(panel.panelMode, fastFaultTiming, fast); }
   // Level 2 and the Reset key.
   void ResetPanel() {
     EnterLevel2();
