@@ -68,15 +68,6 @@ TEST_F(FireBrigade, ResetPanelHeldResetsOncePerOperation) {
   EXPECT_FALSE(panel.systemFaults2 & inputFault);
 }
 
-TEST_F(FireBrigade, TestTdStartsARoutingTestWhileOperated) {
-  Operate(fwpTestTd, true);
-  Ticks(2);
-  EXPECT_TRUE(Fwp(fwpRoutingTest));
-  Operate(fwpTestTd, false);
-  Ticks(2);
-  EXPECT_FALSE(Fwp(fwpRoutingTest));
-}
-
 TEST_F(FireBrigade, TestTdIsRefusedWhileTdDisabledIsOperated) {
   Operate(fwpTdDisabled, true);
   Ticks(2);
@@ -153,13 +144,6 @@ TEST_F(FireBrigade, TdTriggeredFollowsTheAcknowledgeInputEvenDuringATest) {
   WriteConfig(cfgInputOptions + 1, inputFunctionRoutingAck);
   SwitchInput(2, true);
   EXPECT_TRUE(Leds() & fwpLedTdTriggered);
-}
-
-TEST_F(FireBrigade, AFireLightsResetPanel) {
-  EXPECT_EQ(Leds(), fwpLedOperating);
-  StartFire(1);
-  Ticks(1);
-  EXPECT_TRUE(Leds() & fwpLedResetPanel);
 }
 
 TEST_F(FireBrigade, EngineeringModeSwitchesTheUnitOff) {

@@ -112,15 +112,6 @@ TEST_F(Inputs, RoutingAcknowledgeIsConfiguredWhetherActiveOrNot) {
   EXPECT_FALSE(panel.sounderState & routingAckConfigured);
 }
 
-TEST_F(Inputs, AlertActivationUnsilencesAndUnmutes) {
-  Configure(inputFunctionAlert, 0xFF);
-  panel.sounderState |= soundersSilenced;
-  panel.panelMode |= fireBuzzerMuted;
-  SwitchInput(1, true);
-  EXPECT_FALSE(panel.sounderState & soundersSilenced);
-  EXPECT_FALSE(Mode(fireBuzzerMuted));
-}
-
 TEST_F(Inputs, DelaysInputReadsOpenThroughoutEngineeringMode) {
   Configure(inputFunctionDelaysOnOff, 0xFF);
   ConfigureDelays();

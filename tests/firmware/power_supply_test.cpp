@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "firmware/supervision.h"
-#include "firmware/zone_scanning.h"
 #include "tests/firmware/supply_fixture.h"
 
 namespace {
@@ -19,7 +18,6 @@ constexpr int32_t highMv = 30000;           // 6408, above 29.0 V
 constexpr int32_t lowChargerMv = 18000;     // 3840: not good, yet above 15.0 V
 constexpr int32_t deepDischargeMv = 20000;  // 4272, below 21.0 V
 constexpr int32_t weakBatteryMv = 21500;    // 4592: below 21.5 V, above 21.0 V
-constexpr int32_t highSupplyMv = 35000;     // reference 3740, above 31.0 V
 
 class PowerSupply : public SupplyTest {
  public:
@@ -162,8 +160,3 @@ TEST_F(PowerSupply, ChargerAbove29VFaultsAtTheNormalLimit) {
   EXPECT_EQ(TicksUntil([this] { return Fault(batteryFault); }, 300), faultLimit - 1);
 }
 
-TEST_F(PowerSupply, ReferenceOutOfRangeFaultsAtTheLimit) {
-  t.analogue.supplyMv = highSupplyMv;
-  ASSERT_GT(TicksUntil([] { return !ReferenceHealthy(); }, 100), 0);
-  EXPECT_EQ(TicksUntil([this] { return Fault(referenceFault); }, 300), faultLimit - 1);
-}

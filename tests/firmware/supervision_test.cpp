@@ -54,12 +54,6 @@ TEST_P(FaultFilter, OneTick) {
 INSTANTIATE_TEST_SUITE_P(Cases, FaultFilter, ::testing::ValuesIn(filterCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FaultLimit, FollowsFastFaultTiming) {
-  EXPECT_EQ(FaultLimit(), 200);
-  panel.panelMode |= fastFaultTiming;
-  EXPECT_EQ(FaultLimit(), 20);
-}
-
 TEST(LatchFault, SoundsTheBuzzerOnlyForANewFault) {
   uint8_t faults = 0;
   panel.panelMode = faultBuzzerMuted;
