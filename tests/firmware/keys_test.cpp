@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "firmware/inputs.h"
 #include "firmware/main_loop.h"
 #include "firmware/menu.h"
 #include "tests/firmware/operator_fixture.h"
@@ -247,7 +248,8 @@ TEST_F(Keys, SoundersKeyWithAFireSilencesAndResounds) {
 
 TEST_F(Keys, SoundersKeyWithAnAlertInputSilencesThenEvacuates) {
   EnterLevel2();
-  panel.delayState |= inputAlert;
+  CloseInputAs(1, inputFunctionAlert);
+  ASSERT_TRUE(panel.delayState & inputAlert);
   Press(keySoundersStartStop);
   EXPECT_EQ(panel.sounderState & (soundersSilenced | soundersEvacuate), soundersSilenced);
   EXPECT_TRUE(panel.panelMode & fireBuzzerMuted);

@@ -61,6 +61,16 @@ class OperatorTest : public ::testing::Test {
     board().AssignPortBits(29, port29EightZoneLink, zones == 8);
   }
   void SetVdsLink(bool on) { board().AssignPortBits(28, port28VdsLink, on); }
+  // input 1 or 2; closed is active.
+  void SetInput(int input, bool closed) {
+    board().AssignPortBits(portSystemInputs, input == 1 ? sysDigitalInput1 : sysDigitalInput2, !closed);
+  }
+  // The input with its function, closed and seen by two 50 ms samples.
+  void CloseInputAs(int input, uint8_t function) {
+    WriteConfig(uint8_t(cfgInputOptions + input - 1), function);
+    SetInput(input, true);
+    Ticks50(2);
+  }
 
   void Ticks50(int n) { t.Advance(50 * int64_t(n)); }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "firmware/disablement.h"
+#include "firmware/inputs.h"
 #include "tests/firmware/detection_fixture.h"
 
 namespace {
@@ -182,13 +183,12 @@ TEST_F(Outputs, SilencedSoundersStayOffUnlessAnEvacuateInputDemandsThem) {
   panel.sounderState |= soundersSilenced;
   Ticks50(1);
   EXPECT_FALSE(Sounder(pwrSounder1Drive));
-  panel.delayState |= inputEvacuate;
-  Ticks50(1);
+  CloseInputAs(2, inputFunctionEvacuate);
   EXPECT_TRUE(Sounder(pwrSounder1Drive));
 }
 
 TEST_F(Outputs, AlertInputPulsesTheSoundersOneSecondOnOneSecondOff) {
-  panel.delayState |= inputAlert;
+  CloseInputAs(1, inputFunctionAlert);
   int on = 0;
   for (int tick = 0; tick < 80; ++tick) {
     const bool phase = panel.flashTimer & flash1s;  // as the next UpdateOutputs sees it

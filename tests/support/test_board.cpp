@@ -4,12 +4,23 @@
 
 TestBoard::TestBoard() : board_(std::make_unique<HardwareState>()), stepper_(periodicUpdate) {
   board_->analogueSource = &analogue;
+  board_->StorePort(portSystemInputs, idleSystemInputs);
+  board_->StorePort(portFwpInputs, fwpSwitchBits);
+  board_->StorePort(portMonitorInputs, idleMonitorInputs);
   boardInstance.store(board_.get());
 }
 
 TestBoard::~TestBoard() {
   board_.reset();
   boardInstance.store(nullptr);
+}
+
+void TestBoard::Advance(int64_t ms) {
+  const int64_t end = stepper_.NowMs() + ms;
+  while (stepper_.NowMs() < end) {
+    if (earthFollows) board_->AssignPortBits(portSystemInputs, sysEarthDetect, board_->Port(portLedsRelays) & earthLevelHigh);
+    stepper_.Step();
+  }
 }
 
 RequestRecorder::RequestRecorder() {

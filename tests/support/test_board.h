@@ -10,6 +10,14 @@
 #include "board/analogue.h"
 #include "board/hardware_interface.h"
 
+// The field the 50 ms update copies from the hardware window's default
+// controls: both digital inputs open, sounder lines and auxiliary supply
+// healthy, the fire brigade peripheral's switches released (active low).
+inline constexpr uint8_t idleSystemInputs = sysAlwaysOne | sysDigitalInput1 | sysDigitalInput2;
+inline constexpr uint8_t idleMonitorInputs = monAlwaysOne | monSounder1Healthy | monSounder2Healthy | monAuxSupplyHealthy;
+inline constexpr uint8_t fwpSwitchBits = 0x1F;
+
+// Starts with the idle field on its input ports.
 class TestBoard {
  public:
   TestBoard();
@@ -21,7 +29,11 @@ class TestBoard {
   Stepper& stepper() { return stepper_; }
   // FirmwareStart, as the firmware thread would run it.
   void Start() { stepper_.Start(); }
-  void Advance(int64_t ms) { stepper_.Advance(ms); }
+  // Whole 5 ms steps until at least ms have passed; before each, the earth
+  // detector follows the test level while earthFollows.
+  void Advance(int64_t ms);
+
+  bool earthFollows = true;
 
   // What the analogue channels read; tests change it freely.
   FixedAnalogueSource analogue;

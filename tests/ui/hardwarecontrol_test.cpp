@@ -111,8 +111,12 @@ TEST_F(HardwareWindowTest, FireBrigadePanelsHoldTheirLedsLegendsAndSwitches) {
     ASSERT_NE(panel, nullptr) << p.panel;
     EXPECT_EQ(panel->Width(), 113);
     EXPECT_EQ(h->FindControl(p.legend)->parentWidget(), panel) << p.legend;
-    if (p.led) EXPECT_EQ(Selector(p.led)->ImageList()->Name(), p.list) << p.led;
-    if (p.switchName) EXPECT_EQ(Selector(p.switchName)->parentWidget(), panel) << p.switchName;
+    if (p.led) {
+      EXPECT_EQ(Selector(p.led)->ImageList()->Name(), p.list) << p.led;
+    }
+    if (p.switchName) {
+      EXPECT_EQ(Selector(p.switchName)->parentWidget(), panel) << p.switchName;
+    }
   }
   EXPECT_EQ(h->FindControl("FWP8LED"), nullptr);
 }

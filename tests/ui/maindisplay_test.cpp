@@ -79,7 +79,9 @@ TEST_P(MainDisplayLayoutTest, ControlSitsAtItsPlaceWithItsStartIndex) {
   EXPECT_EQ(control->Top(), p.top);
   EXPECT_EQ(control->Width(), p.width);
   EXPECT_EQ(control->Height(), p.height);
-  if (auto* selector = qobject_cast<TImageSelector*>(control)) EXPECT_EQ(selector->ItemIndex(), p.index);
+  if (auto* selector = qobject_cast<TImageSelector*>(control)) {
+    EXPECT_EQ(selector->ItemIndex(), p.index);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
