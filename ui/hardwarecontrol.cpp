@@ -3,6 +3,8 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include "app/timerthread.h"
+#include "board/hardware_interface.h"
 #include "board/periodic_update.h"
 #include "ui/levelmath.h"
 #include "ui/maindisplay.h"
@@ -97,8 +99,8 @@ class QueuedCaption : public CaptionControl {
 bool IsSet(const TImageSelector* selector) { return selector->ItemIndex() != 0; }
 }  // namespace
 
-TfrmHardwareControl::TfrmHardwareControl()
-    : TForm("frmHardwareControl", "Hardware Interface", clientWidth, clientHeight) {
+TfrmHardwareControl::TfrmHardwareControl(BoardPacing pacing)
+    : TForm("frmHardwareControl", "Hardware Interface", clientWidth, clientHeight), pacing_(pacing) {
   QPalette colours = palette();
   colours.setColor(QPalette::Window, silver);
   setPalette(colours);
@@ -119,24 +121,27 @@ TfrmHardwareControl::TfrmHardwareControl()
     frmMainDisplay->FourZonePanel = FourZonePanel;
   }
   FormCreate();
-  WatchdogTimer->SetEnabled(true);
+  // In virtual time the stepper runs the watchdog's periods.
+  WatchdogTimer->SetEnabled(pacing_ == BoardPacing::RealTime);
 }
 
 // The front panel outlives this window; it must not read its links after.
 TfrmHardwareControl::~TfrmHardwareControl() {
+  FormDestroy();
   if (!frmMainDisplay || frmMainDisplay->EightZonePanel != EightZonePanel) return;
   frmMainDisplay->EightZonePanel = nullptr;
   frmMainDisplay->FourZonePanel = nullptr;
 }
 
-// Creation's own steps. The tick thread and the board start between the
-// version text and the defaults; the saved settings are replayed after the
-// fault latch is set.
+// Creation's own steps, in their order: the board runs before the defaults
+// are pressed, and the saved settings are replayed after the fault latch is set.
 void TfrmHardwareControl::FormCreate() {
   lblSoftwareVersion->SetCaption(firmwareVersionText);
+  StartBoard();
   ApplyLevelDefaults();
   SetRangeMarkWidths();
   periodicUpdate.watchdogTripped.store(true);
+  if (const std::optional<WindowSettings> settings = LoadWindowSettings()) RestoreSettings(*settings);
 }
 
 void TfrmHardwareControl::ApplyLevelDefaults() {

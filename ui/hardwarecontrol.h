@@ -10,6 +10,7 @@
 
 #include "board/analogue.h"
 #include "board/board_wiring.h"
+#include "board/settings_file.h"
 #include "ui/framework/form.h"
 #include "ui/imageselector.h"
 #include "ui/levelcontrol.h"
@@ -17,9 +18,16 @@
 // What the firmware calls itself, shown under the links.
 extern const char* const firmwareVersionText;
 
+class HardwareState;
+class TTimerThread;
+
+// Who drives the board: the tick and firmware threads in real time, or a
+// stepper that calls the same routines in virtual time.
+enum class BoardPacing { RealTime, Stepped };
+
 class TfrmHardwareControl : public TForm, public AnalogueSource {
  public:
-  TfrmHardwareControl();
+  explicit TfrmHardwareControl(BoardPacing pacing);
   ~TfrmHardwareControl() override;
 
   // Event handlers.
@@ -28,6 +36,8 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   void WatchdogTimerTimer(TTimer* sender);
   void FormShow(TForm* sender);
   void FormClose(TForm* sender);
+  // Stops the board and saves the settings; the destructor runs it once.
+  void FormDestroy();
   void AnalogueControl1MouseDown(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
   void AnalogueControl1MouseMove(TControl* sender, ShiftState shift, int x, int y);
   void AnalogueControl1MouseUp(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
@@ -158,6 +168,10 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
 
  private:
   void FormCreate();
+  void StartBoard();
+  void RestoreSettings(const WindowSettings& settings);
+  void RestoreSupplyPair(const WindowSettings& settings);
+  WindowSettings SettingsToSave() const;
   void ApplyLevelDefaults();
   void SetRangeMarkWidths();
 
@@ -195,6 +209,11 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   // The read-out labels as the tick thread's 50 ms update sets them.
   std::vector<std::unique_ptr<CaptionControl>> readouts_;
   bool placed_ = false;
+
+  BoardPacing pacing_;
+  BoardWiring wiring_;
+  std::unique_ptr<TTimerThread> tickThread_;
+  std::unique_ptr<HardwareState> board_;
 };
 
 // The hardware control window; null outside its lifetime.

@@ -15,7 +15,7 @@ class HardwareControlTest : public ::testing::Test {
   void SetUp() override {
     mainDisplay_ = std::make_unique<TfrmMainDisplay>();
     frmMainDisplay = mainDisplay_.get();
-    form_ = std::make_unique<TfrmHardwareControl>();
+    form_ = std::make_unique<TfrmHardwareControl>(BoardPacing::Stepped);
     h = form_.get();
   }
 

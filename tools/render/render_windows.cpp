@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QPixmap>
 #include <cstdio>
 #include <vector>
@@ -61,15 +62,21 @@ void SetVdSMode(TfrmHardwareControl& hardware, bool on) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
-  const QDir folder(argc > 1 ? argv[1] : "render");
+  const QDir folder(QDir(argc > 1 ? argv[1] : "render").absolutePath());
   if (!QDir().mkpath(folder.path())) {
     std::fprintf(stderr, "cannot create %s\n", qPrintable(folder.path()));
+    return 1;
+  }
+  // The windows start from defaults and their save must not touch the caller's Hardware.dat.
+  QTemporaryDir scratch;
+  if (!scratch.isValid() || !QDir::setCurrent(scratch.path())) {
+    std::fprintf(stderr, "cannot create a scratch directory\n");
     return 1;
   }
 
   TfrmMainDisplay front;
   frmMainDisplay = &front;
-  TfrmHardwareControl hardware;
+  TfrmHardwareControl hardware(BoardPacing::Stepped);
   frmHardwareControl = &hardware;
   front.show();
   hardware.show();

@@ -1,7 +1,6 @@
 #include "ui/framework/application.h"
 
 #include <QMessageBox>
-#include <exception>
 
 TApplication::TApplication(int& argc, char** argv, const QString& title) : QApplication(argc, argv) {
   setApplicationName(title);
@@ -11,9 +10,14 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {
-    QMessageBox::critical(nullptr, applicationName(), QString::fromLocal8Bit(error.what()));
+    ShowException(&error);
   } catch (...) {
-    QMessageBox::critical(nullptr, applicationName(), QStringLiteral("Unknown exception"));
+    ShowException(nullptr);
   }
   return false;
+}
+
+void TApplication::ShowException(const std::exception* error) {
+  const QString text = error ? QString::fromLocal8Bit(error->what()) : QStringLiteral("Unknown exception");
+  QMessageBox::critical(nullptr, applicationName(), text);
 }

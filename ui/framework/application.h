@@ -3,6 +3,7 @@
 // the standard display of an exception that escapes an event handler.
 
 #include <QApplication>
+#include <exception>
 
 class TApplication : public QApplication {
  public:
@@ -11,4 +12,7 @@ class TApplication : public QApplication {
   // Delivers one event; an exception thrown while handling it is shown in a
   // message box and the loop goes on.
   bool notify(QObject* receiver, QEvent* event) override;
+
+  // The standard display of an exception: a message box with the title.
+  static void ShowException(const std::exception* error);
 };
