@@ -49,9 +49,13 @@ void DrawBevel(QPainter& painter, QRect& rect, Bevel bevel) {
 }
 }  // namespace
 
+// Liberation's faces have Arial's metrics, so captions fit the laid-out
+// widths; DejaVu stands in where Liberation is missing.
 QFont MakeFont(const QString& family, int pixelSize, bool bold) {
   const bool mono = family.compare("Terminal", Qt::CaseInsensitive) == 0;
-  QFont font(mono ? "DejaVu Sans Mono" : "DejaVu Sans");
+  QFont font;
+  font.setFamilies(mono ? QStringList{"Liberation Mono", "DejaVu Sans Mono"}
+                        : QStringList{"Liberation Sans", "DejaVu Sans"});
   font.setPixelSize(pixelSize);
   font.setBold(bold);
   return font;

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Runs the real simulator in a real X server: both windows appear, a drag of
+# zone 1 into the fire band lights zone 1's fire LED on the screen, and closing
+# the hardware window ends the program with exit code 0 and a 309-byte
+# Hardware.dat.
+set -euo pipefail
+qx40="$1"
+xprobe="$2"
+
+work="$(mktemp -d)"
+display=":$((90 + RANDOM % 400))"
+cleanup() {
+  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "smoke: $*" >&2; exit 1; }
+
+# Waits up to 20 s for a command to succeed.
+await() {
+  for _ in $(seq 200); do
+    if "$@" >/dev/null 2>&1; then return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+export DISPLAY="$display"
+await xdpyinfo || await "$xprobe" origin nothing-at-all || true
+
+cd "$work"
+QT_QPA_PLATFORM=xcb "$qx40" >"$work/app.log" 2>&1 &
+app=$!
+await "$xprobe" origin "QX40 Simulation" || fail "front panel window did not appear"
+await "$xprobe" origin "Hardware Interface" || fail "hardware window did not appear"
+sleep 0.5
+
+# Zone 1's fire LED, before and after the drag.
+led_x=$((298 + 5)); led_y=$((132 + 5))
+read -r r0 g0 b0 < <("$xprobe" pixel "QX40 Simulation" $led_x $led_y)
+
+# Zone 1's level box sits at 40, 16 in the first group box; press at 2 + a
+# width in the fire band (about 500 ohms) and release there.
+read -r hx hy < <("$xprobe" origin "Hardware Interface")
+xdotool mousemove $((hx + 40 + 2 + 48)) $((hy + 16 + 5)) mousedown 1
+xdotool mousemove $((hx + 40 + 2 + 49)) $((hy + 16 + 5)) mouseup 1
+
+lit() {
+  read -r r g b < <("$xprobe" pixel "QX40 Simulation" $led_x $led_y)
+  [ "$r" -gt $((r0 + 60)) ] && [ "$r" -gt "$g" ] && [ "$r" -gt "$b" ]
+}
+await lit || fail "zone 1 fire LED did not light (before: $r0 $g0 $b0)"
+
+"$xprobe" close "Hardware Interface"
+for _ in $(seq 100); do
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$app" 2>/dev/null && fail "program still running after the hardware window closed"
+set +e
+wait "$app"
+status=$?
+set -e
+app=""
+[ "$status" -eq 0 ] || fail "exit code $status"
+size=$(stat -c %s "$work/Hardware.dat" 2>/dev/null || echo missing)
+[ "$size" = 309 ] || fail "Hardware.dat is $size bytes, not 309"
+echo "smoke: both windows shown, zone 1 fire LED lit, clean exit, Hardware.dat 309 bytes"

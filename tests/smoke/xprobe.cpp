@@ -1,0 +1,82 @@
+// A small X client for the smoke test: finds a top-level window by its title
+// and reports where its client area is, reads a pixel of it, or asks it to
+// close as a window manager would.
+//
+//   xprobe origin TITLE       -> "X Y" of the client area on the screen
+//   xprobe pixel TITLE X Y    -> "R G B" at client position X, Y
+//   xprobe close TITLE        -> sends WM_DELETE_WINDOW
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+Window FindByTitle(Display* display, Window window, const char* title) {
+  char* name = nullptr;
+  if (XFetchName(display, window, &name) && name) {
+    const bool match = std::strcmp(name, title) == 0;
+    XFree(name);
+    if (match) return window;
+  }
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, window, &root, &parent, &children, &count)) return 0;
+  Window found = 0;
+  for (unsigned i = 0; i < count && !found; ++i) found = FindByTitle(display, children[i], title);
+  if (children) XFree(children);
+  return found;
+}
+
+int Usage() {
+  std::fputs("usage: xprobe origin TITLE | pixel TITLE X Y | close TITLE\n", stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return Usage();
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) {
+    std::fputs("xprobe: cannot open display\n", stderr);
+    return 1;
+  }
+  const std::string command = argv[1];
+  const Window window = FindByTitle(display, DefaultRootWindow(display), argv[2]);
+  if (!window) {
+    std::fprintf(stderr, "xprobe: no window titled '%s'\n", argv[2]);
+    return 1;
+  }
+  if (command == "origin") {
+    int x = 0, y = 0;
+    Window child;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    std::printf("%d %d\n", x, y);
+  } else if (command == "pixel" && argc == 5) {
+    XImage* image = XGetImage(display, window, std::atoi(argv[3]), std::atoi(argv[4]), 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 1;
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    std::printf("%lu %lu %lu\n", (pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+    XDestroyImage(image);
+  } else if (command == "close") {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+  } else {
+    return Usage();
+  }
+  XCloseDisplay(display);
+  return 0;
+}
