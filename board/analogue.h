@@ -74,6 +74,7 @@ constexpr uint8_t channelReference = 10;
 constexpr uint16_t analogueCeiling = 1023;
 
 // Port 30 (relay test) values the monitor channels respond to.
+constexpr uint8_t relayTestRelease = 0;
 constexpr uint8_t relayTestPullLow = 2;
 constexpr uint8_t relayTestPullHigh = 3;
 

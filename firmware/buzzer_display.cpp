@@ -3,13 +3,11 @@
 #include <optional>
 
 #include "board/hardware_interface.h"
+#include "firmware/indications.h"
 #include "firmware/keys.h"
 #include "firmware/panel_state.h"
 
 namespace {
-
-// The last 5 s of a delay stage.
-constexpr uint16_t delayFinalPhaseTicks = 100;
 
 bool InEngineeringMode() { return panel.panelMode & engineeringMode; }
 bool Flash(uint8_t bit) { return panel.flashTimer & bit; }
@@ -35,8 +33,7 @@ std::optional<bool> AlarmTone() {
   const bool tone = !(panel.panelMode & buzzerQuiet);
   if (panel.sounderState & soundersEvacuate) return tone;
   if (panel.delayState & delayRunning) {
-    const bool finalPhase = panel.delayTimer < delayFinalPhaseTicks;
-    return tone && Flash(finalPhase ? flash200ms : flash500ms);
+    return tone && Flash(DelayFinalPhase() ? flash200ms : flash500ms);
   }
   if (panel.zonesAlarmDetected) return tone;
   if (panel.delayState & inputAlert) return tone && Flash(flash1s);

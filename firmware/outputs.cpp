@@ -2,29 +2,21 @@
 
 #include <iterator>
 
+#include "board/analogue.h"
 #include "board/hardware_interface.h"
 #include "firmware/panel_state.h"
+#include "firmware/supervision.h"
 
 namespace {
 
 // The transmission device relay has no option byte.
 constexpr uint8_t transmissionDeviceOptions = outputTypeFireRouting | outputObeysDelays;
 
-constexpr uint8_t lineFaultLimit = 200;
-constexpr uint8_t fastLineFaultLimit = 20;
-
 // A monitored relay line reads between these when healthy.
 constexpr int32_t relayLineLow = 400;
 constexpr int32_t relayLineHigh = 800;
-constexpr uint8_t relay1MonitorChannel = 2;
-constexpr uint8_t relay2MonitorChannel = 3;
 // Above this the relay 2 monitor channel is pulled up: no board or the test signal.
 constexpr int32_t relayMonitorHigh = 1000;
-
-// SET_RELAY_TEST arguments.
-constexpr uint8_t relayTestRelease = 0;
-constexpr uint8_t relayTestPullLow = 2;
-constexpr uint8_t relayTestPullRelay1High = 3;
 
 constexpr uint8_t kindUnchanged = 0xFF;
 struct DetectionStep {
@@ -36,13 +28,10 @@ struct DetectionStep {
 constexpr DetectionStep detectionSteps[5][2] = {
     {{relayTestRelease, 0, kindUnchanged}, {relayTestRelease, 1, relayBoardAbsent}},
     {{relayTestRelease, 0, relayBoardMonitored}, {relayTestPullLow, 2, kindUnchanged}},
-    {{relayTestPullRelay1High, 3, kindUnchanged}, {relayTestRelease, 1, relayBoardAbsent}},
+    {{relayTestPullHigh, 3, kindUnchanged}, {relayTestRelease, 1, relayBoardAbsent}},
     {{relayTestRelease, 0, relayBoardMonitored}, {relayTestPullLow, 4, relayBoardUnmonitored}},
-    {{relayTestPullRelay1High, 3, kindUnchanged}, {relayTestRelease, 1, relayBoardAbsent}},
+    {{relayTestPullHigh, 3, kindUnchanged}, {relayTestRelease, 1, relayBoardAbsent}},
 };
-
-uint8_t CountDown(uint8_t count) { return count ? uint8_t(count - 1) : 0; }
-uint8_t CountUp(uint8_t count, uint8_t limit) { return count >= limit ? limit : uint8_t(count + 1); }
 
 void NoteDelayable(uint8_t options) {
   if (options & outputObeysDelays) panel.delayState |= delayableOutputs;
@@ -90,12 +79,6 @@ bool FaultRoutingDemand() {
 uint8_t OutputOptions(uint8_t output) {
   if (output == outputTransmissionDevice) return transmissionDeviceOptions;
   return ReadConfig(uint8_t(cfgOutputOptions + output));
-}
-
-void RaiseLineFault(uint8_t& faults, uint8_t fault) {
-  if (faults & fault) return;
-  panel.panelMode &= ~faultBuzzerMuted;
-  faults |= fault;
 }
 
 // A sounder's wiring is checked only while the sounder is off.
@@ -179,27 +162,27 @@ bool OutputDemand(uint8_t output) {
 
 void OutputLineCheck(uint8_t output, bool healthy) {
   if (output >= outputCount) return;
-  const uint8_t limit = panel.panelMode & fastFaultTiming ? fastLineFaultLimit : lineFaultLimit;
+  const uint8_t limit = FaultLimit();
   uint8_t& count = panel.outputFaultCount[output];
   count = panel.panelMode & engineeringMode || healthy ? CountDown(count) : CountUp(count, limit);
   if (count != limit) return;
   // Fault routing wiring is not reported.
   switch (OutputOptions(output) & outputTypeMask) {
-    case outputTypeSounder: RaiseLineFault(panel.systemFaults, sounderLineFault); break;
-    case outputTypeFireRouting: RaiseLineFault(panel.systemFaults2, routingLineFault); break;
+    case outputTypeSounder: LatchFault(panel.systemFaults, sounderLineFault); break;
+    case outputTypeFireRouting: LatchFault(panel.systemFaults2, routingLineFault); break;
     default: break;
   }
 }
 
 void RelayLineCheck(uint8_t output, bool active) {
   if (active || (output != outputRelay1 && output != outputRelay2)) return;
-  const uint8_t channel = output == outputRelay1 ? relay1MonitorChannel : relay2MonitorChannel;
+  const uint8_t channel = output == outputRelay1 ? channelRelay1Monitor : channelRelay2Monitor;
   const int32_t reading = HardwareRequest(READ_ANALOGUE, channel);
   OutputLineCheck(output, reading > relayLineLow && reading < relayLineHigh);
 }
 
 uint8_t DetectRelayBoard() {
-  const bool high = HardwareRequest(READ_ANALOGUE, relay2MonitorChannel) > relayMonitorHigh;
+  const bool high = HardwareRequest(READ_ANALOGUE, channelRelay2Monitor) > relayMonitorHigh;
   uint8_t step = panel.relayBoardState & relayBoardStepMask;
   if (step >= std::size(detectionSteps)) step = 0;
   const DetectionStep& next = detectionSteps[step][high ? 1 : 0];

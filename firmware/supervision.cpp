@@ -12,9 +12,9 @@ void LatchFault(uint8_t& faults, uint8_t fault) {
 
 void FilterFault(uint8_t& count, bool bad, uint8_t limit, uint8_t& faults, uint8_t fault) {
   if (!bad || panel.panelMode & engineeringMode) {
-    if (count) --count;
+    count = CountDown(count);
     return;
   }
-  count = count < limit ? uint8_t(count + 1) : limit;
+  count = CountUp(count, limit);
   if (count == limit) LatchFault(faults, fault);
 }

@@ -4,6 +4,7 @@
 #include "firmware/delays.h"
 #include "firmware/disablement.h"
 #include "firmware/panel_state.h"
+#include "firmware/supervision.h"
 
 namespace {
 
@@ -19,8 +20,8 @@ constexpr uint16_t normalTop = 877;
 // 25 positions of 20 ms: every zone once in 500 ms, whatever the zone count.
 constexpr uint8_t scanPositions = 25;
 
-constexpr uint8_t faultLimit = 40;
-constexpr uint8_t fastFaultLimit = 2;
+constexpr uint8_t zoneFaultLimit = 40;     // 20 s of scans
+constexpr uint8_t zoneFastFaultLimit = 2;
 
 constexpr uint8_t confirmTimeShift = 4;
 constexpr uint8_t confirmLimits[4] = {2, 60, 120, 180};
@@ -29,9 +30,6 @@ constexpr uint8_t bcdUnitsMask = 0x0F;
 constexpr uint8_t bcdUnitsCarryStep = 7;  // 0x09 + 7 = 0x10
 constexpr uint8_t bcdTopTensUnits = 0x99;
 constexpr uint8_t topHundreds = 9;
-
-uint8_t CountDown(uint8_t count) { return count ? uint8_t(count - 1) : 0; }
-uint8_t CountUp(uint8_t count, uint8_t limit) { return count >= limit ? limit : uint8_t(count + 1); }
 
 uint16_t ReadNormalised(uint8_t op, uint8_t channel) {
   return NormaliseReading(uint16_t(HardwareRequest(op, channel)));
@@ -51,12 +49,10 @@ void CountDownZoneReset() {
 }
 
 void FilterFault(uint8_t zone, uint8_t bit, ZoneClass zoneClass) {
-  const uint8_t limit = panel.panelMode & fastFaultTiming ? fastFaultLimit : faultLimit;
+  const uint8_t limit = panel.panelMode & fastFaultTiming ? zoneFastFaultLimit : zoneFaultLimit;
   uint8_t& count = panel.zoneFaultCount[zone];
   count = zoneClass == ZoneClass::Fault ? CountUp(count, limit) : CountDown(count);
-  if (count != limit || panel.zonesFaultDetected & bit) return;
-  panel.zonesFaultDetected |= bit;
-  panel.panelMode &= ~faultBuzzerMuted;
+  if (count == limit) LatchFault(panel.zonesFaultDetected, bit);
 }
 
 void EnterFire(uint8_t zone, uint8_t bit, uint8_t options) {
