@@ -2,7 +2,7 @@
 # Runs the real simulator in a real X server: both windows appear, a drag of
 # zone 1 into the fire band lights zone 1's fire LED on the screen, and closing
 # the hardware window ends the program with exit code 0 and a 309-byte
-# Hardware.dat.
+# Hardware.dat. A second run, from that file, ends by closing the front panel.
 set -euo pipefail
 qx40="$1"
 xprobe="$2"
@@ -55,18 +55,30 @@ lit() {
 }
 await lit || fail "zone 1 fire LED did not light (before: $r0 $g0 $b0)"
 
-"$xprobe" close "Hardware Interface"
-for _ in $(seq 100); do
-  kill -0 "$app" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$app" 2>/dev/null && fail "program still running after the hardware window closed"
-set +e
-wait "$app"
-status=$?
-set -e
-app=""
-[ "$status" -eq 0 ] || fail "exit code $status"
-size=$(stat -c %s "$work/Hardware.dat" 2>/dev/null || echo missing)
-[ "$size" = 309 ] || fail "Hardware.dat is $size bytes, not 309"
-echo "smoke: both windows shown, zone 1 fire LED lit, clean exit, Hardware.dat 309 bytes"
+# Closes the window and expects a clean exit that saved the whole file.
+close_and_check() {
+  "$xprobe" close "$1"
+  for _ in $(seq 100); do
+    kill -0 "$app" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$app" 2>/dev/null && fail "program still running after \"$1\" closed"
+  set +e
+  wait "$app"
+  status=$?
+  set -e
+  app=""
+  [ "$status" -eq 0 ] || fail "exit code $status after closing \"$1\""
+  size=$(stat -c %s "$work/Hardware.dat" 2>/dev/null || echo missing)
+  [ "$size" = 309 ] || fail "Hardware.dat is $size bytes, not 309, after closing \"$1\""
+}
+
+close_and_check "Hardware Interface"
+
+QT_QPA_PLATFORM=xcb "$qx40" >>"$work/app.log" 2>&1 &
+app=$!
+await "$xprobe" origin "Hardware Interface" || fail "second run: hardware window did not appear"
+# The saved zone 1 level brings the fire back.
+await lit || fail "second run: zone 1 fire LED did not light from the saved settings"
+close_and_check "QX40 Simulation"
+echo "smoke: both windows shown, zone 1 fire LED lit, clean exits, Hardware.dat 309 bytes"
