@@ -1,15 +1,46 @@
 #include "ui/imageselector.h"
 
+#include <QCoreApplication>
 #include <QPainter>
+#include <QPointer>
 #include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <vector>
 
 namespace {
 constexpr int defaultSize = 105;
+constexpr int repaintIntervalMs = 10;  // one board tick
 const QColor blankFill = Qt::white;
+
+// Window thread only: every live selector, and the timer that repaints the
+// ones other threads changed.
+std::vector<TImageSelector*> selectors;
+QPointer<QTimer> repaintTimer;
+// Raised by any thread with a selector's own flag; spares the timer a scan.
+std::atomic<bool> anyPaintQueued{false};
+
+void StartRepaintTimer() {
+  if (repaintTimer || !QCoreApplication::instance()) return;
+  repaintTimer = new QTimer(QCoreApplication::instance());
+  QObject::connect(repaintTimer, &QTimer::timeout, &TImageSelector::RepaintQueued);
+  repaintTimer->start(repaintIntervalMs);
+}
 }  // namespace
 
 TImageSelector::TImageSelector(QWidget* parent, const QString& name) : TControl(parent, name) {
   SetBounds(0, 0, defaultSize, defaultSize);
+  selectors.push_back(this);
+  StartRepaintTimer();
+}
+
+TImageSelector::~TImageSelector() { std::erase(selectors, this); }
+
+void TImageSelector::RepaintQueued() {
+  if (!anyPaintQueued.exchange(false)) return;
+  for (TImageSelector* selector : selectors) {
+    if (selector->paintQueued_.exchange(false)) selector->repaint();
+  }
 }
 
 void TImageSelector::SetImageList(TImageList* list) {
@@ -59,21 +90,15 @@ bool TImageSelector::CanAutoSize(int& newWidth, int& newHeight) {
   return true;
 }
 
-// Draws now on the window thread; from any other thread asks the window
-// thread once, however many changes come before it gets round to it.
+// Draws now on the window thread; from any other thread leaves a flag for
+// the repaint timer, however many changes come before it runs.
 void TImageSelector::Paint() {
   if (QThread::currentThread() == thread()) {
     repaint();
     return;
   }
-  if (paintQueued_.exchange(true)) return;
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        paintQueued_.store(false);
-        repaint();
-      },
-      Qt::QueuedConnection);
+  paintQueued_.store(true);
+  anyPaintQueued.store(true);
 }
 
 void TImageSelector::paintEvent(QPaintEvent*) {

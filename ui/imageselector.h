@@ -13,14 +13,16 @@ class TImageSelector : public TControl, public ControlState {
 
  public:
   TImageSelector(QWidget* parent, const QString& name);
+  ~TImageSelector() override;
 
   // Not owned; may be null. Window thread.
   TImageList* ImageList() const { return imageList_.load(std::memory_order_acquire); }
   void SetImageList(TImageList* list);
 
   // Any thread may read and set the index. A change is drawn at once from
-  // the window thread, or within one pass of its event loop from any other;
-  // setting the value already held draws nothing.
+  // the window thread; from any other it only raises a flag, which the
+  // window thread's 10 ms repaint timer takes (nothing allocated, nothing
+  // posted). Setting the value already held draws nothing.
   int ItemIndex() const override { return itemIndex_.load(std::memory_order_relaxed); }
   void SetItemIndex(int index) override;
   void NextImage();
@@ -32,6 +34,10 @@ class TImageSelector : public TControl, public ControlState {
   bool Visible() const override { return TControl::Visible(); }
   int Tag() const override { return TControl::Tag(); }
   void SetTag(int tag) override { TControl::SetTag(tag); }
+
+  // What the repaint timer runs on the window thread: draws every selector
+  // changed from another thread since the last run.
+  static void RepaintQueued();
 
   // The index drawn by the last paint, and how many paints there were.
   int PaintedIndex() const { return paintedIndex_; }

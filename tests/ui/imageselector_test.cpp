@@ -206,7 +206,7 @@ TEST_F(ImageSelectorTest, ChangeFromAnotherThreadReachesTheScreenThroughTheWindo
   tick.join();
   EXPECT_EQ(selector_->ItemIndex(), 2);
   EXPECT_EQ(selector_->PaintCount(), paints);  // nothing painted off the window thread
-  QCoreApplication::processEvents();
+  TImageSelector::RepaintQueued();  // the window thread's repaint timer
   EXPECT_EQ(selector_->PaintedIndex(), 2);
   EXPECT_EQ(selector_->PaintCount(), paints + 1);  // the changes came to one paint
 }
@@ -216,7 +216,7 @@ TEST_F(ImageSelectorTest, SettingTheHeldIndexFromAnotherThreadQueuesNothing) {
   const int paints = selector_->PaintCount();
   std::thread tick([this] { selector_->SetItemIndex(0); });
   tick.join();
-  QCoreApplication::processEvents();
+  TImageSelector::RepaintQueued();
   EXPECT_EQ(selector_->PaintCount(), paints);
 }
 
