@@ -303,6 +303,11 @@ std::optional<Command> ParseLine(const std::string& line) {
     if (tokens.size() != 3 || !IsForm(tokens[1].text)) Fail("screenshot takes frmMainDisplay|frmHardwareControl FILE.png");
     return Screenshot{tokens[1].text, tokens[2].text};
   }
+  if (verb == "stall") {
+    if (tokens.size() != 2) Fail("stall takes one duration");
+    const int64_t steps = ParseDurationSteps(tokens[1].text);
+    return Stall{(steps + stallGrainSteps - 1) / stallGrainSteps * stallGrainSteps};
+  }
   if (verb == "restart") {
     ExpectEnd(tokens, 1);
     return Restart{};

@@ -111,6 +111,8 @@ TEST(ScriptCommands, MouseLevelSetAndTheRest) {
   EXPECT_EQ(Parse<Wait>("wait 1.5s").steps, 300);
   EXPECT_EQ(Parse<Screenshot>("screenshot frmMainDisplay out.png").file, "out.png");
   Parse<Restart>("  restart   # again");
+  EXPECT_EQ(Parse<Stall>("stall 2.4s").steps, 480);
+  EXPECT_EQ(Parse<Stall>("stall 1ms").steps, 20);  // whole 100 ms periods
   EXPECT_FALSE(ParseLine("   # only a comment"));
   EXPECT_FALSE(ParseLine(""));
 }
@@ -135,6 +137,7 @@ TEST(ScriptCommands, MalformedLinesSayWhatIsWrong) {
       {"expect Vbatt \"27", "unterminated string"},
       {"wait-until FireLED 1 2s", "wait-until takes TARGET VALUE within DURATION"},
       {"restart now", "unexpected 'now'"},
+      {"stall", "stall takes one duration"},
   };
   for (const auto& [line, message] : table) EXPECT_EQ(ErrorOf(line), message) << line;
 }

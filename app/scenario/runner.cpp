@@ -1,0 +1,360 @@
+#include "app/scenario/runner.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+
+#include "app/scenario/script.h"
+#include "app/scenario/targets.h"
+#include "app/scenario/trace.h"
+#include "board/hardware_interface.h"
+#include "board/periodic_update.h"
+#include "firmware/panel_state.h"
+#include "ui/framework/form.h"
+#include "ui/levelmath.h"
+#include "ui/simulation.h"
+
+namespace scenario {
+
+namespace {
+
+constexpr const char* settingsFile = "Hardware.dat";
+// Queued window work is let through once a virtual second, so nothing piles up.
+constexpr int64_t eventIntervalSteps = 200;
+constexpr int64_t boardTickMs = 10;
+
+[[noreturn]] void Fail(const std::string& message) { throw ScriptError{message}; }
+
+std::string Seconds(int64_t ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%lld.%03lld", static_cast<long long>(ms / 1000), static_cast<long long>(ms % 1000));
+  return text;
+}
+
+MouseButton ButtonOf(Button button) {
+  if (button == Button::Right) return MouseButton::Right;
+  if (button == Button::Middle) return MouseButton::Middle;
+  return MouseButton::Left;
+}
+
+ShiftState HeldBit(Button button) {
+  if (button == Button::Right) return ssRight;
+  if (button == Button::Middle) return ssMiddle;
+  return ssLeft;
+}
+
+// The fill width whose stored value is nearest; the smaller width on a tie.
+int NearestWidth(const LevelRef& level, Level::Unit unit, int64_t amount) {
+  const bool ohms = level.kind == LevelKind::Zone;
+  const bool volts = level.kind == LevelKind::Battery || level.kind == LevelKind::Charger || level.kind == LevelKind::Supply;
+  if ((unit == Level::Unit::Ohm && !ohms) || (unit == Level::Unit::Millivolt && !volts)) {
+    Fail("'" + level.box->Name().toStdString() + "' is not set in " + (ohms ? "ohm" : volts ? "mV" : "either unit"));
+  }
+  const int boxWidth = level.box->Width();
+  int best = 0;
+  int64_t bestDistance = INT64_MAX;
+  for (int width = 0; width <= boxWidth - levelFillMargin; ++width) {
+    const int64_t value = ohms ? ZoneOhmsForFill(width) : MillivoltsForFill(width, boxWidth);
+    const int64_t distance = value > amount ? value - amount : amount - value;
+    if (distance >= bestDistance) continue;
+    best = width;
+    bestDistance = distance;
+  }
+  return best;
+}
+
+class Runner {
+ public:
+  Runner(const RunOptions& options, std::ostream& out) : options_(options), out_(out), caller_(QDir::current()) {}
+
+  int Run(const std::vector<std::string>& scripts) {
+    if (!options_.trace.empty() && !OpenTrace()) return cannotRun;
+    for (size_t i = 0; i < scripts.size(); ++i) RunScript(scripts[i], i + 1 == scripts.size());
+    out_ << passed_ << " passed, " << failed_ << " failed\n";
+    if (error_) return cannotRun;
+    return failed_ ? someFailed : allPassed;
+  }
+
+ private:
+  bool OpenTrace() {
+    try {
+      trace_ = std::make_unique<Trace>(Resolve(options_.trace));
+      return true;
+    } catch (const ScriptError& error) {
+      out_ << "error: " << error.message << '\n';
+      return false;
+    }
+  }
+
+  std::string Resolve(const std::string& path) const {
+    return caller_.absoluteFilePath(QString::fromStdString(path)).toStdString();
+  }
+
+  void Error(const std::string& message) {
+    out_ << script_ << ':' << line_ << ": error: " << message << '\n';
+    error_ = true;
+  }
+
+  void RunScript(const std::string& path, bool last) {
+    script_ = path;
+    line_ = 0;
+    offsetMs_ = 0;
+    std::ifstream in(Resolve(path));
+    if (!in) return Error("cannot read the script");
+    QTemporaryDir directory;
+    if (!directory.isValid() || !QDir::setCurrent(directory.path())) return Error("cannot make a working directory");
+    try {
+      CopySettings();
+      RunLines(in);
+    } catch (const ScriptError& error) {
+      Error(error.message);
+    } catch (const std::exception& error) {
+      Error(error.what());
+    }
+    Finish(last);
+    QDir::setCurrent(caller_.path());
+  }
+
+  void CopySettings() {
+    if (options_.settings.empty()) return;
+    const QString from = QString::fromStdString(Resolve(options_.settings));
+    if (!QFile::copy(from, settingsFile)) Fail("cannot read the settings " + options_.settings);
+    QFile(settingsFile).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  }
+
+  void RunLines(std::istream& in) {
+    for (std::string text; std::getline(in, text);) {
+      ++line_;
+      if (!text.empty() && text.back() == '\r') text.pop_back();
+      const std::optional<Command> command = ParseLine(text);
+      if (!command) continue;
+      if (!sim_) Start();
+      std::visit([this](const auto& c) { Do(c); }, *command);
+      Sample();
+    }
+  }
+
+  // The last script's simulator leaves its settings where --save says.
+  void Finish(bool last) {
+    const bool save = last && !options_.save.empty();
+    if (save && !sim_) Start();
+    traceBaseMs_ += NowMs();
+    ShutDown();
+    if (!save) return;
+    const QString to = QString::fromStdString(Resolve(options_.save));
+    QFile::remove(to);
+    if (QFile::copy(settingsFile, to)) return;
+    line_ = 0;
+    Error("cannot write the settings " + options_.save);
+  }
+
+  // A fresh process's simulator: no board, firmware variables at their start.
+  void Start() {
+    ResetBoardGlobals();
+    ResetFirmwareState();
+    sim_ = std::make_unique<Simulation>();
+    panel_ = std::make_unique<Panel>(*sim_);
+    held_ = 0;
+    if (!trace_) return;
+    trace_->Attach(*sim_, *panel_);
+    Sample();
+  }
+
+  void ShutDown() {
+    panel_.reset();
+    sim_.reset();
+    QCoreApplication::processEvents();
+  }
+
+  int64_t NowMs() const { return offsetMs_ + (sim_ ? sim_->NowMs() : 0); }
+
+  void Sample() {
+    if (trace_) trace_->Sample(traceBaseMs_ + NowMs());
+  }
+
+  void AfterStep() {
+    Sample();
+    if (++steps_ % eventIntervalSteps == 0) QCoreApplication::processEvents();
+  }
+
+  void Step() {
+    sim_->Step();
+    AfterStep();
+  }
+
+  void Do(const Wait& wait) {
+    for (int64_t i = 0; i < wait.steps; ++i) Step();
+  }
+
+  void Do(const WaitUntil& wait) {
+    const Reader reader = panel_->ReaderOf(wait.target);
+    Value actual = reader();
+    for (int64_t i = 0; i < wait.steps && !(actual == wait.value); ++i) {
+      Step();
+      actual = reader();
+    }
+    Check(wait.target, wait.value, actual);
+  }
+
+  void Do(const Expect& expect) { Check(expect.target, expect.value, panel_->ReaderOf(expect.target)()); }
+
+  void Do(const Print& print) {
+    out_ << script_ << ':' << line_ << ": " << Seconds(NowMs()) << ' ' << print.target.text << " = "
+         << FormatValue(panel_->ReaderOf(print.target)()) << '\n';
+  }
+
+  void Check(const Target& target, const Value& expected, const Value& actual) {
+    if (actual == expected) {
+      ++passed_;
+      return;
+    }
+    ++failed_;
+    out_ << script_ << ':' << line_ << ": FAIL at " << Seconds(NowMs()) << ": expected " << target.text << " = "
+         << FormatValue(expected) << ", got " << FormatValue(actual) << '\n';
+  }
+
+  // The events a person's mouse gives the control, with the buttons held.
+  void Do(const Mouse& mouse) {
+    TControl& control = panel_->Control(mouse.form, mouse.name);
+    const auto [x, y] = mouse.at ? *mouse.at : std::make_pair(control.Width() / 2, control.Height() / 2);
+    const MouseButton button = ButtonOf(mouse.button);
+    const ShiftState bit = HeldBit(mouse.button);
+    if (mouse.action == Mouse::Action::Move) return control.MouseMove(held_, x, y);
+    if (mouse.action != Mouse::Action::Release) {
+      held_ |= bit;
+      control.MouseDown(button, held_, x, y);
+    }
+    if (mouse.action == Mouse::Action::Press) return;
+    held_ &= ~bit;
+    control.MouseUp(button, held_, x, y);
+  }
+
+  void Do(const Level& command) {
+    TControl& control = panel_->Control(command.form, command.name);
+    const LevelRef* level = panel_->LevelOf(control);
+    if (!level || level->box != &control) Fail("'" + command.name + "' is not a level control's box");
+    const int64_t width = command.unit == Level::Unit::Width ? command.amount
+                                                             : NearestWidth(*level, command.unit, command.amount);
+    const int x = int(width) + levelFillInset;
+    const int y = control.Height() / 2;
+    control.MouseDown(MouseButton::Left, held_ | ssLeft, x, y);
+    control.MouseUp(MouseButton::Left, held_, x, y);
+  }
+
+  void Do(const SetMemory& set) {
+    if (set.raw) {
+      HardwareRequest(WRITE_NV_BYTE, set.value * 256 + set.address);
+      return;
+    }
+    WriteConfig(uint8_t(set.address), uint8_t(set.value));
+  }
+
+  // As it would be shown: the window is shown for the picture, then hidden
+  // again so that stepping does not paint.
+  void Do(const Screenshot& shot) {
+    TForm& form = panel_->Form(shot.form);
+    form.show();
+    QCoreApplication::processEvents();
+    const bool saved = form.grab().save(QString::fromStdString(Resolve(shot.file)), "PNG");
+    form.hide();
+    if (!saved) Fail("cannot write " + shot.file);
+  }
+
+  void Do(const Restart&) {
+    offsetMs_ += sim_->NowMs();
+    ShutDown();
+    Start();
+  }
+
+  // The board's routines in the stepper's order, without the firmware pass.
+  void Do(const Stall& stall) {
+    for (int64_t i = 0; i < stall.steps; ++i) {
+      offsetMs_ += stepMs;
+      const int64_t boardMs = sim_->NowMs() + (i + 1) * stepMs;
+      if (boardMs % boardTickMs == 0) periodicUpdate.Tick();
+      if (boardMs % watchdogIntervalMs == 0) periodicUpdate.WatchdogTimerTimer();
+      AfterStep();
+    }
+  }
+
+  const RunOptions& options_;
+  std::ostream& out_;
+  const QDir caller_;
+  std::unique_ptr<Trace> trace_;
+  std::unique_ptr<Simulation> sim_;
+  std::unique_ptr<Panel> panel_;
+  std::string script_;
+  int line_ = 0;
+  // Virtual time of this script before the present simulator, stalls included.
+  int64_t offsetMs_ = 0;
+  // Earlier scripts' time: the trace has one time axis for the whole run.
+  int64_t traceBaseMs_ = 0;
+  int64_t steps_ = 0;
+  int passed_ = 0;
+  int failed_ = 0;
+  bool error_ = false;
+  ShiftState held_ = 0;
+};
+
+constexpr const char* usage =
+    "usage: qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...\n"
+    "Runs each script in a fresh simulator in virtual time.\n"
+    "Exit code: 0 every expectation held, 1 some failed, 2 a script could not be run.\n";
+
+// --name VALUE or --name=VALUE into the option it names.
+bool TakeOption(const std::vector<std::string>& arguments, size_t& i, RunOptions& options) {
+  const std::string& argument = arguments[i];
+  const size_t equals = argument.find('=');
+  const std::string name = argument.substr(0, equals);
+  std::string* field = name == "--settings" ? &options.settings
+                       : name == "--save"   ? &options.save
+                       : name == "--trace"  ? &options.trace
+                                            : nullptr;
+  if (!field) return false;
+  if (equals != std::string::npos) {
+    *field = argument.substr(equals + 1);
+  } else {
+    if (i + 1 >= arguments.size()) return false;
+    *field = arguments[++i];
+  }
+  return !field->empty();
+}
+
+}  // namespace
+
+int RunScripts(const std::vector<std::string>& scripts, const RunOptions& options, std::ostream& out) {
+  return Runner(options, out).Run(scripts);
+}
+
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  RunOptions options;
+  std::vector<std::string> scripts;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--help" || argument == "-h") {
+      out << usage;
+      return allPassed;
+    }
+    if (argument.size() > 1 && argument[0] == '-') {
+      if (TakeOption(arguments, i, options)) continue;
+      err << "qx40-scenario: bad option '" << argument << "'\n" << usage;
+      return cannotRun;
+    }
+    scripts.push_back(argument);
+  }
+  if (scripts.empty()) {
+    err << usage;
+    return cannotRun;
+  }
+  return RunScripts(scripts, options, out);
+}
+
+void UseOffscreenPlatformUnlessSet() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+}  // namespace scenario

@@ -1,0 +1,31 @@
+#pragma once
+// The headless scenario runner: each script drives a fresh simulator, both
+// windows offscreen, in virtual time, from a private working directory.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace scenario {
+
+struct RunOptions {
+  std::string settings;  // Hardware.dat to start from; empty: none
+  std::string save;      // where the last script's Hardware.dat goes; empty: nowhere
+  std::string trace;     // Value Change Dump of the whole run; empty: none
+};
+
+// Exit codes.
+constexpr int allPassed = 0;
+constexpr int someFailed = 1;
+constexpr int cannotRun = 2;
+
+// Runs the scripts in turn and reports on out. Needs the QApplication.
+int RunScripts(const std::vector<std::string>& scripts, const RunOptions& options, std::ostream& out);
+
+// qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+// Qt's offscreen platform unless the caller named one; before the QApplication.
+void UseOffscreenPlatformUnlessSet();
+
+}  // namespace scenario

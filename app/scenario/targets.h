@@ -1,0 +1,47 @@
+#pragma once
+// What a script's names stand for in one running simulator: its controls,
+// level controls, firmware variables, configuration bytes and ports, and how
+// each is read.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/scenario/script.h"
+#include "ui/levelcontrol.h"
+
+class Simulation;
+class TForm;
+
+namespace scenario {
+
+struct LevelRef {
+  TShape* box;
+  TShape* fill;
+  LevelKind kind;
+};
+
+using Reader = std::function<Value()>;
+
+class Panel {
+ public:
+  explicit Panel(Simulation& simulation);
+
+  // The named control; unknown or ambiguous names throw ScriptError.
+  TControl& Control(const std::string& form, const std::string& name) const;
+  TForm& Form(const std::string& name) const;
+  // The level whose box or fill bar this is; null for any other control.
+  const LevelRef* LevelOf(const TControl& control) const;
+  const std::vector<LevelRef>& Levels() const { return levels_; }
+  // Resolves the target once; the reader gives its present value.
+  Reader ReaderOf(const Target& target) const;
+
+ private:
+  Reader ControlReader(const Target& target) const;
+  Reader AttributeReader(const TControl& control, const Target& target) const;
+
+  Simulation& simulation_;
+  std::vector<LevelRef> levels_;
+};
+
+}  // namespace scenario

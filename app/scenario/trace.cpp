@@ -1,0 +1,83 @@
+#include "app/scenario/trace.h"
+
+#include <bit>
+
+#include "app/scenario/script.h"
+#include "app/scenario/targets.h"
+#include "board/hardware_interface.h"
+#include "ui/hardwarecontrol.h"
+#include "ui/maindisplay.h"
+#include "ui/simulation.h"
+
+namespace scenario {
+
+namespace {
+
+constexpr int levelBits = 16;
+constexpr int checkBoxBits = 2;
+constexpr int portBits = 8;
+
+int SelectorBits(const TImageSelector& selector) {
+  const TImageList* list = selector.ImageList();
+  const int highest = list && list->Count() > 1 ? list->Count() - 1 : 1;
+  return int(std::bit_width(unsigned(highest)));
+}
+
+std::string NameOf(const QWidget& widget) { return widget.objectName().toStdString(); }
+
+}  // namespace
+
+Trace::Trace(const std::string& path) : file_(path, std::ios::binary) {
+  if (!file_) throw ScriptError{"cannot write the trace " + path};
+}
+
+void Trace::Attach(Simulation& simulation, const Panel& panel) {
+  selectors_.clear();
+  checkBoxes_.clear();
+  levelValues_.clear();
+  levelWidths_.clear();
+  for (TForm* form : {static_cast<TForm*>(&simulation.front()), static_cast<TForm*>(&simulation.hardware())}) {
+    for (const TImageSelector* selector : form->findChildren<TImageSelector*>()) selectors_.push_back(selector);
+    for (const TCheckBox* box : form->findChildren<TCheckBox*>()) checkBoxes_.push_back(box);
+  }
+  for (const LevelRef& level : panel.Levels()) {
+    (level.kind == LevelKind::Monitor ? levelWidths_ : levelValues_).push_back(level.fill);
+  }
+  if (begun_) return;
+  Declare(simulation);
+  Read();
+  vcd_.Begin(file_, values_);
+  begun_ = true;
+}
+
+void Trace::Declare(Simulation& simulation) {
+  auto scopeOf = [&](const QWidget* control) {
+    return simulation.front().isAncestorOf(control) ? "frmMainDisplay" : "frmHardwareControl";
+  };
+  for (const TImageSelector* selector : selectors_) {
+    vcd_.AddSignal(scopeOf(selector), NameOf(*selector), SelectorBits(*selector));
+  }
+  for (const TCheckBox* box : checkBoxes_) vcd_.AddSignal(scopeOf(box), NameOf(*box), checkBoxBits);
+  for (const auto* fills : {&levelValues_, &levelWidths_}) {
+    for (const TShape* fill : *fills) vcd_.AddSignal("frmHardwareControl", NameOf(*fill), levelBits);
+  }
+  for (int port = 0; port < portCount; ++port) vcd_.AddSignal("board", "port" + std::to_string(port), portBits);
+  values_.reserve(vcd_.SignalCount());
+}
+
+void Trace::Read() {
+  values_.clear();
+  for (const TImageSelector* selector : selectors_) values_.push_back(selector->ItemIndex());
+  for (const TCheckBox* box : checkBoxes_) values_.push_back(int(box->State()));
+  for (const TShape* fill : levelValues_) values_.push_back(fill->Tag());
+  for (const TShape* fill : levelWidths_) values_.push_back(fill->Width());
+  const HardwareState* board = boardInstance.load();
+  for (int port = 0; port < portCount; ++port) values_.push_back(board->Port(port));
+}
+
+void Trace::Sample(int64_t timeMs) {
+  Read();
+  vcd_.Sample(file_, timeMs, values_);
+}
+
+}  // namespace scenario
