@@ -165,3 +165,16 @@ TEST(PanelReset, ClearsLatchedStateAndRechecksAProgramFault) {
   PanelReset();
   EXPECT_EQ(panel.systemFaults, 0);
 }
+
+// At 26205 mV the reference channel reads 700: the start value 2993 moves to
+// 2993 * 3 / 4 + 700 = 2944 and settles at four times the reading.
+TEST(FilterReference, SettlesAtFourTimesASteadyReading) {
+  TestBoard t;
+  t.analogue.supplyMv = 26205;
+  ASSERT_EQ(HardwareRequest(READ_ANALOGUE, referenceChannel), 700);
+  panel.referenceLevel = 2993;
+  FilterReference();
+  EXPECT_EQ(panel.referenceLevel, 2944);
+  for (int i = 0; i < 100; ++i) FilterReference();
+  EXPECT_EQ(panel.referenceLevel, 2800);
+}
