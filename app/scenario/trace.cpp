@@ -38,7 +38,10 @@ void Trace::Attach(Simulation& simulation, const Panel& panel) {
   levelWidths_.clear();
   for (TForm* form : {static_cast<TForm*>(&simulation.front()), static_cast<TForm*>(&simulation.hardware())}) {
     for (const TImageSelector* selector : form->findChildren<TImageSelector*>()) selectors_.push_back(selector);
-    for (const TCheckBox* box : form->findChildren<TCheckBox*>()) checkBoxes_.push_back(box);
+    // The check box has no meta-object of its own, so it is told apart by its type.
+    for (const TControl* control : form->findChildren<TControl*>()) {
+      if (const auto* box = dynamic_cast<const TCheckBox*>(control)) checkBoxes_.push_back(box);
+    }
   }
   for (const LevelRef& level : panel.Levels()) {
     (level.kind == LevelKind::Monitor ? levelWidths_ : levelValues_).push_back(level.fill);
