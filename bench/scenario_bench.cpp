@@ -1,0 +1,50 @@
+// How much faster than real time a scenario runs: virtual seconds per wall
+// second for a `wait 1h` on the default panel, with and without a trace.
+//
+//   build/bench/qx40-bench-scenario
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <fstream>
+#include <sstream>
+
+#include "app/scenario/runner.h"
+
+namespace {
+
+constexpr double scriptVirtualSeconds = 3600;
+
+void RunHour(benchmark::State& state, const scenario::RunOptions& options) {
+  QTemporaryDir directory;
+  const std::string script = QDir(directory.path()).filePath("hour.qxs").toStdString();
+  std::ofstream(script) << "wait 1h\n";
+  for (auto _ : state) {
+    std::ostringstream out;
+    if (scenario::RunScripts({script}, options, out) != scenario::allPassed) state.SkipWithError("the script failed");
+  }
+  state.counters["virtual_s_per_wall_s"] =
+      benchmark::Counter(scriptVirtualSeconds * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_WaitOneHour(benchmark::State& state) { RunHour(state, {}); }
+BENCHMARK(BM_WaitOneHour)->Unit(benchmark::kMillisecond);
+
+void BM_WaitOneHourTraced(benchmark::State& state) {
+  scenario::RunOptions options;
+  options.trace = "/dev/null";
+  RunHour(state, options);
+}
+BENCHMARK(BM_WaitOneHourTraced)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  scenario::UseOffscreenPlatformUnlessSet();
+  QApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+}
