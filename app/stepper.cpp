@@ -15,7 +15,7 @@ void Stepper::Step() {
   nowMs_ += stepMs;
   if (nowMs_ % boardTickMs == 0) update_.Tick();
   if (nowMs_ % watchdogIntervalMs == 0) update_.WatchdogTimerTimer();
-  FirmwarePass();
+  if (!firmwareStalled) FirmwarePass();
 }
 
 void Stepper::Advance(int64_t ms) {

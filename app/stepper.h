@@ -21,6 +21,9 @@ class Stepper {
   void Advance(int64_t ms);
   int64_t NowMs() const { return nowMs_; }
 
+  // While set, steps leave out FirmwarePass, as a stalled firmware thread would.
+  bool firmwareStalled = false;
+
  private:
   PeriodicUpdate& update_;
   int64_t nowMs_ = 0;

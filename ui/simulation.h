@@ -29,6 +29,7 @@ class Simulation {
   void Step() { stepper_.Step(); }
   void Advance(int64_t ms) { stepper_.Advance(ms); }
   int64_t NowMs() const { return stepper_.NowMs(); }
+  Stepper& stepper() { return stepper_; }
 
  private:
   std::unique_ptr<TfrmMainDisplay> front_;
