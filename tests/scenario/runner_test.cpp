@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -217,4 +218,12 @@ TEST(ScenarioRunner, CommandLine) {
   EXPECT_EQ(scenario::RunCommandLine({"--colour", "ok.qxs"}, out, err), scenario::cannotRun);
   EXPECT_EQ(scenario::RunCommandLine({}, out, err), scenario::cannotRun);
   EXPECT_TRUE(Contains(err.str(), "usage: qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT..."));
+}
+
+TEST(ScenarioRunner, ScreenshotsAreTheWindowsAsShownAndAFolderThatIsNotThereIsAnError) {
+  const Outcome run = RunText("wait 1s\nscreenshot frmMainDisplay front.png\nscreenshot frmHardwareControl missing/hw.png\n");
+  EXPECT_EQ(run.output, "s.qxs:3: error: cannot write missing/hw.png\n0 passed, 0 failed\n");
+  const QImage front("front.png");
+  EXPECT_EQ(front.width(), 780);
+  EXPECT_EQ(front.height(), 361);
 }
