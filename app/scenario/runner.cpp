@@ -12,7 +12,6 @@
 #include "app/scenario/targets.h"
 #include "app/scenario/trace.h"
 #include "board/hardware_interface.h"
-#include "board/periodic_update.h"
 #include "firmware/panel_state.h"
 #include "ui/framework/form.h"
 #include "ui/levelmath.h"
@@ -25,7 +24,6 @@ namespace {
 constexpr const char* settingsFile = "Hardware.dat";
 // Queued window work is let through once a virtual second, so nothing piles up.
 constexpr int64_t eventIntervalSteps = 200;
-constexpr int64_t boardTickMs = 10;
 
 [[noreturn]] void Fail(const std::string& message) { throw ScriptError{message}; }
 
@@ -270,15 +268,10 @@ class Runner {
     Start();
   }
 
-  // The board's routines in the stepper's order, without the firmware pass.
   void Do(const Stall& stall) {
-    for (int64_t i = 0; i < stall.steps; ++i) {
-      offsetMs_ += stepMs;
-      const int64_t boardMs = sim_->NowMs() + (i + 1) * stepMs;
-      if (boardMs % boardTickMs == 0) periodicUpdate.Tick();
-      if (boardMs % watchdogIntervalMs == 0) periodicUpdate.WatchdogTimerTimer();
-      AfterStep();
-    }
+    sim_->stepper().firmwareStalled = true;
+    Do(Wait{stall.steps});
+    sim_->stepper().firmwareStalled = false;
   }
 
   const RunOptions& options_;
@@ -289,7 +282,7 @@ class Runner {
   std::unique_ptr<Panel> panel_;
   std::string script_;
   int line_ = 0;
-  // Virtual time of this script before the present simulator, stalls included.
+  // Virtual time of this script before the present simulator.
   int64_t offsetMs_ = 0;
   // Earlier scripts' time: the trace has one time axis for the whole run.
   int64_t traceBaseMs_ = 0;

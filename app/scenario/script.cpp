@@ -305,8 +305,7 @@ std::optional<Command> ParseLine(const std::string& line) {
   }
   if (verb == "stall") {
     if (tokens.size() != 2) Fail("stall takes one duration");
-    const int64_t steps = ParseDurationSteps(tokens[1].text);
-    return Stall{(steps + stallGrainSteps - 1) / stallGrainSteps * stallGrainSteps};
+    return Stall{ParseDurationSteps(tokens[1].text)};
   }
   if (verb == "restart") {
     ExpectEnd(tokens, 1);

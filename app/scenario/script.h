@@ -72,7 +72,7 @@ struct Screenshot {
 };
 struct Restart {};
 // Time passes with the firmware stopped: the board ticks and its watchdog
-// counts, nothing services it. Whole watchdog periods, so the board keeps its phase.
+// counts, nothing services it.
 struct Stall {
   int64_t steps;
 };
@@ -80,7 +80,6 @@ struct Stall {
 using Command = std::variant<Wait, WaitUntil, Mouse, Level, SetMemory, Expect, Print, Screenshot, Restart, Stall>;
 
 constexpr int64_t stepMs = 5;
-constexpr int64_t stallGrainSteps = 20;
 
 // Parses one line; nothing for a blank or comment line. Throws ScriptError.
 std::optional<Command> ParseLine(const std::string& line);
