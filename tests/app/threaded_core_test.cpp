@@ -1,0 +1,138 @@
+// The real tick and firmware threads against one published board while a
+// third thread plays the field wiring and the window thread: it keeps changing
+// the input ports and the analogue levels and counts the watchdog periods.
+// Runs for QX40_THREADED_SECONDS of wall time (half a second by default; the
+// ThreadSanitizer run of the test script asks for more).
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <thread>
+
+#include "app/applicationthread.h"
+#include "app/timerthread.h"
+#include "board/analogue.h"
+#include "board/hardware_interface.h"
+#include "board/periodic_update.h"
+#include "tests/support/test_board.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Analogue levels another thread may change at any time.
+class ChangingAnalogue : public AnalogueSource {
+ public:
+  int32_t ZoneResistance(int zone) const override { return zoneOhms[zone & 7]; }
+  bool CapacitorFitted(int zone) const override { return capacitor[zone & 7]; }
+  int32_t SupplyMillivolts() const override { return supplyMv; }
+  int32_t BatteryMillivolts() const override { return batteryMv; }
+  int32_t ChargerMillivolts() const override { return chargerMv; }
+  int32_t Relay1Width() const override { return defaultMonitorWidth; }
+  int32_t Relay2Width() const override { return defaultMonitorWidth; }
+  int32_t TransmissionDeviceWidth() const override { return defaultMonitorWidth; }
+  int32_t OptionalRelaysState() const override { return optionalRelaysNotFitted; }
+
+  std::atomic<int32_t> zoneOhms[8];
+  std::atomic<bool> capacitor[8] = {};
+  std::atomic<int32_t> supplyMv{defaultSupplyMv};
+  std::atomic<int32_t> batteryMv{defaultBatteryMv};
+  std::atomic<int32_t> chargerMv{defaultChargerMv};
+
+  ChangingAnalogue() {
+    for (auto& ohms : zoneOhms) ohms = defaultZoneOhms;
+  }
+};
+
+constexpr int32_t zoneLevels[] = {100, 400, 2000, defaultZoneOhms, 20000};
+constexpr int32_t supplyLevels[] = {18000, defaultSupplyMv, 33000};
+
+std::atomic<int> restarts{0};
+std::atomic<bool> requestWithoutBoard{false};
+
+void WatchRequests(uint8_t op, int32_t, int32_t result, void*) {
+  if (!boardInstance.load()) requestWithoutBoard = true;
+  if (op == WATCHDOG_SERVICE && result) ++restarts;
+}
+
+double RunSeconds() {
+  const char* text = std::getenv("QX40_THREADED_SECONDS");
+  return text ? std::atof(text) : 0.5;
+}
+
+// One random change of what the field presents.
+void ChangeField(HardwareState& board, ChangingAnalogue& analogue, std::mt19937& rng) {
+  switch (rng() % 6) {
+    case 0: board.StorePort(portSystemInputs, uint8_t((rng() & ~sysFaultLatch) | sysAlwaysOne)); break;
+    case 1: board.StorePort(portFwpInputs, uint8_t(rng())); break;
+    case 2: board.StorePort(portMonitorInputs, uint8_t(rng() | monAlwaysOne)); break;
+    case 3:
+      board.AssignPortBits(int(portMatrixFirst + rng() % 5), rng() & 1 ? matrixKeyLow : matrixKeyHigh, rng() & 1);
+      break;
+    case 4: analogue.zoneOhms[rng() % 8] = zoneLevels[rng() % std::size(zoneLevels)]; break;
+    default:
+      analogue.supplyMv = supplyLevels[rng() % std::size(supplyLevels)];
+      analogue.capacitor[rng() % 8] = rng() & 1;
+      break;
+  }
+}
+
+uint8_t ConfigXor(const HardwareState& board) {
+  uint8_t sum = 0;
+  for (int i = 0; i < 255; ++i) sum ^= uint8_t(~board.nvImage[i]);
+  return sum;
+}
+
+}  // namespace
+
+TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInputs) {
+  restarts = 0;
+  requestWithoutBoard = false;
+  SetRequestObserver(WatchRequests, nullptr);
+  ChangingAnalogue analogue;
+  periodicUpdate.watchdogTripped = false;
+
+  TTimerThread tick(periodicUpdate);
+  tick.Resume();
+  auto board = std::make_unique<HardwareState>(TFireAlarmApplication::Create);
+  board->analogueSource = &analogue;
+  board->StorePort(portSystemInputs, idleSystemInputs);
+  board->StorePort(portMonitorInputs, idleMonitorInputs);
+  boardInstance.store(board.get());
+  board->StartFirmware();
+
+  std::mt19937 rng(8);
+  const auto start = Clock::now();
+  const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(RunSeconds()));
+  auto nextPeriod = start + std::chrono::milliseconds(watchdogIntervalMs);
+  while (Clock::now() < end) {
+    ChangeField(*board, analogue, rng);
+    if (Clock::now() >= nextPeriod) {
+      periodicUpdate.WatchdogTimerTimer();
+      nextPeriod += std::chrono::milliseconds(watchdogIntervalMs);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+
+  tick.Terminate();
+  tick.WaitFor();
+  board->StopFirmware();
+  SetRequestObserver(nullptr, nullptr);
+
+  // The firmware kept servicing the watchdog; it never tripped.
+  EXPECT_FALSE(periodicUpdate.watchdogTripped.load());
+  EXPECT_LE(periodicUpdate.watchdogPeriods.load() * watchdogIntervalMs, watchdogTripAfterMs);
+  EXPECT_GE(restarts.load(), int(elapsedMs / 1300) - 1);
+  // The tick ran all along: at least half of the due 20 ms updates, 2 counts each.
+  EXPECT_GE(periodicUpdate.runCounter.load(), elapsedMs / 20);
+  EXPECT_EQ(ConfigXor(*board), uint8_t(~board->nvImage[255]));
+  EXPECT_FALSE(requestWithoutBoard.load());
+
+  board.reset();
+  boardInstance.store(nullptr);
+}
