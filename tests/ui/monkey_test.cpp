@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QWidget>
+#include <atomic>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -35,7 +37,6 @@ class Monkey : public ::testing::Test {
     SetRequestObserver(CountRestarts, nullptr);
     for (TForm* window : {static_cast<TForm*>(&sim.front()), static_cast<TForm*>(&sim.hardware())}) {
       window->show();
-      windows.push_back(window);
       for (TControl* control : window->findChildren<TControl*>()) targets.push_back({window, control});
       for (TImageSelector* selector : window->findChildren<TImageSelector*>()) selectors.push_back(selector);
     }
@@ -118,7 +119,6 @@ class Monkey : public ::testing::Test {
 
   Simulation sim;
   std::mt19937 rng{4242};
-  std::vector<QWidget*> windows;
   std::vector<Target> targets;
   std::vector<const TImageSelector*> selectors;
   QWidget* captured = nullptr;
