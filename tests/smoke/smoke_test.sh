@@ -55,30 +55,39 @@ lit() {
 }
 await lit || fail "zone 1 fire LED did not light (before: $r0 $g0 $b0)"
 
-# Closes the window and expects a clean exit that saved the whole file.
-close_and_check() {
-  "$xprobe" close "$1"
+# Ends the program as described and expects a clean exit that saved the whole file.
+end_and_check() {
+  local how="$1"
+  shift
+  "$@"
   for _ in $(seq 100); do
     kill -0 "$app" 2>/dev/null || break
     sleep 0.1
   done
-  kill -0 "$app" 2>/dev/null && fail "program still running after \"$1\" closed"
+  kill -0 "$app" 2>/dev/null && fail "program still running after $how"
   set +e
   wait "$app"
   status=$?
   set -e
   app=""
-  [ "$status" -eq 0 ] || fail "exit code $status after closing \"$1\""
+  [ "$status" -eq 0 ] || fail "exit code $status after $how"
   size=$(stat -c %s "$work/Hardware.dat" 2>/dev/null || echo missing)
-  [ "$size" = 309 ] || fail "Hardware.dat is $size bytes, not 309, after closing \"$1\""
+  [ "$size" = 309 ] || fail "Hardware.dat is $size bytes, not 309, after $how"
 }
 
-close_and_check "Hardware Interface"
+end_and_check "closing the hardware window" "$xprobe" close "Hardware Interface"
 
 QT_QPA_PLATFORM=xcb "$qx40" >>"$work/app.log" 2>&1 &
 app=$!
 await "$xprobe" origin "Hardware Interface" || fail "second run: hardware window did not appear"
 # The saved zone 1 level brings the fire back.
 await lit || fail "second run: zone 1 fire LED did not light from the saved settings"
-close_and_check "QX40 Simulation"
-echo "smoke: both windows shown, zone 1 fire LED lit, clean exits, Hardware.dat 309 bytes"
+end_and_check "closing the front panel" "$xprobe" close "QX40 Simulation"
+
+# A terminate signal saves as a close does.
+QT_QPA_PLATFORM=xcb "$qx40" >>"$work/app.log" 2>&1 &
+app=$!
+await "$xprobe" origin "Hardware Interface" || fail "third run: hardware window did not appear"
+rm -f "$work/Hardware.dat"
+end_and_check "SIGTERM" kill -TERM "$app"
+echo "smoke: both windows shown, zone 1 fire LED lit, clean exits by either window and SIGTERM, Hardware.dat 309 bytes"
