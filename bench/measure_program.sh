@@ -12,19 +12,7 @@ idle_seconds="${2:-30}"
 qx40="$(realpath "$build/qx40")"
 xprobe="$(realpath "$build/tests/qx40-xprobe")"
 
-work="$(mktemp -d)"
-display=":$((500 + RANDOM % 400))"
-cleanup() {
-  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-export DISPLAY="$display"
-for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+source "$(dirname "$0")/../tests/smoke/xserver.sh"
 
 shown() { "$xprobe" origin "$1" >/dev/null 2>&1; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }

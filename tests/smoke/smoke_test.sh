@@ -2,19 +2,13 @@
 # Runs the real simulator in a real X server: both windows appear, a drag of
 # zone 1 into the fire band lights zone 1's fire LED on the screen, and closing
 # the hardware window ends the program with exit code 0 and a 309-byte
-# Hardware.dat. A second run, from that file, ends by closing the front panel.
+# Hardware.dat. A second run, from that file, ends by closing the front panel,
+# and a third by SIGTERM.
 set -euo pipefail
 qx40="$1"
 xprobe="$2"
 
-work="$(mktemp -d)"
-display=":$((90 + RANDOM % 400))"
-cleanup() {
-  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/xserver.sh"
 
 fail() { echo "smoke: $*" >&2; exit 1; }
 
@@ -26,11 +20,6 @@ await() {
   done
   return 1
 }
-
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-export DISPLAY="$display"
-await xdpyinfo || await "$xprobe" origin nothing-at-all || true
 
 cd "$work"
 QT_QPA_PLATFORM=xcb "$qx40" >"$work/app.log" 2>&1 &
