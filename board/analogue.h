@@ -2,6 +2,7 @@
 // The board's analogue-to-digital converter: a 10-bit reading computed afresh
 // from the analogue quantities the field wiring presents.
 
+#include <atomic>
 #include <cstdint>
 
 class HardwareState;
@@ -36,8 +37,8 @@ constexpr int32_t defaultBatteryMv = 23958;    // the 24000 mV press: fill 160 o
 constexpr int32_t defaultChargerMv = 23958;    // pressed at the battery's position
 constexpr int32_t defaultMonitorWidth = 50;    // layout width of every fill bar
 
-// Analogue quantities held as plain values: what a board reads when no window
-// is attached, and what tests set directly.
+// Analogue quantities held as values any thread may change: what a board
+// reads when no window is attached, and what tests set directly.
 class FixedAnalogueSource : public AnalogueSource {
  public:
   int32_t ZoneResistance(int zone) const override { return zoneOhms[zone & 7]; }
@@ -50,16 +51,16 @@ class FixedAnalogueSource : public AnalogueSource {
   int32_t TransmissionDeviceWidth() const override { return transmissionDeviceWidth; }
   int32_t OptionalRelaysState() const override { return optionalRelays; }
 
-  int32_t zoneOhms[8] = {defaultZoneOhms, defaultZoneOhms, defaultZoneOhms, defaultZoneOhms,
-                         defaultZoneOhms, defaultZoneOhms, defaultZoneOhms, defaultZoneOhms};
-  bool capacitor[8] = {};
-  int32_t supplyMv = defaultSupplyMv;
-  int32_t batteryMv = defaultBatteryMv;
-  int32_t chargerMv = defaultChargerMv;
-  int32_t relay1Width = defaultMonitorWidth;
-  int32_t relay2Width = defaultMonitorWidth;
-  int32_t transmissionDeviceWidth = defaultMonitorWidth;
-  int32_t optionalRelays = optionalRelaysNotFitted;
+  std::atomic<int32_t> zoneOhms[8] = {defaultZoneOhms, defaultZoneOhms, defaultZoneOhms, defaultZoneOhms,
+                                      defaultZoneOhms, defaultZoneOhms, defaultZoneOhms, defaultZoneOhms};
+  std::atomic<bool> capacitor[8] = {};
+  std::atomic<int32_t> supplyMv = defaultSupplyMv;
+  std::atomic<int32_t> batteryMv = defaultBatteryMv;
+  std::atomic<int32_t> chargerMv = defaultChargerMv;
+  std::atomic<int32_t> relay1Width = defaultMonitorWidth;
+  std::atomic<int32_t> relay2Width = defaultMonitorWidth;
+  std::atomic<int32_t> transmissionDeviceWidth = defaultMonitorWidth;
+  std::atomic<int32_t> optionalRelays = optionalRelaysNotFitted;
 };
 
 // Channels with a source of their own.

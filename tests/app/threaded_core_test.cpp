@@ -24,30 +24,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Analogue levels another thread may change at any time.
-class ChangingAnalogue : public AnalogueSource {
- public:
-  int32_t ZoneResistance(int zone) const override { return zoneOhms[zone & 7]; }
-  bool CapacitorFitted(int zone) const override { return capacitor[zone & 7]; }
-  int32_t SupplyMillivolts() const override { return supplyMv; }
-  int32_t BatteryMillivolts() const override { return batteryMv; }
-  int32_t ChargerMillivolts() const override { return chargerMv; }
-  int32_t Relay1Width() const override { return defaultMonitorWidth; }
-  int32_t Relay2Width() const override { return defaultMonitorWidth; }
-  int32_t TransmissionDeviceWidth() const override { return defaultMonitorWidth; }
-  int32_t OptionalRelaysState() const override { return optionalRelaysNotFitted; }
-
-  std::atomic<int32_t> zoneOhms[8];
-  std::atomic<bool> capacitor[8] = {};
-  std::atomic<int32_t> supplyMv{defaultSupplyMv};
-  std::atomic<int32_t> batteryMv{defaultBatteryMv};
-  std::atomic<int32_t> chargerMv{defaultChargerMv};
-
-  ChangingAnalogue() {
-    for (auto& ohms : zoneOhms) ohms = defaultZoneOhms;
-  }
-};
-
 constexpr int32_t zoneLevels[] = {100, 400, 2000, defaultZoneOhms, 20000};
 constexpr int32_t supplyLevels[] = {18000, defaultSupplyMv, 33000};
 
@@ -65,7 +41,7 @@ double RunSeconds() {
 }
 
 // One random change of what the field presents.
-void ChangeField(HardwareState& board, ChangingAnalogue& analogue, std::mt19937& rng) {
+void ChangeField(HardwareState& board, FixedAnalogueSource& analogue, std::mt19937& rng) {
   switch (rng() % 6) {
     case 0: board.StorePort(portSystemInputs, uint8_t((rng() & ~sysFaultLatch) | sysAlwaysOne)); break;
     case 1: board.StorePort(portFwpInputs, uint8_t(rng())); break;
@@ -93,7 +69,7 @@ TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInpu
   restarts = 0;
   requestWithoutBoard = false;
   SetRequestObserver(WatchRequests, nullptr);
-  ChangingAnalogue analogue;
+  FixedAnalogueSource analogue;
   periodicUpdate.watchdogTripped = false;
 
   TTimerThread tick(periodicUpdate);

@@ -19,7 +19,7 @@ class Analogue : public ::testing::Test {
  public:
   void SetUp() override {
     t.analogue.supplyMv = 28000;
-    for (int32_t& ohms : t.analogue.zoneOhms) ohms = 4700;
+    for (auto& ohms : t.analogue.zoneOhms) ohms = 4700;
   }
   TestBoard t;
 };
