@@ -54,11 +54,11 @@ void SounderCommand(bool operated) {
 
 void ActOnCommands(uint8_t commands) {
   ResetCommand(commands & fwpResetPanel);
-  // Disabling first, so that a test operated together with it never starts.
-  AssignFlags(panel.fwpState, fwpRoutingDisabled, commands & fwpTdDisabled);
+  // The test is ruled by the disablement as it stood before this tick's switches.
   const bool routingBlocked = panel.outputDisables & fireRoutingDisabled || panel.fwpState & fwpRoutingDisabled;
   AssignFlags(panel.fwpState, fwpRoutingTest, commands & fwpTestTd && !routingBlocked);
   SounderCommand(commands & fwpSounderDisabled);
+  AssignFlags(panel.fwpState, fwpRoutingDisabled, commands & fwpTdDisabled);
 }
 
 // The acknowledge input shows even during a routing test.

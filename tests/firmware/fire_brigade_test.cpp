@@ -77,12 +77,17 @@ TEST_F(FireBrigade, TestTdIsRefusedWhileTdDisabledIsOperated) {
   EXPECT_TRUE(Leds() & fwpLedTdDisabled);
 }
 
-TEST_F(FireBrigade, TestTdOperatedTogetherWithTdDisabledNeverStarts) {
-  Operate(fwpTdDisabled | fwpTestTd, true);
-  for (int tick = 0; tick < 5; ++tick) {
-    Ticks(1);
-    EXPECT_FALSE(Fwp(fwpRoutingTest));
-  }
+TEST_F(FireBrigade, AHeldTestTdStartsOnTheTickAfterTdDisabledIsReleased) {
+  Operate(fwpTdDisabled, true);
+  Ticks(2);
+  Operate(fwpTestTd, true);
+  Ticks(2);
+  Operate(fwpTdDisabled, false);
+  Ticks(2);
+  EXPECT_FALSE(Fwp(fwpRoutingDisabled));
+  EXPECT_FALSE(Fwp(fwpRoutingTest));
+  Ticks(1);
+  EXPECT_TRUE(Fwp(fwpRoutingTest));
 }
 
 TEST_F(FireBrigade, TestTdIsRefusedWhileFireRoutingIsDisabledAtThePanel) {
