@@ -111,6 +111,11 @@ TEST_F(FrameworkTest, MouseEventsCarryButtonShiftAndPositionAndClickFollowsALeft
   EXPECT_EQ(clicks, 1);
   ASSERT_EQ(ups.size(), 3u);
   EXPECT_EQ(ups[2].x, 40);
+
+  Press(shape, Qt::BackButton);  // a side button is none of the three
+  Release(shape, Qt::BackButton);
+  EXPECT_EQ(downs.size(), 3u);
+  EXPECT_EQ(ups.size(), 3u);
 }
 
 TEST_F(FrameworkTest, AutoSizedLabelTakesItsCaptionsExtent) {

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <optional>
 
 #include "ui/framework/form.h"
 #include "ui/framework/imagelist.h"
@@ -13,10 +14,14 @@
 namespace {
 const QColor placeholderGrey(128, 128, 128);
 
-MouseButton ButtonOf(Qt::MouseButton button) {
-  if (button == Qt::RightButton) return MouseButton::Right;
-  if (button == Qt::MiddleButton) return MouseButton::Middle;
-  return MouseButton::Left;
+// The three buttons the handlers know; the extra side buttons have no events.
+std::optional<MouseButton> ButtonOf(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton: return MouseButton::Left;
+    case Qt::RightButton: return MouseButton::Right;
+    case Qt::MiddleButton: return MouseButton::Middle;
+    default: return std::nullopt;
+  }
 }
 
 ShiftState ShiftOf(const QMouseEvent& event) {
@@ -131,8 +136,10 @@ void TControl::Click() {
 }
 
 void TControl::mousePressEvent(QMouseEvent* event) {
+  const std::optional<MouseButton> button = ButtonOf(event->button());
+  if (!button) return event->ignore();
   const QPoint at = PositionOf(*event);
-  MouseDown(ButtonOf(event->button()), ShiftOf(*event), at.x(), at.y());
+  MouseDown(*button, ShiftOf(*event), at.x(), at.y());
 }
 
 void TControl::mouseMoveEvent(QMouseEvent* event) {
@@ -141,8 +148,10 @@ void TControl::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TControl::mouseReleaseEvent(QMouseEvent* event) {
+  const std::optional<MouseButton> button = ButtonOf(event->button());
+  if (!button) return event->ignore();
   const QPoint at = PositionOf(*event);
-  MouseUp(ButtonOf(event->button()), ShiftOf(*event), at.x(), at.y());
+  MouseUp(*button, ShiftOf(*event), at.x(), at.y());
 }
 
 void TControl::paintEvent(QPaintEvent*) {
