@@ -60,7 +60,9 @@ uint8_t ZoneFaultImage() {
 
 void ShowFire() {
   if (panel.zonesInFire) {
-    if (panel.zonesInFire != panel.zonesAlarmAcknowledged) ShowFlashing(statusFire, flash500ms);
+    // Acknowledged zones may include one waiting for its coincidence partner,
+    // which is not in fire: only a zone in fire left unacknowledged flashes.
+    if (panel.zonesInFire & ~panel.zonesAlarmAcknowledged) ShowFlashing(statusFire, flash500ms);
     else Show(statusFire, !(panel.sounderState & soundersResounded) || !Flash(flash1s));
     return;
   }

@@ -91,6 +91,19 @@ TEST_F(Indications, NewAlarmAfterAMuteFlashesWhileAcknowledgedZonesStaySteady) {
   }
 }
 
+// A muted panel shows Fire steady even while another zone waits for its
+// coincidence partner: that zone is acknowledged but not in fire.
+TEST_F(Indications, FireIsSteadyAfterAMuteBesideAZoneWaitingForItsPartner) {
+  SetZoneCount(4);
+  WriteConfig(cfgZoneOptions + 2, zoneCoincidence);
+  FireInZone(0);
+  FireInZone(2);
+  ASSERT_TRUE(Detected(2));
+  ASSERT_FALSE(InFire(2));
+  Press(keyBuzzerMute);
+  for (const Frame& f : Watch()) EXPECT_TRUE(f.status & statusFire);
+}
+
 TEST_F(Indications, LatchedZoneFaultFlashesSlowlyAndHidesWhileTheZoneIsInAlarm) {
   ConfirmFaultInZone(0);
   for (const Frame& f : Watch()) {
