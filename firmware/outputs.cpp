@@ -164,8 +164,10 @@ void OutputLineCheck(uint8_t output, bool healthy) {
   if (output >= outputCount) return;
   const uint8_t limit = FaultLimit();
   uint8_t& count = panel.outputFaultCount[output];
-  count = panel.panelMode & engineeringMode || healthy ? CountDown(count) : CountUp(count, limit);
-  if (count != limit) return;
+  const bool bad = !healthy && !(panel.panelMode & engineeringMode);
+  count = bad ? CountUp(count, limit) : CountDown(count);
+  // Only a bad line latches: a count falling onto a lowered limit does not.
+  if (!bad || count != limit) return;
   // Fault routing wiring is not reported.
   switch (OutputOptions(output) & outputTypeMask) {
     case outputTypeSounder: LatchFault(panel.systemFaults, sounderLineFault); break;

@@ -51,8 +51,10 @@ void CountDownZoneReset() {
 void FilterFault(uint8_t zone, uint8_t bit, ZoneClass zoneClass) {
   const uint8_t limit = panel.panelMode & fastFaultTiming ? zoneFastFaultLimit : zoneFaultLimit;
   uint8_t& count = panel.zoneFaultCount[zone];
-  count = zoneClass == ZoneClass::Fault ? CountUp(count, limit) : CountDown(count);
-  if (count == limit) LatchFault(panel.zonesFaultDetected, bit);
+  const bool fault = zoneClass == ZoneClass::Fault;
+  count = fault ? CountUp(count, limit) : CountDown(count);
+  // Only a faulty reading latches: a count falling onto a lowered limit does not.
+  if (fault && count == limit) LatchFault(panel.zonesFaultDetected, bit);
 }
 
 void EnterFire(uint8_t zone, uint8_t bit, uint8_t options) {

@@ -257,3 +257,14 @@ TEST_F(Outputs, WithoutARelayBoardTheRelaysAreNeverDriven) {
   EXPECT_FALSE(Relay(relay2Bit));
   EXPECT_TRUE(Sounder(pwrSounder2Drive));
 }
+
+TEST_F(Outputs, ALineCountFallingOntoALoweredLimitLatchesNothing) {
+  SetSounderLines(false, true);
+  Ticks50(50);
+  ASSERT_FALSE(panel.systemFaults & sounderLineFault);
+  panel.panelMode |= fastFaultTiming;
+  SetSounderLines(true, true);
+  Ticks50(60);
+  EXPECT_FALSE(panel.systemFaults & sounderLineFault);
+  EXPECT_EQ(panel.outputFaultCount[outputSounder1], 0);
+}

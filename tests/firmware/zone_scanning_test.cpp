@@ -325,3 +325,16 @@ TEST(AlarmConfirmLimit, BySelector) {
   const uint8_t limits[] = {2, 60, 120, 180, 2, 2};
   for (uint8_t selector = 0; selector < 6; ++selector) EXPECT_EQ(AlarmConfirmLimit(selector), limits[selector]);
 }
+
+// Fast fault timing lowers the limit below a running count; the count then
+// falls through the new limit on a normal line without latching.
+TEST_F(ZoneScanning, ACountFallingOntoALoweredFaultLimitLatchesNothing) {
+  SetZoneOhms(0, faultOhms);
+  Scans(0, 10);
+  ASSERT_FALSE(FaultLatched(0));
+  panel.panelMode |= fastFaultTiming;
+  SetZoneOhms(0, normalOhms);
+  Scans(0, 12);
+  EXPECT_FALSE(FaultLatched(0));
+  EXPECT_EQ(panel.zoneFaultCount[0], 0);
+}
