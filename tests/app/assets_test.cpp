@@ -50,6 +50,7 @@ const ImageList kImageLists[] = {
     {"MarvaneInternalToneImages", 32, 32, 2},  {"PCBInternalToneImages", 32, 32, 2},
     {"CorvellaButtonImages", 24, 24, 2},       {"MarvaneButtonImages", 24, 24, 2},
     {"PCBButtonImages", 24, 24, 2},            {"SevenSegmentDisplay", 18, 22, 11},
+    {"ApplicationIcon", 32, 32, 1},
     {"LinkImages", 22, 11, 2},                 {"SmallLEDListYellow", 10, 10, 2},
     {"SmallLEDListRed", 10, 10, 2},            {"SmallLEDListGreen", 10, 10, 2},
     {"SwitchImages", 20, 20, 2},               {"MainsSupplyImages", 42, 52, 2},

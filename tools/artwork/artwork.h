@@ -63,6 +63,7 @@ void WriteFascias(const QString& folder);
 void WriteBoard(const QString& folder);
 void WriteHardwareLists(const QString& folder);
 void WriteCounterDigits(const QString& folder);
+void WriteApplicationIcon(const QString& folder);
 void WritePreviews(const QString& assets, const QString& folder);
 
 }  // namespace artwork

@@ -393,4 +393,14 @@ void WriteFascias(const QString& folder) {
             [](QPainter& p, int f) { CorvellaFireLedFrame(p, f == 1); });
 }
 
+// The application's icon: the fascia's red title block with the model's initials.
+void WriteApplicationIcon(const QString& folder) {
+  WriteList(folder, "ApplicationIcon", {32, 32}, 1, [](QPainter& p, int) {
+    const QRectF box(1, 1, 30, 30);
+    Bevel(p, box, 5, QColor(200, 24, 32), true, 1.5);
+    Text(p, box.adjusted(0, 2, 0, -10), Qt::AlignCenter, "QX", Sans(13, true), Qt::white);
+    Text(p, box.adjusted(0, 17, 0, 0), Qt::AlignCenter, "40", Sans(10, true), Qt::white);
+  });
+}
+
 }  // namespace artwork

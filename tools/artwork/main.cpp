@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     artwork::WriteBoard(folder);
     artwork::WriteHardwareLists(folder);
     artwork::WriteCounterDigits(folder);
+    artwork::WriteApplicationIcon(folder);
     if (!preview.isEmpty()) {
       QDir().mkpath(preview);
       artwork::WritePreviews(folder, preview);

@@ -1,9 +1,13 @@
 #include "ui/framework/application.h"
 
+#include <QIcon>
 #include <QMessageBox>
+
+#include "ui/framework/imagelist.h"
 
 TApplication::TApplication(int& argc, char** argv, const QString& title) : QApplication(argc, argv) {
   setApplicationName(title);
+  setWindowIcon(QIcon(AssetPath("ApplicationIcon.png")));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
