@@ -200,9 +200,10 @@ class Runner {
 
   void Do(const Expect& expect) { Check(expect.target, expect.value, panel_->ReaderOf(expect.target)()); }
 
+  // Read before writing, so an error leaves no half line.
   void Do(const Print& print) {
-    out_ << script_ << ':' << line_ << ": " << Seconds(NowMs()) << ' ' << print.target.text << " = "
-         << FormatValue(panel_->ReaderOf(print.target)()) << '\n';
+    const std::string value = FormatValue(panel_->ReaderOf(print.target)());
+    out_ << script_ << ':' << line_ << ": " << Seconds(NowMs()) << ' ' << print.target.text << " = " << value << '\n';
   }
 
   void Check(const Target& target, const Value& expected, const Value& actual) {

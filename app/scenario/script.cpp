@@ -57,14 +57,21 @@ std::vector<Token> Tokenize(const std::string& line) {
   return tokens;
 }
 
+// Decimal or 0x hexadecimal, with a minus sign only in front.
 int64_t ParseInteger(const std::string& text, const char* what) {
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::string digits = negative ? text.substr(1) : text;
+  const bool hex = digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
+  const char* first = digits.data() + (hex ? 2 : 0);
+  const char* last = digits.data() + digits.size();
   int64_t value = 0;
-  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  const char* first = text.data() + (hex ? 2 : 0);
-  const char* last = text.data() + text.size();
   const auto [end, error] = std::from_chars(first, last, value, hex ? 16 : 10);
-  if (text.empty() || error != std::errc() || end != last) Fail(std::string("bad ") + what + " '" + text + "'");
-  return value;
+  // from_chars would take a second sign of its own.
+  const bool signedDigits = first != last && *first == '-';
+  if (digits.empty() || signedDigits || error != std::errc() || end != last) {
+    Fail(std::string("bad ") + what + " '" + text + "'");
+  }
+  return negative ? -value : value;
 }
 
 int ParseInt(const std::string& text, const char* what, int64_t low, int64_t high) {
@@ -246,10 +253,7 @@ int64_t ParseDurationSteps(const std::string& text) {
   return int64_t(steps);
 }
 
-Value ParseValue(const std::string& text) {
-  if (text.size() > 1 && text[0] == '-') return Value{false, -ParseInteger(text.substr(1), "number"), ""};
-  return Value{false, ParseInteger(text, "number"), ""};
-}
+Value ParseValue(const std::string& text) { return Value{false, ParseInteger(text, "number"), ""}; }
 
 std::string FormatValue(const Value& value) {
   if (!value.isString) return std::to_string(value.number);

@@ -129,6 +129,7 @@ Reader Panel::AttributeReader(const TControl& control, const Target& target) con
   }
   if (attr == "value") {
     if (!level) Fail("'" + target.name + "' is not a level control");
+    if (level->kind == LevelKind::Monitor) Fail("'" + target.name + "' holds no ohms or millivolts: read its width");
     return [fill = level->fill] { return Number(fill->Tag()); };
   }
   if (attr == "caption") {

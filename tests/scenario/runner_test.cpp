@@ -82,6 +82,10 @@ TEST(ScenarioRunner, ErrorsStopTheScriptWithExitTwoAndLaterScriptsStillRun) {
       {"level FireLED 20", "'FireLED' is not a level control's box"},
       {"level ZoneAnalogueValue1 20", "'ZoneAnalogueValue1' is not a level control's box"},
       {"expect WatchdogTimer.left 0", "WatchdogTimer has only a tag"},
+      {"expect PowerLED 0x-1", "bad number '0x-1'"},
+      {"expect PowerLED --1", "bad number '--1'"},
+      {"print Label1", "'Label1' is in both windows: write frmMainDisplay.Label1 or frmHardwareControl.Label1"},
+      {"expect Relay1ValueBox.value 0", "'Relay1ValueBox' holds no ohms or millivolts: read its width"},
   };
   for (const auto& [line, message] : table) {
     WriteFile("bad.qxs", std::string("wait 10ms\n\n") + line + "\nexpect PowerLED 7\n");
