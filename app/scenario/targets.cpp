@@ -135,6 +135,7 @@ Reader Panel::AttributeReader(const TControl& control, const Target& target) con
   if (attr == "caption") {
     if (const auto* label = dynamic_cast<const TLabel*>(c)) return [label] { return Text(label->Caption()); };
     if (const auto* group = dynamic_cast<const TGroupBox*>(c)) return [group] { return Text(group->Caption()); };
+    if (const auto* box = dynamic_cast<const TCheckBox*>(c)) return [box] { return Text(box->Caption()); };
     Fail("'" + target.name + "' has no caption");
   }
   if (attr == "tag") return [c] { return Number(c->Tag()); };

@@ -166,11 +166,11 @@ TEST(ScenarioRunner, AttributesOfAnyNamedControl) {
   const Outcome run = RunText(
       "expect frmMainDisplay.frmAlarmCounter1.visible 0\nexpect GroupBox1.caption \"Zone Analogue Levels\"\n"
       "expect GroupBox1.left 0\nexpect GroupBox1.top 0\nexpect ZoneAnalogueValue1.tag 0x0\n"
-      "print PSUMainsInput.hint\nprint WatchdogTimer\n");
+      "print PSUMainsInput.hint\nprint WatchdogTimer\nexpect OptionalRelays.caption \"Optional Relays\"\n");
   EXPECT_EQ(run.code, scenario::someFailed);  // the fill's tag is its ohms
   EXPECT_TRUE(Contains(run.output, "s.qxs:5: FAIL at 0.000: expected ZoneAnalogueValue1.tag = 0, got "));
   EXPECT_TRUE(Contains(run.output, "s.qxs:7: 0.000 WatchdogTimer = 0\n"));
-  EXPECT_TRUE(Contains(run.output, "4 passed, 1 failed\n"));
+  EXPECT_TRUE(Contains(run.output, "5 passed, 1 failed\n"));
 }
 
 TEST(ScenarioRunner, TwoRunsGiveTheSameReportAndTrace) {

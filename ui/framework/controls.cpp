@@ -322,6 +322,8 @@ TCheckBox::TCheckBox(QWidget* parent, const QString& name, const QString& captio
   box_->setFocusPolicy(Qt::NoFocus);
 }
 
+QString TCheckBox::Caption() const { return box_->text(); }
+
 void TCheckBox::SetAllowGrayed(bool allowGrayed) {
   allowGrayed_ = allowGrayed;
   box_->setTristate(allowGrayed);

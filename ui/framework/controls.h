@@ -227,6 +227,7 @@ class TCheckBox : public TControl {
   void SetState(CheckBoxState state);
   void SetAllowGrayed(bool allowGrayed);
   void Click() override;
+  QString Caption() const;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
