@@ -79,11 +79,14 @@ constexpr PanelLayout fwpPanels[] = {
 };
 
 // A read-out label the tick thread sets: the caption is carried to the
-// window thread rather than drawn from the tick.
+// window thread rather than drawn from the tick, and only when it changes,
+// so a steady reading costs the tick no allocation.
 class QueuedCaption : public CaptionControl {
  public:
   explicit QueuedCaption(TLabel* label) : label_(label) {}
   void SetCaption(const std::string& caption) override {
+    if (caption == last_) return;
+    last_ = caption;
     const QString text = QString::fromStdString(caption);
     if (QThread::currentThread() == label_->thread()) {
       label_->SetCaption(text);
@@ -94,6 +97,7 @@ class QueuedCaption : public CaptionControl {
 
  private:
   TLabel* label_;
+  std::string last_;  // only ever set by one thread at a time
 };
 
 bool IsSet(const TImageSelector* selector) { return selector->ItemIndex() != 0; }
