@@ -36,8 +36,6 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   void WatchdogTimerTimer(TTimer* sender);
   void FormShow(TForm* sender);
   void FormClose(TForm* sender);
-  // Stops the board and saves the settings; the destructor runs it once.
-  void FormDestroy();
   void AnalogueControl1MouseDown(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
   void AnalogueControl1MouseMove(TControl* sender, ShiftState shift, int x, int y);
   void AnalogueControl1MouseUp(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
@@ -168,6 +166,8 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
 
  private:
   void FormCreate();
+  // Stops the board and saves the settings; the destructor runs it.
+  void FormDestroy();
   void StartBoard();
   void RestoreSettings(const WindowSettings& settings);
   void RestoreSupplyPair(const WindowSettings& settings);

@@ -100,7 +100,6 @@ void TfrmHardwareControl::StartBoard() {
 // then stops its firmware thread and stages its part of the file; the window
 // part completes the save.
 void TfrmHardwareControl::FormDestroy() {
-  if (!board_) return;
   tickThread_.reset();
   periodicUpdate.wiring = nullptr;
   board_.reset();
