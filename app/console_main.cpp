@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/applicationthread.h"
-#include "app/timerthread.h"
+#include "machine/applicationthread.h"
+#include "machine/timerthread.h"
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
 

@@ -5,21 +5,19 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/scenario/runner.h"
+#include "qt/offscreen.h"
 
 namespace {
 
 constexpr double scriptVirtualSeconds = 3600;
 
 void RunHour(benchmark::State& state, const scenario::RunOptions& options) {
-  QTemporaryDir directory;
-  const std::string script = QDir(directory.path()).filePath("hour.qxs").toStdString();
+  const std::string script = (std::filesystem::temp_directory_path() / "qx40-bench-hour.qxs").string();
   std::ofstream(script) << "wait 1h\n";
   for (auto _ : state) {
     std::ostringstream out;
@@ -42,8 +40,7 @@ BENCHMARK(BM_WaitOneHourTraced)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  scenario::UseOffscreenPlatformUnlessSet();
-  QApplication application(argc, argv);
+  OffscreenGui gui(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

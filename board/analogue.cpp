@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int64_t fullScaleMv = 38333;
 constexpr int64_t fullScaleCounts = 1024;
 constexpr double zoneSeriesOhms = 940.0;
 constexpr int64_t capacitorWeight = 600;
@@ -18,7 +17,7 @@ constexpr int linesPerChannel = 4;
 
 const FixedAnalogueSource windowDefaults;
 
-int64_t MillivoltsToCounts(int32_t millivolts) { return millivolts * fullScaleCounts / fullScaleMv; }
+int64_t MillivoltsToCounts(int32_t millivolts) { return millivolts * fullScaleCounts / analogueFullScaleMv; }
 
 int64_t Reference(const AnalogueSource& source) { return MillivoltsToCounts(source.SupplyMillivolts()); }
 
@@ -27,7 +26,7 @@ struct LineSum {
   int64_t count = 0;
 };
 
-// Zone 2k + channel is line k of the channel, selected by port 31 bit k.
+// Zone 2k + channel is line k of the channel, selected by bit k of the zone select port.
 template <typename LineValue>
 LineSum SumSelectedLines(const HardwareState& board, uint8_t channel, LineValue lineValue) {
   const uint8_t selected = board.Port(portZoneSelect);

@@ -73,6 +73,8 @@ constexpr uint8_t channelTransmissionDevice = 5;
 constexpr uint8_t channelReference = 10;
 
 constexpr uint16_t analogueCeiling = 1023;
+// The converter's full scale: the input that would read 1024 counts.
+constexpr int32_t analogueFullScaleMv = 38333;
 
 // Port 30 (relay test) values the monitor channels respond to.
 constexpr uint8_t relayTestRelease = 0;

@@ -100,5 +100,8 @@ struct BoardWiring {
   const SharedU16* chargerLevel = nullptr;
 };
 
-// Maps a segment code to a digit image: 0..9, or 10 (blank) for anything else.
+// The alarm counter's digit images: 0..9, then the blank one.
+constexpr int counterBlankDigit = 10;
+
+// Maps a segment code to a digit image: 0..9, or counterBlankDigit for anything else.
 int CounterDigitDecode(uint8_t value);

@@ -1,6 +1,8 @@
 #include "board/hardware_interface.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <iterator>
+#include <mutex>
 
 #include "board/analogue.h"
 #include "board/periodic_update.h"
@@ -8,17 +10,6 @@
 
 const std::array<uint8_t, 16> SegmentCodes = {0x84, 0x9F, 0xC8, 0x8A, 0x93, 0xA2, 0xA0, 0xF0,
                                               0x80, 0x82, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-
-const std::array<ZoneLedBits, 8> zoneLedBits = {{
-    {25, 0x10, 0x20},
-    {26, 0x01, 0x02},
-    {26, 0x10, 0x20},
-    {27, 0x01, 0x02},
-    {27, 0x10, 0x20},
-    {28, 0x01, 0x02},
-    {28, 0x10, 0x20},
-    {29, 0x01, 0x02},
-}};
 
 std::array<uint8_t, programImageSize> programImage{};
 std::atomic<HardwareState*> boardInstance{nullptr};
@@ -28,58 +19,76 @@ namespace {
 constexpr int nvImageSize = 256;
 constexpr uint8_t nvErased = 0xFF;
 
-struct ObserverSlot {
-  RequestObserver observer = nullptr;
-  void* context = nullptr;
+constexpr int bcdDigitBits = 4;
+constexpr int32_t bcdDigitMask = 0x0F;
+constexpr int counterDigitPorts[] = {portUnits, portTens, portHundreds};  // BCD digit 0 upwards
+constexpr int32_t counterDigitsBlank = 0xFFFF;
+
+// The observer and its context change as a pair while requests may be under
+// way on another thread: a writer keeps the sequence odd while it stores them,
+// and a reader retries until both loads fell inside one even sequence. Every
+// request reads it, so reading takes no lock.
+class ObserverSlot {
+ public:
+  void Set(RequestObserver observer, void* context) {
+    const std::lock_guard<std::mutex> writing(writer_);
+    ++sequence_;
+    observer_ = observer;
+    context_ = context;
+    ++sequence_;
+  }
+
+  void Notify(uint8_t op, int32_t arg, int32_t result) const {
+    RequestObserver observer;
+    void* context;
+    uint32_t start;
+    do {
+      start = sequence_;
+      observer = observer_;
+      context = context_;
+    } while ((start & 1) || sequence_ != start);
+    if (observer) observer(op, arg, result, context);
+  }
+
+ private:
+  std::mutex writer_;
+  std::atomic<uint32_t> sequence_{0};
+  std::atomic<RequestObserver> observer_{nullptr};
+  std::atomic<void*> context_{nullptr};
 };
 ObserverSlot requestObserver;
 
-// Where each common indicator of SET_STATUS_LEDS sits, and whether it is active low.
+// SET_STATUS_LEDS argument bits, from bit 0 upwards, and whether each is active low.
 struct StatusLedBit {
-  uint8_t port;
-  uint8_t mask;
+  BoardBit at;
   bool activeLow;
 };
 constexpr std::array<StatusLedBit, 13> statusLedBits = {{
-    {29, 0x20, false},  // Fire
-    {24, ledFaultDark, true},
-    {26, 0x04, false},  // Disabled
-    {27, 0x04, false},  // Test
-    {26, 0x40, false},  // Delay on
-    {24, ledSystemFault, false},
-    {28, 0x04, false},  // Earth fault
-    {24, ledPsuFaultDark, true},
-    {27, 0x40, false},  // Sounder fault/disabled
-    {29, 0x10, false},  // Fire routing active
-    {28, 0x40, false},  // Fire routing fault/disabled
-    {29, 0x04, false},  // Fault routing fault/disabled
-    {25, 0x40, false},  // Auxiliary fault
+    {fireLedAt, false},
+    {faultLedDarkAt, true},
+    {disabledLedAt, false},
+    {testLedAt, false},
+    {delayOnLedAt, false},
+    {systemFaultLedAt, false},
+    {earthFaultLedAt, false},
+    {psuFaultLedDarkAt, true},
+    {sounderFaultDisabledLedAt, false},
+    {fireRoutingActiveLedAt, false},
+    {fireRoutingFaultDisabledLedAt, false},
+    {faultRoutingFaultDisabledLedAt, false},
+    {auxiliaryFaultLedAt, false},
 }};
 
-// READ_KEYS sources, result bit 0 upwards.
-struct KeySource {
-  uint8_t port;
-  uint8_t mask;
+// READ_KEYS result bits, from bit 0 upwards.
+constexpr std::array<BoardBit, 8> keySources = {
+    acceptKeyAt,     soundersStartStopKeyAt, resetKeyAt,             buzzerMuteKeyAt,
+    delayOnOffKeyAt, itemSelectKeyAt,        disableTestNormalKeyAt, lampTestKeyAt,
 };
-constexpr std::array<KeySource, 8> keySources = {{
-    {25, matrixKeyLow},
-    {25, matrixKeyHigh},
-    {portSystemInputs, sysResetKey},
-    {26, matrixKeyLow},
-    {26, matrixKeyHigh},
-    {27, matrixKeyLow},
-    {27, matrixKeyHigh},
-    {28, matrixKeyLow},
-}};
 
 // SET_RELAYS argument bits, from bit 0 upwards.
-constexpr std::array<KeySource, 5> relayTargets = {{
-    {portLedsRelays, relay1Bit},
-    {portLedsRelays, relay2Bit},
-    {portTens, vdsRelayBit},
-    {portHundreds, vdsRelayBit},
-    {portUnits, vdsRelayBit},
-}};
+constexpr std::array<BoardBit, 5> relayTargets = {
+    relay1At, relay2At, fireOutputDisabledRelayAt, fireOutputActiveRelayAt, transmissionDeviceRelayAt,
+};
 
 int32_t Bit(bool on) { return on ? 1 : 0; }
 
@@ -88,11 +97,10 @@ bool TakeFlag(HardwareState& board, int index) {
 }
 
 void SetCounterDigits(HardwareState& board, int32_t arg) {
-  const int digitPorts[3] = {portUnits, portTens, portHundreds};
-  for (int i = 0; i < 3; ++i) {
-    const uint8_t code = SegmentCodes[(arg >> (4 * i)) & 0x0F];
-    // (port OR 0x7F) AND code keeps bit 7 and replaces the segments.
-    board.WritePortMasked(digitPorts[i], segmentMask, code);
+  for (size_t i = 0; i < std::size(counterDigitPorts); ++i) {
+    const uint8_t code = SegmentCodes[(arg >> (bcdDigitBits * i)) & bcdDigitMask];
+    // The segments change; bit 7, a relay, keeps its state.
+    board.WritePortMasked(counterDigitPorts[i], segmentMask, code);
   }
 }
 
@@ -100,7 +108,7 @@ void SetCounterDigits(HardwareState& board, int32_t arg) {
 void SetZoneLeds(HardwareState& board, uint8_t zones, bool fire) {
   for (int port = portMatrixFirst; port <= portMatrixLast; ++port) {
     uint8_t mask = 0, bits = 0;
-    for (int zone = 0; zone < 8; ++zone) {
+    for (size_t zone = 0; zone < zoneLedBits.size(); ++zone) {
       if (zoneLedBits[zone].port != port) continue;
       const uint8_t bit = fire ? zoneLedBits[zone].fire : zoneLedBits[zone].fault;
       mask |= bit;
@@ -114,27 +122,28 @@ void SetStatusLeds(HardwareState& board, int32_t arg) {
   for (size_t i = 0; i < statusLedBits.size(); ++i) {
     const StatusLedBit& led = statusLedBits[i];
     const bool argBit = (arg >> i) & 1;
-    board.AssignPortBits(led.port, led.mask, argBit != led.activeLow);
+    board.AssignPortBits(led.at, argBit != led.activeLow);
   }
 }
 
 int32_t ReadKeys(const HardwareState& board) {
   int32_t keys = 0;
   for (size_t i = 0; i < keySources.size(); ++i) {
-    if (board.Port(keySources[i].port) & keySources[i].mask) keys |= 1 << i;
+    if (board.IsSet(keySources[i])) keys |= 1 << i;
   }
   return keys;
 }
 
 void SetRelays(HardwareState& board, uint8_t index) {
   for (size_t i = 0; i < relayTargets.size(); ++i) {
-    board.AssignPortBits(relayTargets[i].port, relayTargets[i].mask, (index >> i) & 1);
+    board.AssignPortBits(relayTargets[i], (index >> i) & 1);
   }
 }
 
 int32_t Execute(HardwareState& board, uint8_t op, int32_t arg) {
-  const uint8_t index = arg & 0xFF;
-  const uint8_t value = (arg >> 8) & 0xFF;
+  // The low byte is a port, address or value; the next byte a value to store.
+  const auto index = static_cast<uint8_t>(arg);
+  const auto value = static_cast<uint8_t>(arg >> 8);
   switch (op) {
     case WATCHDOG_SERVICE:
     case WATCHDOG_SERVICE_ALT: return Bit(periodicUpdate.ServiceWatchdog());
@@ -161,7 +170,7 @@ int32_t Execute(HardwareState& board, uint8_t op, int32_t arg) {
     case BUZZER_CHIRP: board.StorePort(portBuzzerChirp, 1); return 0;
     case READ_FWP_INPUTS: return board.Port(portFwpInputs);
     case READ_ZONE_COUNT: return ZoneCount(board);
-    case READ_SYSTEM_INPUTS: return board.Port(portSystemInputs) & 0x1F;
+    case READ_SYSTEM_INPUTS: return board.Port(portSystemInputs) & sysInputsRead;
     case READ_MONITOR_INPUTS: return board.Port(portMonitorInputs);
     case SET_POWER_OUTPUTS: board.StorePort(portPowerOutputs, index); return 0;
     case SET_FWP_OUTPUTS: board.StorePort(portFwpOutputs, index); return 0;
@@ -174,7 +183,7 @@ int32_t Execute(HardwareState& board, uint8_t op, int32_t arg) {
     case SET_EARTH_LEVEL:
       board.WritePortMasked(portLedsRelays, earthLevelHigh | earthLevelLow, index ? earthLevelHigh : earthLevelLow);
       return 0;
-    case READ_VDS_MODE: return Bit(board.Port(28) & port28VdsLink);
+    case READ_VDS_MODE: return Bit(board.IsSet(vdsLinkAt));
     case SET_RELAY_TEST: board.StorePort(portRelayTest, index); return 0;
     default: return 0;
   }
@@ -183,7 +192,7 @@ int32_t Execute(HardwareState& board, uint8_t op, int32_t arg) {
 }  // namespace
 
 int32_t ZoneCount(const HardwareState& board) {
-  const uint8_t links = board.Port(29);
+  const uint8_t links = board.Port(portMatrix29);
   if (links & port29EightZoneLink) return 8;
   if (links & port29FourZoneLink) return 4;
   return 2;
@@ -206,7 +215,7 @@ HardwareState::HardwareState(FirmwareThreadFactory makeFirmwareThread) {
   StorePort(portTick50ms, 0);
   StorePort(portTick20ms, 0);
   for (int i = 0; i <= portMatrixLast; ++i) StorePort(i, 0);
-  SetCounterDigits(*this, 0xFFFF);
+  SetCounterDigits(*this, counterDigitsBlank);
   SetPortBits(portLedsRelays, ledFaultDark | ledPsuFaultDark);
   for (int i : {portBuzzer, portZoneSelect, portZoneReset, portBuzzerChirp, portSounderSupply}) StorePort(i, 0);
   if (makeFirmwareThread) firmwareThread = makeFirmwareThread();
@@ -231,17 +240,17 @@ void HardwareState::StopFirmware() {
 int32_t HardwareRequest(uint8_t op, int32_t arg) {
   HardwareState* board = boardInstance.load(std::memory_order_acquire);
   const int32_t result = board ? Execute(*board, op, arg) : 0;
-  if (requestObserver.observer) requestObserver.observer(op, arg, result, requestObserver.context);
+  requestObserver.Notify(op, arg, result);
   return result;
 }
 
 void SetRequestObserver(RequestObserver observer, void* context) {
-  requestObserver = {observer, context};
+  requestObserver.Set(observer, context);
 }
 
 void ResetBoardGlobals() {
   boardInstance.store(nullptr);
-  requestObserver = {};
+  requestObserver.Set(nullptr, nullptr);
   programImage.fill(0);
   ResetPeriodicUpdate();
 }

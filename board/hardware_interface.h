@@ -7,71 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "board/ports.h"
 #include "board/worker_thread.h"
-
-// ---- Port indices and the bits the board itself names ---------------------
-constexpr int portCount = 38;
-
-constexpr int portSystemInputs = 0;   // b0 earth, b1 1, b2/b3 inputs, b4 latch, b5 key, b6 Reset, b7 cover
-constexpr uint8_t sysEarthDetect = 0x01;
-constexpr uint8_t sysAlwaysOne = 0x02;
-constexpr uint8_t sysDigitalInput1 = 0x04;
-constexpr uint8_t sysDigitalInput2 = 0x08;
-constexpr uint8_t sysFaultLatch = 0x10;
-constexpr uint8_t sysKeyswitch = 0x20;
-constexpr uint8_t sysResetKey = 0x40;
-constexpr uint8_t sysCoverSwitch = 0x80;
-
-constexpr int portFwpInputs = 1;
-constexpr int portMonitorInputs = 2;
-constexpr uint8_t monAlwaysOne = 0x01;
-constexpr uint8_t monSounder1Healthy = 0x02;
-constexpr uint8_t monSounder2Healthy = 0x04;
-constexpr uint8_t monAuxSupplyHealthy = 0x08;
-constexpr uint8_t monMainsFailed = 0x10;
-constexpr uint8_t monChargerFault = 0x20;
-
-constexpr int portPowerOutputs = 19;
-constexpr uint8_t pwrSounder1Drive = 0x21;  // b0 and b5, a pair
-constexpr uint8_t pwrSounder2Drive = 0x42;  // b1 and b6, a pair
-constexpr uint8_t pwrBatteryTestLoad = 0x04;
-constexpr uint8_t pwrBatteryConnect = 0x08;
-constexpr uint8_t pwrChargerEnable = 0x10;
-constexpr uint8_t pwrBatteryCutOff = 0x80;
-
-constexpr int portFwpOutputs = 20;
-constexpr int portHundreds = 21;  // b0..b6 segments, b7 fire-output-active relay
-constexpr int portTens = 22;      // b0..b6 segments, b7 fire-output-disabled relay
-constexpr int portUnits = 23;     // b0..b6 segments, b7 transmission-device relay
-constexpr uint8_t segmentMask = 0x7F;
-constexpr uint8_t vdsRelayBit = 0x80;
-
-constexpr int portLedsRelays = 24;
-constexpr uint8_t ledSystemFault = 0x01;
-constexpr uint8_t relay1Bit = 0x02;
-constexpr uint8_t relay2Bit = 0x04;
-constexpr uint8_t ledFaultDark = 0x08;  // active low
-constexpr uint8_t ledPsuFaultDark = 0x10;  // active low
-constexpr uint8_t earthLevelHigh = 0x20;
-constexpr uint8_t earthLevelLow = 0x40;
-
-// Ports 25..29: the LED and key matrix. Key and link bits (written by the tick):
-constexpr uint8_t matrixKeyLow = 0x08;   // b3 of each matrix byte
-constexpr uint8_t matrixKeyHigh = 0x80;  // b7 of each matrix byte
-constexpr int portMatrixFirst = 25;
-constexpr int portMatrixLast = 29;
-constexpr uint8_t port28VdsLink = 0x80;
-constexpr uint8_t port29FourZoneLink = 0x08;
-constexpr uint8_t port29EightZoneLink = 0x80;
-
-constexpr int portRelayTest = 30;
-constexpr int portZoneSelect = 31;
-constexpr int portZoneReset = 32;
-constexpr int portTick50ms = 33;
-constexpr int portTick20ms = 34;
-constexpr int portBuzzer = 35;
-constexpr int portBuzzerChirp = 36;
-constexpr int portSounderSupply = 37;
 
 // ---- Operations -----------------------------------------------------------
 enum HardwareOp : uint8_t {
@@ -148,14 +85,7 @@ constexpr uint8_t relayArgTransmissionDevice = 0x10;
 
 // Seven-segment codes by BCD value; a 0 bit lights a segment, bit 7 always 1.
 extern const std::array<uint8_t, 16> SegmentCodes;
-
-// Where zone n's (1..8) LEDs sit in the matrix: port index and bit masks.
-struct ZoneLedBits {
-  uint8_t port;
-  uint8_t fault;
-  uint8_t fire;
-};
-extern const std::array<ZoneLedBits, 8> zoneLedBits;
+constexpr uint8_t segmentCodeHighBit = 0x80;
 
 // The firmware's program memory, zeroed by every board construction.
 constexpr int programImageSize = 16384;
@@ -186,6 +116,8 @@ class HardwareState {
   void SetPortBits(int index, uint8_t mask) { port[index].fetch_or(mask, std::memory_order_relaxed); }
   void ClearPortBits(int index, uint8_t mask) { port[index].fetch_and(uint8_t(~mask), std::memory_order_relaxed); }
   void AssignPortBits(int index, uint8_t mask, bool on) { on ? SetPortBits(index, mask) : ClearPortBits(index, mask); }
+  void AssignPortBits(BoardBit bit, bool on) { AssignPortBits(bit.port, bit.mask, on); }
+  bool IsSet(BoardBit bit) const { return Port(bit.port) & bit.mask; }
   // port := (port AND NOT mask) OR (bits AND mask), as one change.
   void WritePortMasked(int index, uint8_t mask, uint8_t bits);
 
@@ -208,7 +140,10 @@ extern std::atomic<HardwareState*> boardInstance;
 // The firmware's only way to the board.
 int32_t HardwareRequest(uint8_t op, int32_t arg);
 
-// Test and trace seam: called after every request with its result.
+// Test and trace seam: called after every request with its result. Any thread
+// may set it at any time: observer and context change as one, so a request
+// never pairs one observer with another's context, though a request already
+// under way may still call the one being replaced.
 using RequestObserver = void (*)(uint8_t op, int32_t arg, int32_t result, void* context);
 void SetRequestObserver(RequestObserver observer, void* context);
 

@@ -1,7 +1,9 @@
 #include "board/periodic_update.h"
 
+#include <iterator>
 #include <string>
 
+#include "board/analogue.h"
 #include "board/hardware_interface.h"
 
 PeriodicUpdate periodicUpdate;
@@ -12,36 +14,35 @@ using Wire = ControlState* BoardWiring::*;
 
 struct PortBinding {
   Wire control;
-  uint8_t port;
-  uint8_t mask;
+  BoardBit at;
 };
 
 // Common indicators shown from the LED matrix every 20 ms.
 constexpr PortBinding commonIndicators[] = {
-    {&BoardWiring::auxiliaryFaultLed, 25, 0x40},
-    {&BoardWiring::delayOnLed, 26, 0x40},
-    {&BoardWiring::testLed, 27, 0x04},
-    {&BoardWiring::disabledLed, 26, 0x04},
-    {&BoardWiring::sounderFaultDisabledLed, 27, 0x40},
-    {&BoardWiring::earthFaultLed, 28, 0x04},
-    {&BoardWiring::fireRoutingFaultDisabledLed, 28, 0x40},
-    {&BoardWiring::faultRoutingFaultDisabledLed, 29, 0x04},
-    {&BoardWiring::fireRoutingActiveLed, 29, 0x10},
-    {&BoardWiring::fireLed, 29, 0x20},
+    {&BoardWiring::auxiliaryFaultLed, auxiliaryFaultLedAt},
+    {&BoardWiring::delayOnLed, delayOnLedAt},
+    {&BoardWiring::testLed, testLedAt},
+    {&BoardWiring::disabledLed, disabledLedAt},
+    {&BoardWiring::sounderFaultDisabledLed, sounderFaultDisabledLedAt},
+    {&BoardWiring::earthFaultLed, earthFaultLedAt},
+    {&BoardWiring::fireRoutingFaultDisabledLed, fireRoutingFaultDisabledLedAt},
+    {&BoardWiring::faultRoutingFaultDisabledLed, faultRoutingFaultDisabledLedAt},
+    {&BoardWiring::fireRoutingActiveLed, fireRoutingActiveLedAt},
+    {&BoardWiring::fireLed, fireLedAt},
 };
 
 // Keys and links copied into the matrix every 20 ms.
 constexpr PortBinding keysAndLinks[] = {
-    {&BoardWiring::buzzerMuteButton, 26, matrixKeyLow},
-    {&BoardWiring::acceptButton, 25, matrixKeyLow},
-    {&BoardWiring::delayOnOffButton, 26, matrixKeyHigh},
-    {&BoardWiring::soundersStartStopButton, 25, matrixKeyHigh},
-    {&BoardWiring::itemSelectButton, 27, matrixKeyLow},
-    {&BoardWiring::disableTestNormalButton, 27, matrixKeyHigh},
-    {&BoardWiring::lampTestButton, 28, matrixKeyLow},
-    {&BoardWiring::vdsModeSelect, 28, port28VdsLink},
-    {&BoardWiring::fourZonePanel, 29, port29FourZoneLink},
-    {&BoardWiring::eightZonePanel, 29, port29EightZoneLink},
+    {&BoardWiring::buzzerMuteButton, buzzerMuteKeyAt},
+    {&BoardWiring::acceptButton, acceptKeyAt},
+    {&BoardWiring::delayOnOffButton, delayOnOffKeyAt},
+    {&BoardWiring::soundersStartStopButton, soundersStartStopKeyAt},
+    {&BoardWiring::itemSelectButton, itemSelectKeyAt},
+    {&BoardWiring::disableTestNormalButton, disableTestNormalKeyAt},
+    {&BoardWiring::lampTestButton, lampTestKeyAt},
+    {&BoardWiring::vdsModeSelect, vdsLinkAt},
+    {&BoardWiring::fourZonePanel, fourZoneLinkAt},
+    {&BoardWiring::eightZonePanel, eightZoneLinkAt},
 };
 
 // Power outputs shown on the hardware window every 50 ms.
@@ -54,35 +55,32 @@ constexpr PortBinding powerOutputs[] = {
 
 // The VdS relays, shown only in VdS mode.
 constexpr PortBinding vdsRelays[] = {
-    {&BoardWiring::fireOutputActiveRelay, portHundreds, vdsRelayBit},
-    {&BoardWiring::fireOutputDisabledRelay, portTens, vdsRelayBit},
-    {&BoardWiring::transmissionDeviceRelay, portUnits, vdsRelayBit},
+    {&BoardWiring::fireOutputActiveRelay, fireOutputActiveRelayAt},
+    {&BoardWiring::fireOutputDisabledRelay, fireOutputDisabledRelayAt},
+    {&BoardWiring::transmissionDeviceRelay, transmissionDeviceRelayAt},
 };
 
 constexpr PortBinding relayDrives[] = {
-    {&BoardWiring::relay1Drive, portLedsRelays, relay1Bit},
-    {&BoardWiring::relay2Drive, portLedsRelays, relay2Bit},
-    {&BoardWiring::earthDetectLevelControl, portLedsRelays, earthLevelHigh},
+    {&BoardWiring::relay1Drive, relay1At},
+    {&BoardWiring::relay2Drive, relay2At},
+    {&BoardWiring::earthDetectLevelControl, {portLedsRelays, earthLevelHigh}},
 };
 
-// FWP switches into port 1 b0..b4.
+// FWP switches into the FWP input port, b0 upwards.
 constexpr Wire fwpSwitches[] = {&BoardWiring::fwp8Switch, &BoardWiring::fwp4Switch, &BoardWiring::fwp6Switch,
                                 &BoardWiring::fwp5Switch, &BoardWiring::fwp7Switch};
-constexpr uint8_t fwpSwitchBits = 0x1F;
-constexpr uint8_t fwpUnsupplied = 0x20;  // port 1 b5
-constexpr uint8_t fwpInput6 = 0x04;      // port 1 b2
 
-// FWP indicators from port 20 (FWP1 gates them all).
-constexpr uint8_t fwpOutSupply = 0x40;
-constexpr uint8_t fwpOut7 = 0x01;
-constexpr uint8_t fwpOut6 = 0x02;
+// FWP indicators lit straight from the FWP output port (FWP 1 gates them all).
 struct FwpIndicator {
   int led;
   uint8_t mask;
 };
-constexpr FwpIndicator fwpIndicators[] = {{5, 0x04}, {3, 0x08}, {2, 0x10}, {4, 0x20}};
+constexpr FwpIndicator fwpIndicators[] = {{5, fwpOutputLed5}, {3, fwpOutputLed3}, {2, fwpOutputLed2}, {4, fwpOutputLed4}};
 
-constexpr int blankDigit = 10;
+// The firmware's filtered supply level settles at eight times the reading: full
+// scale is 1024 counts times 8, shown in tenths of a volt.
+constexpr uint32_t fullScaleTenths = analogueFullScaleMv / 100;
+constexpr uint32_t filteredFullScale = 8192;
 
 int Bit(bool on) { return on ? 1 : 0; }
 bool IsSet(const ControlState* control) { return control->ItemIndex() != 0; }
@@ -92,12 +90,12 @@ const ControlState& ActiveKeyswitch(const BoardWiring& w) { return w.keyswitch->
 
 template <size_t N>
 void ShowBindings(const BoardWiring& w, const HardwareState& board, const PortBinding (&bindings)[N]) {
-  for (const PortBinding& b : bindings) (w.*b.control)->SetItemIndex(Bit(board.Port(b.port) & b.mask));
+  for (const PortBinding& b : bindings) (w.*b.control)->SetItemIndex(Bit(board.IsSet(b.at)));
 }
 
 void ShowZoneLeds(const BoardWiring& w, const HardwareState& board) {
   const int shown = ZoneCount(board);
-  for (int zone = 0; zone < 8; ++zone) {
+  for (int zone = 0; zone < int(zoneLedBits.size()); ++zone) {
     const ZoneLedBits& bits = zoneLedBits[zone];
     const uint8_t port = zone < shown ? board.Port(bits.port) : 0;
     w.zoneFireLed[zone]->SetItemIndex(Bit(port & bits.fire));
@@ -122,11 +120,11 @@ uint8_t SystemInputs(const BoardWiring& w, bool tripped) {
 
 void CopyFwpInputs(const BoardWiring& w, HardwareState& board) {
   const bool unsupplied = IsSet(w.fwpOvercurrent) || w.fwpLed[1]->Tag() == 0;
-  uint8_t bits = unsupplied ? fwpUnsupplied : 0;
-  for (int i = 0; i < 5; ++i) {
+  uint8_t bits = unsupplied ? fwpInputUnsupplied : 0;
+  for (size_t i = 0; i < std::size(fwpSwitches); ++i) {
     if (AtZero(w.*fwpSwitches[i]) || unsupplied) bits |= uint8_t(1 << i);
   }
-  board.WritePortMasked(portFwpInputs, fwpSwitchBits | fwpUnsupplied, bits);
+  board.WritePortMasked(portFwpInputs, fwpInputSwitches | fwpInputUnsupplied, bits);
 }
 
 void CopyMonitorInputs(const BoardWiring& w, HardwareState& board) {
@@ -137,7 +135,7 @@ void CopyMonitorInputs(const BoardWiring& w, HardwareState& board) {
   if (w.auxiliarySupplyFault->ItemIndex() & 1) bits |= monAuxSupplyHealthy;
   if (AtZero(w.psuMainsInput)) bits |= monMainsFailed;
   if (w.chargerFault->ItemIndex() & 1) bits |= monChargerFault;
-  board.WritePortMasked(portMonitorInputs, 0x3F, bits);
+  board.WritePortMasked(portMonitorInputs, monAllInputs, bits);
 }
 
 void ShowSounders(const BoardWiring& w, const HardwareState& board) {
@@ -150,34 +148,45 @@ void ShowSounders(const BoardWiring& w, const HardwareState& board) {
 // The FWP 6 indicator stays lit for 75 minutes after a pulse while its input holds.
 void UpdateFwp6Hold(const BoardWiring& w, const HardwareState& board) {
   ControlState& fwp6 = *w.fwpLed[6];
-  if (!IsSet(w.fwpLed[1]) || !(board.Port(portFwpInputs) & fwpInput6)) {
+  if (!IsSet(w.fwpLed[1]) || !(board.Port(portFwpInputs) & fwpInputSwitch6)) {
     fwp6.SetTag(0);
     return;
   }
-  if ((board.Port(portFwpOutputs) & fwpOut6) && fwp6.Tag() == 0 && AtZero(&fwp6)) fwp6.SetTag(fwp6HoldUpdates);
+  if ((board.Port(portFwpOutputs) & fwpOutputLed6) && fwp6.Tag() == 0 && AtZero(&fwp6)) fwp6.SetTag(fwp6HoldUpdates);
   if (fwp6.Tag() != 0) fwp6.SetTag(fwp6.Tag() - 1);
 }
 
 void ShowVdsOutputs(const BoardWiring& w, const HardwareState& board, bool tripped) {
   const uint8_t fwpOut = board.Port(portFwpOutputs);
   const bool supply = IsSet(w.fwpLed[1]);
-  w.fwpLed[6]->SetItemIndex(Bit(supply && (w.fwpLed[6]->Tag() != 0 || (fwpOut & fwpOut6))));
+  w.fwpLed[6]->SetItemIndex(Bit(supply && (w.fwpLed[6]->Tag() != 0 || (fwpOut & fwpOutputLed6))));
   for (const FwpIndicator& led : fwpIndicators) w.fwpLed[led.led]->SetItemIndex(Bit(supply && (fwpOut & led.mask)));
   ControlState* const digits[3] = {w.segment3, w.segment2, w.segment1};
   for (int i = 0; i < 3; ++i) {
-    digits[i]->SetItemIndex(tripped ? blankDigit : CounterDigitDecode(board.Port(portHundreds + i) & segmentMask));
+    digits[i]->SetItemIndex(tripped ? counterBlankDigit : CounterDigitDecode(board.Port(portHundreds + i) & segmentMask));
   }
   ShowBindings(w, board, vdsRelays);
 }
 
-std::string Tenths(uint16_t level) { return std::to_string(uint32_t(level) * 383 / 8192); }
+// Counts a divider down; due, and restarted, on the tick that finds it at zero.
+bool CountDown(std::atomic<int32_t>& divider, int32_t start) {
+  if (divider.fetch_sub(1, std::memory_order_relaxed) != 0) return false;
+  divider.store(start, std::memory_order_relaxed);
+  return true;
+}
+
+std::string Tenths(uint16_t level) { return std::to_string(uint32_t(level) * fullScaleTenths / filteredFullScale); }
 
 }  // namespace
 
+void PeriodicUpdate::RestartCounters() {
+  divider20ms = divider20msStart;
+  divider50ms = divider50msStart;
+  runCounter.store(0);
+}
+
 void ResetPeriodicUpdate() {
-  periodicUpdate.divider20ms = divider20msStart;
-  periodicUpdate.divider50ms = divider50msStart;
-  periodicUpdate.runCounter.store(0);
+  periodicUpdate.RestartCounters();
   periodicUpdate.watchdogTripped.store(true);
   periodicUpdate.watchdogPeriods.store(0);
   periodicUpdate.wiring = nullptr;
@@ -190,15 +199,13 @@ void UpdateInternalTone(HardwareState& board, ControlState& internalTone) {
 
 void PeriodicUpdate::Tick() {
   HardwareState* board = boardInstance.load(std::memory_order_acquire);
-  if (divider20ms-- == 0) {
-    divider20ms = divider20msStart;
+  if (CountDown(divider20ms, divider20msStart)) {
     if (board) {
       Update20ms(*board);
       board->StorePort(portTick20ms, 1);
     }
   }
-  if (divider50ms-- == 0) {
-    divider50ms = divider50msStart;
+  if (CountDown(divider50ms, divider50msStart)) {
     if (board) {
       Update50ms(*board);
       board->StorePort(portTick50ms, 1);
@@ -208,8 +215,9 @@ void PeriodicUpdate::Tick() {
 
 void PeriodicUpdate::Update20ms(HardwareState& board) {
   runCounter.fetch_add(2, std::memory_order_relaxed);
-  if (!wiring) return;
-  const BoardWiring& w = *wiring;
+  const BoardWiring* const wired = wiring.load(std::memory_order_acquire);
+  if (!wired) return;
+  const BoardWiring& w = *wired;
   UpdateInternalTone(board, *w.internalTone);
   if (IsSet(w.resetButton) && (AtZero(w.coverOffSwitch) || IsSet(&ActiveKeyswitch(w)))) {
     watchdogTripped.store(false, std::memory_order_relaxed);
@@ -217,13 +225,14 @@ void PeriodicUpdate::Update20ms(HardwareState& board) {
   ShowZoneLeds(w, board);
   ShowBindings(w, board, commonIndicators);
   for (const PortBinding& key : keysAndLinks) {
-    board.AssignPortBits(key.port, key.mask, (w.*key.control)->ItemIndex() & 1);
+    board.AssignPortBits(key.at, (w.*key.control)->ItemIndex() & 1);
   }
 }
 
 void PeriodicUpdate::Update50ms(HardwareState& board) {
-  if (!wiring) return;
-  const BoardWiring& w = *wiring;
+  const BoardWiring* const wired = wiring.load(std::memory_order_acquire);
+  if (!wired) return;
+  const BoardWiring& w = *wired;
   const bool tripped = watchdogTripped.load(std::memory_order_relaxed);
   const bool vds = IsSet(w.vdsModeSelect);
   board.StorePort(portSystemInputs, SystemInputs(w, tripped));
@@ -233,8 +242,8 @@ void PeriodicUpdate::Update50ms(HardwareState& board) {
   ShowBindings(w, board, powerOutputs);
 
   const uint8_t fwpOut = board.Port(portFwpOutputs);
-  w.fwpLed[1]->SetItemIndex(Bit((fwpOut & fwpOutSupply) && !tripped));
-  w.fwpLed[7]->SetItemIndex(Bit(IsSet(w.fwpLed[1]) && (fwpOut & fwpOut7)));
+  w.fwpLed[1]->SetItemIndex(Bit((fwpOut & fwpOutputSupply) && !tripped));
+  w.fwpLed[7]->SetItemIndex(Bit(IsSet(w.fwpLed[1]) && (fwpOut & fwpOutputLed7)));
   UpdateFwp6Hold(w, board);
   if (vds) ShowVdsOutputs(w, board, tripped);
 
@@ -248,7 +257,7 @@ void PeriodicUpdate::Update50ms(HardwareState& board) {
   w.vchr->SetCaption(Tenths(*w.chargerLevel));
 
   // A peripheral that draws too much current loses its outputs.
-  if (w.fwpLed[1]->Tag() != 0 && (board.Port(portFwpInputs) & fwpUnsupplied) &&
+  if (w.fwpLed[1]->Tag() != 0 && (board.Port(portFwpInputs) & fwpInputUnsupplied) &&
       !(board.Port(portSystemInputs) & sysFaultLatch)) {
     board.StorePort(portFwpOutputs, 0);
   }
@@ -260,9 +269,10 @@ void PeriodicUpdate::WatchdogTimerTimer() {
   if (periods * watchdogIntervalMs <= watchdogTripAfterMs) return;
   watchdogTripped.store(true, std::memory_order_relaxed);
   HardwareState* board = boardInstance.load(std::memory_order_acquire);
-  if (!wiring) return;
-  wiring->systemFaultLed->SetItemIndex(1);
-  if (board) UpdateInternalTone(*board, *wiring->internalTone);
+  const BoardWiring* const wired = wiring.load(std::memory_order_acquire);
+  if (!wired) return;
+  wired->systemFaultLed->SetItemIndex(1);
+  if (board) UpdateInternalTone(*board, *wired->internalTone);
 }
 
 bool PeriodicUpdate::ServiceWatchdog() {

@@ -26,15 +26,19 @@ class PeriodicUpdate {
   void WatchdogTimerTimer();
   // Operation 0: restart the watchdog once it has run long enough.
   bool ServiceWatchdog();
+  // The counters and dividers back to where the window's creation sets them.
+  void RestartCounters();
 
-  // Fields of the hardware control window that the tick keeps.
-  int32_t divider20ms = divider20msStart;
-  int32_t divider50ms = divider50msStart;
+  // Fields of the hardware control window that the tick keeps; atomic, as the
+  // tick, the watchdog timer and the board's owner may each be on a thread.
+  std::atomic<int32_t> divider20ms{divider20msStart};
+  std::atomic<int32_t> divider50ms{divider50msStart};
   std::atomic<uint16_t> runCounter{0};
   std::atomic<bool> watchdogTripped{true};
   std::atomic<int32_t> watchdogPeriods{0};  // the Tag of WatchdogTimer
-  // The windows' controls; while null the updates only pace the firmware.
-  const BoardWiring* wiring = nullptr;
+  // The windows' controls, published whole (wire them first); while null the
+  // updates only pace the firmware.
+  std::atomic<const BoardWiring*> wiring{nullptr};
 
  private:
   void Update20ms(HardwareState& board);

@@ -1,5 +1,6 @@
 #include "firmware/main_loop.h"
 
+#include "board/analogue.h"
 #include "board/hardware_interface.h"
 #include "firmware/buzzer_display.h"
 #include "firmware/delays.h"
@@ -70,7 +71,7 @@ void FirmwarePass() {
 }
 
 void FilterReference() {
-  const int32_t reading = HardwareRequest(READ_ANALOGUE, 10);
+  const int32_t reading = HardwareRequest(READ_ANALOGUE, channelReference);
   panel.referenceLevel = uint16_t(panel.referenceLevel * 3 / 4 + reading);
 }
 

@@ -11,6 +11,10 @@ PanelState panel;
 namespace {
 constexpr uint8_t zoneBitTable[8] = {1, 2, 4, 8, 16, 32, 64, 128};
 
+// The scan index counts down the 20 ms scans the zone supply stays off: 5 s,
+// so that detectors latched in alarm lose power and reset.
+constexpr uint8_t zoneResetScans = 250;
+
 void StoreNvByte(uint8_t address, uint8_t value) { HardwareRequest(WRITE_NV_BYTE, value * 256 + address); }
 }  // namespace
 
@@ -69,7 +73,7 @@ void ClearFireState() {
   if (panel.zonesAlarmDetected) {
     panel.panelMode2 |= zoneResetActive;
     HardwareRequest(SET_ZONE_RESET, 1);
-    panel.zoneScanIndex = 250;
+    panel.zoneScanIndex = zoneResetScans;
   }
   panel.panelMode2 &= ~delayOverrideFire;
   panel.panelMode &= ~latchingFire;

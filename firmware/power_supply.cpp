@@ -1,5 +1,6 @@
 #include "firmware/power_supply.h"
 
+#include "board/analogue.h"
 #include "board/hardware_interface.h"
 #include "firmware/panel_state.h"
 #include "firmware/supervision.h"
@@ -7,7 +8,6 @@
 
 namespace {
 
-constexpr uint8_t batteryChargerChannel = 4;
 constexpr uint8_t chargingOutputs = pwrBatteryConnect | pwrChargerEnable;
 
 uint8_t MainsLossCount() { return uint8_t((panel.batteryTestState & mainsLossCountMask) / mainsLossCountStep); }
@@ -71,7 +71,7 @@ void ReferenceSupplyCheck() {
 }
 
 void FilterSupplyReading(bool chargerSelected) {
-  const int32_t reading = HardwareRequest(READ_ANALOGUE, batteryChargerChannel);
+  const int32_t reading = HardwareRequest(READ_ANALOGUE, channelBatteryCharger);
   SharedU16& level = chargerSelected ? panel.chargerLevelFiltered : panel.batteryLevelFiltered;
   level = uint16_t(uint32_t(level) * 7 / 8 + reading);
 }

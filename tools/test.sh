@@ -5,7 +5,7 @@
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 "$repo/tools/install-deps.sh"
-cmake -S "$repo" -B "$repo/build" -G Ninja -DBUILD_TESTING=ON >/dev/null
+cmake -S "$repo" -B "$repo/build" -G Ninja -DBUILD_TESTING=ON -DQX40_WERROR=ON >/dev/null
 cmake --build "$repo/build"
 ctest --test-dir "$repo/build" --output-on-failure
 
@@ -13,17 +13,18 @@ ctest --test-dir "$repo/build" --output-on-failure
 sanitized_build() {  # folder sanitizer targets...
   local dir="$repo/$1" sanitizer="$2"
   shift 2
-  cmake -S "$repo" -B "$dir" -G Ninja -DBUILD_TESTING=ON -DQX40_WITH_UI=OFF -DQX40_SANITIZE="$sanitizer" >/dev/null
+  cmake -S "$repo" -B "$dir" -G Ninja -DBUILD_TESTING=ON -DQX40_WITH_UI=OFF -DQX40_WERROR=ON -DQX40_SANITIZE="$sanitizer" >/dev/null
   cmake --build "$dir" -j"$(nproc)" --target "$@"
 }
 
 # Every core test but the week-long soak, which the normal build runs.
-sanitized_build build-asan address board_tests firmware_tests app_tests
+sanitized_build build-asan address board_tests firmware_tests app_tests machine_tests
 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$repo/build-asan" --output-on-failure -j"$(nproc)" -E '^Soak\.'
 
 # The tests that run threads, the threaded core for 10 s of wall time.
-sanitized_build build-tsan thread app_tests board_tests
+sanitized_build build-tsan thread app_tests board_tests machine_tests
 export TSAN_OPTIONS=halt_on_error=1
 QX40_THREADED_SECONDS=10 "$repo/build-tsan/tests/app_tests" --gtest_filter='ThreadedCore.*:Threads.*'
-"$repo/build-tsan/tests/board_tests" --gtest_filter='PortConcurrency.*'
+"$repo/build-tsan/tests/board_tests" --gtest_filter='PortConcurrency.*:ObserverConcurrency.*'
+"$repo/build-tsan/tests/machine_tests" --gtest_filter='Pacing/MachineTest.*/RealTime'

@@ -1,29 +1,29 @@
 #include "app/scenario/runner.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <system_error>
 
 #include "app/scenario/script.h"
 #include "app/scenario/targets.h"
 #include "app/scenario/trace.h"
 #include "board/hardware_interface.h"
 #include "firmware/panel_state.h"
-#include "ui/framework/form.h"
-#include "ui/levelmath.h"
-#include "ui/simulation.h"
+#include "machine/machine.h"
+#include "qt/offscreen.h"
+#include "windows/framework/form.h"
+#include "windows/levelmath.h"
 
 namespace scenario {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr const char* settingsFile = "Hardware.dat";
-// Queued window work is let through once a virtual second, so nothing piles up.
-constexpr int64_t eventIntervalSteps = 200;
 
 [[noreturn]] void Fail(const std::string& message) { throw ScriptError{message}; }
 
@@ -50,7 +50,7 @@ int NearestWidth(const LevelRef& level, Level::Unit unit, int64_t amount) {
   const bool ohms = level.kind == LevelKind::Zone;
   const bool volts = level.kind == LevelKind::Battery || level.kind == LevelKind::Charger || level.kind == LevelKind::Supply;
   if ((unit == Level::Unit::Ohm && !ohms) || (unit == Level::Unit::Millivolt && !volts)) {
-    Fail("'" + level.box->Name().toStdString() + "' is not set in " + (ohms ? "ohm" : volts ? "mV" : "either unit"));
+    Fail("'" + level.box->Name() + "' is not set in " + (ohms ? "ohm" : volts ? "mV" : "either unit"));
   }
   const int boxWidth = level.box->Width();
   int best = 0;
@@ -65,9 +65,25 @@ int NearestWidth(const LevelRef& level, Level::Unit unit, int64_t amount) {
   return best;
 }
 
+// A private working directory, removed with everything in it.
+struct ScratchDirectory {
+  ScratchDirectory() {
+    std::string pattern = (fs::temp_directory_path() / "qx40-scenario-XXXXXX").string();
+    if (mkdtemp(pattern.data())) path = pattern;
+  }
+  ~ScratchDirectory() {
+    std::error_code ignored;
+    if (!path.empty()) fs::remove_all(path, ignored);
+  }
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+  fs::path path;
+};
+
 class Runner {
  public:
-  Runner(const RunOptions& options, std::ostream& out) : options_(options), out_(out), caller_(QDir::current()) {}
+  Runner(const RunOptions& options, std::ostream& out) : options_(options), out_(out), caller_(fs::current_path()) {}
 
   int Run(const std::vector<std::string>& scripts) {
     if (!options_.trace.empty() && !OpenTrace()) return cannotRun;
@@ -88,9 +104,7 @@ class Runner {
     }
   }
 
-  std::string Resolve(const std::string& path) const {
-    return caller_.absoluteFilePath(QString::fromStdString(path)).toStdString();
-  }
+  std::string Resolve(const std::string& path) const { return (caller_ / path).lexically_normal().string(); }
 
   void Error(const std::string& message) {
     out_ << script_ << ':' << line_ << ": error: " << message << '\n';
@@ -103,8 +117,11 @@ class Runner {
     offsetMs_ = 0;
     std::ifstream in(Resolve(path));
     if (!in) return Error("cannot read the script");
-    QTemporaryDir directory;
-    if (!directory.isValid() || !QDir::setCurrent(directory.path())) return Error("cannot make a working directory");
+    const ScratchDirectory directory;
+    std::error_code failed;
+    if (directory.path.empty() || (fs::current_path(directory.path, failed), failed)) {
+      return Error("cannot make a working directory");
+    }
     try {
       CopySettings();
       RunLines(in);
@@ -114,14 +131,17 @@ class Runner {
       Error(error.what());
     }
     Finish(last);
-    QDir::setCurrent(caller_.path());
+    fs::current_path(caller_, failed);
   }
 
   void CopySettings() {
     if (options_.settings.empty()) return;
-    const QString from = QString::fromStdString(Resolve(options_.settings));
-    if (!QFile::copy(from, settingsFile)) Fail("cannot read the settings " + options_.settings);
-    QFile(settingsFile).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    std::error_code failed;
+    if (!fs::is_regular_file(Resolve(options_.settings), failed) ||
+        !fs::copy_file(Resolve(options_.settings), settingsFile, failed)) {
+      Fail("cannot read the settings " + options_.settings);
+    }
+    fs::permissions(settingsFile, fs::perms::owner_read | fs::perms::owner_write, failed);
   }
 
   void RunLines(std::istream& in) {
@@ -143,9 +163,8 @@ class Runner {
     traceBaseMs_ += NowMs();
     ShutDown();
     if (!save) return;
-    const QString to = QString::fromStdString(Resolve(options_.save));
-    QFile::remove(to);
-    if (QFile::copy(settingsFile, to)) return;
+    std::error_code failed;
+    if (fs::copy_file(settingsFile, Resolve(options_.save), fs::copy_options::overwrite_existing, failed)) return;
     line_ = 0;
     Error("cannot write the settings " + options_.save);
   }
@@ -154,7 +173,7 @@ class Runner {
   void Start() {
     ResetBoardGlobals();
     ResetFirmwareState();
-    sim_ = std::make_unique<Simulation>();
+    sim_ = std::make_unique<Machine>(BoardPacing::Stepped);
     panel_ = std::make_unique<Panel>(*sim_);
     held_ = 0;
     if (!trace_) return;
@@ -165,7 +184,6 @@ class Runner {
   void ShutDown() {
     panel_.reset();
     sim_.reset();
-    QCoreApplication::processEvents();
   }
 
   int64_t NowMs() const { return offsetMs_ + (sim_ ? sim_->NowMs() : 0); }
@@ -174,14 +192,9 @@ class Runner {
     if (trace_) trace_->Sample(traceBaseMs_ + NowMs());
   }
 
-  void AfterStep() {
-    Sample();
-    if (++steps_ % eventIntervalSteps == 0) QCoreApplication::processEvents();
-  }
-
   void Step() {
     sim_->Step();
-    AfterStep();
+    Sample();
   }
 
   void Do(const Wait& wait) {
@@ -252,14 +265,12 @@ class Runner {
     WriteConfig(uint8_t(set.address), uint8_t(set.value));
   }
 
-  // As it would be shown: the window is shown for the picture, then hidden
-  // again so that stepping does not paint.
+  // As it would be shown: the window is shown for the picture, then hidden again.
   void Do(const Screenshot& shot) {
     TForm& form = panel_->Form(shot.form);
-    form.show();
-    QCoreApplication::processEvents();
-    const bool saved = form.grab().save(QString::fromStdString(Resolve(shot.file)), "PNG");
-    form.hide();
+    form.Show();
+    const bool saved = SaveFormPng(form, Resolve(shot.file));
+    form.Hide();
     if (!saved) Fail("cannot write " + shot.file);
   }
 
@@ -277,9 +288,9 @@ class Runner {
 
   const RunOptions& options_;
   std::ostream& out_;
-  const QDir caller_;
+  const fs::path caller_;
   std::unique_ptr<Trace> trace_;
-  std::unique_ptr<Simulation> sim_;
+  std::unique_ptr<Machine> sim_;
   std::unique_ptr<Panel> panel_;
   std::string script_;
   int line_ = 0;
@@ -287,7 +298,6 @@ class Runner {
   int64_t offsetMs_ = 0;
   // Earlier scripts' time: the trace has one time axis for the whole run.
   int64_t traceBaseMs_ = 0;
-  int64_t steps_ = 0;
   int passed_ = 0;
   int failed_ = 0;
   bool error_ = false;
@@ -345,10 +355,6 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     return cannotRun;
   }
   return RunScripts(scripts, options, out);
-}
-
-void UseOffscreenPlatformUnlessSet() {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 }  // namespace scenario

@@ -19,13 +19,10 @@ constexpr int allPassed = 0;
 constexpr int someFailed = 1;
 constexpr int cannotRun = 2;
 
-// Runs the scripts in turn and reports on out. Needs the QApplication.
+// Runs the scripts in turn and reports on out. A screenshot needs the OffscreenGui.
 int RunScripts(const std::vector<std::string>& scripts, const RunOptions& options, std::ostream& out);
 
 // qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...
 int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
-
-// Qt's offscreen platform unless the caller named one; before the QApplication.
-void UseOffscreenPlatformUnlessSet();
 
 }  // namespace scenario

@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "machine/stepper.h"
+
 namespace scenario {
 
 // A parse or run error; the runner reports it with the script's line.
@@ -78,8 +80,6 @@ struct Stall {
 };
 
 using Command = std::variant<Wait, WaitUntil, Mouse, Level, SetMemory, Expect, Print, Screenshot, Restart, Stall>;
-
-constexpr int64_t stepMs = 5;
 
 // Parses one line; nothing for a blank or comment line. Throws ScriptError.
 std::optional<Command> ParseLine(const std::string& line);

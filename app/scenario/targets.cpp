@@ -4,9 +4,9 @@
 #include "board/periodic_update.h"
 #include "firmware/panel_state.h"
 #include "firmware/variables.h"
-#include "ui/hardwarecontrol.h"
-#include "ui/maindisplay.h"
-#include "ui/simulation.h"
+#include "windows/hardwarecontrol.h"
+#include "windows/maindisplay.h"
+#include "machine/machine.h"
 
 namespace scenario {
 
@@ -17,7 +17,7 @@ constexpr const char* watchdogTimerName = "WatchdogTimer";
 [[noreturn]] void Fail(const std::string& message) { throw ScriptError{message}; }
 
 Value Number(int64_t number) { return Value{false, number, ""}; }
-Value Text(const QString& text) { return Value{true, 0, text.toStdString()}; }
+Value Text(const std::string& text) { return Value{true, 0, text}; }
 
 std::string Qualified(const std::string& form, const std::string& name) { return form + "." + name; }
 
@@ -41,7 +41,7 @@ Reader VariableReader(const Target& target) {
 
 }  // namespace
 
-Panel::Panel(Simulation& simulation) : simulation_(simulation) {
+Panel::Panel(Machine& simulation) : simulation_(simulation) {
   TfrmHardwareControl& hw = simulation.hardware();
   for (size_t zone = 0; zone < hw.ZoneAnalogueControl.size(); ++zone) {
     levels_.push_back({hw.ZoneAnalogueControl[zone], hw.ZoneAnalogueValue[zone], LevelKind::Zone});
@@ -60,7 +60,7 @@ TForm& Panel::Form(const std::string& name) const {
 }
 
 TControl& Panel::Control(const std::string& form, const std::string& name) const {
-  const QString wanted = QString::fromStdString(name);
+  const std::string& wanted = name;
   if (!form.empty()) {
     TControl* control = Form(form).FindControl(wanted);
     if (!control) Fail("unknown control '" + Qualified(form, name) + "'");

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/scenario/script.h"
-#include "ui/levelcontrol.h"
+#include "windows/levelcontrol.h"
 
-class Simulation;
+class Machine;
 class TForm;
 
 namespace scenario {
@@ -25,7 +25,7 @@ using Reader = std::function<Value()>;
 
 class Panel {
  public:
-  explicit Panel(Simulation& simulation);
+  explicit Panel(Machine& simulation);
 
   // The named control; unknown or ambiguous names throw ScriptError.
   TControl& Control(const std::string& form, const std::string& name) const;
@@ -40,7 +40,7 @@ class Panel {
   Reader ControlReader(const Target& target) const;
   Reader AttributeReader(const TControl& control, const Target& target) const;
 
-  Simulation& simulation_;
+  Machine& simulation_;
   std::vector<LevelRef> levels_;
 };
 

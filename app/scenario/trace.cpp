@@ -5,9 +5,9 @@
 #include "app/scenario/script.h"
 #include "app/scenario/targets.h"
 #include "board/hardware_interface.h"
-#include "ui/hardwarecontrol.h"
-#include "ui/maindisplay.h"
-#include "ui/simulation.h"
+#include "windows/hardwarecontrol.h"
+#include "windows/maindisplay.h"
+#include "machine/machine.h"
 
 namespace scenario {
 
@@ -23,7 +23,7 @@ int SelectorBits(const TImageSelector& selector) {
   return int(std::bit_width(unsigned(highest)));
 }
 
-std::string NameOf(const QWidget& widget) { return widget.objectName().toStdString(); }
+const std::string& NameOf(const TControl& control) { return control.Name(); }
 
 }  // namespace
 
@@ -31,15 +31,14 @@ Trace::Trace(const std::string& path) : file_(path, std::ios::binary) {
   if (!file_) throw ScriptError{"cannot write the trace " + path};
 }
 
-void Trace::Attach(Simulation& simulation, const Panel& panel) {
+void Trace::Attach(Machine& simulation, const Panel& panel) {
   selectors_.clear();
   checkBoxes_.clear();
   levelValues_.clear();
   levelWidths_.clear();
   for (TForm* form : {static_cast<TForm*>(&simulation.front()), static_cast<TForm*>(&simulation.hardware())}) {
-    for (const TImageSelector* selector : form->findChildren<TImageSelector*>()) selectors_.push_back(selector);
-    // The check box has no meta-object of its own, so it is told apart by its type.
-    for (const TControl* control : form->findChildren<TControl*>()) {
+    for (const TControl* control : form->Controls()) {
+      if (const auto* selector = dynamic_cast<const TImageSelector*>(control)) selectors_.push_back(selector);
       if (const auto* box = dynamic_cast<const TCheckBox*>(control)) checkBoxes_.push_back(box);
     }
   }
@@ -53,9 +52,9 @@ void Trace::Attach(Simulation& simulation, const Panel& panel) {
   begun_ = true;
 }
 
-void Trace::Declare(Simulation& simulation) {
-  auto scopeOf = [&](const QWidget* control) {
-    return simulation.front().isAncestorOf(control) ? "frmMainDisplay" : "frmHardwareControl";
+void Trace::Declare(Machine& simulation) {
+  auto scopeOf = [&](const TControl* control) {
+    return control->Form() == &simulation.front() ? "frmMainDisplay" : "frmHardwareControl";
   };
   for (const TImageSelector* selector : selectors_) {
     vcd_.AddSignal(scopeOf(selector), NameOf(*selector), SelectorBits(*selector));

@@ -9,7 +9,7 @@
 
 #include "app/scenario/vcd.h"
 
-class Simulation;
+class Machine;
 class TImageSelector;
 class TCheckBox;
 class TShape;
@@ -24,12 +24,12 @@ class Trace {
   explicit Trace(const std::string& path);
 
   // Follows the controls of a new simulator; the first one declares the signals.
-  void Attach(Simulation& simulation, const Panel& panel);
+  void Attach(Machine& simulation, const Panel& panel);
   // Records what changed since the last sample, at that time.
   void Sample(int64_t timeMs);
 
  private:
-  void Declare(Simulation& simulation);
+  void Declare(Machine& simulation);
   void Read();
 
   std::ofstream file_;

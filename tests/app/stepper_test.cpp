@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/stepper.h"
+#include "machine/stepper.h"
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
 #include "tests/support/test_board.h"

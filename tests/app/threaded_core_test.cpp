@@ -13,8 +13,8 @@
 #include <random>
 #include <thread>
 
-#include "app/applicationthread.h"
-#include "app/timerthread.h"
+#include "machine/applicationthread.h"
+#include "machine/timerthread.h"
 #include "board/analogue.h"
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"

@@ -3,8 +3,8 @@
 #include <atomic>
 #include <memory>
 
-#include "app/applicationthread.h"
-#include "app/timerthread.h"
+#include "machine/applicationthread.h"
+#include "machine/timerthread.h"
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
 

@@ -49,3 +49,38 @@ TEST(PortConcurrency, KeyBitsAndLedBitsSurviveEachOther) {
   for (int port = 26; port <= 28; ++port) EXPECT_EQ(board.Port(port), 0x88 | 0x22 | 0x44) << port;
   EXPECT_EQ(board.Port(29), 0x88 | 0x02 | 0x20 | 0x10 | 0x04);
 }
+
+namespace {
+
+struct ObserverCheck {
+  std::atomic<int> mismatches{0};
+};
+ObserverCheck checkA, checkB;
+
+void ObserverA(uint8_t, int32_t, int32_t, void* context) {
+  if (context != &checkA) ++checkA.mismatches;
+}
+void ObserverB(uint8_t, int32_t, int32_t, void* context) {
+  if (context != &checkB) ++checkB.mismatches;
+}
+
+}  // namespace
+
+// Tests and traces swap the observer while the firmware thread makes requests:
+// a request must never pair one observer with the other's context.
+TEST(ObserverConcurrency, AnObserverIsAlwaysCalledWithItsOwnContext) {
+  constexpr int requests = 200000;
+  std::atomic<bool> done{false};
+  std::thread swapper([&] {
+    for (bool a = true; !done; a = !a) {
+      if (a) SetRequestObserver(ObserverA, &checkA);
+      else SetRequestObserver(ObserverB, &checkB);
+    }
+  });
+  for (int i = 0; i < requests; ++i) HardwareRequest(ECHO, i);
+  done = true;
+  swapper.join();
+  SetRequestObserver(nullptr, nullptr);
+  EXPECT_EQ(checkA.mismatches, 0);
+  EXPECT_EQ(checkB.mismatches, 0);
+}

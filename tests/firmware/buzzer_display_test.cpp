@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int blankDigit = 10;
-
 struct BuzzerCase {
   const char* name;
   uint8_t panelMode;
@@ -141,12 +139,12 @@ TEST_F(BuzzerAndDisplay, LampTestAtLevel1OnlyWithPanelOptionBit1) {
   Ticks50(12);
   EXPECT_FALSE(LampTestActive());
   EXPECT_FALSE(BuzzerOn());
-  EXPECT_EQ(Digits(), (std::vector<int>{blankDigit, blankDigit, blankDigit}));
+  EXPECT_EQ(Digits(), (std::vector<int>{counterBlankDigit, counterBlankDigit, counterBlankDigit}));
   WriteConfig(cfgPanelOptions, panelLampTestAtLevel1);
   EXPECT_TRUE(LampTestActive());
   Ticks50(1);
   EXPECT_TRUE(BuzzerOn());
-  EXPECT_EQ(Digits(), (std::vector<int>{8, blankDigit, blankDigit}));
+  EXPECT_EQ(Digits(), (std::vector<int>{8, counterBlankDigit, counterBlankDigit}));
 }
 
 TEST_F(BuzzerAndDisplay, LampTestWalksTheEightEveryTenTicks) {
@@ -165,11 +163,11 @@ TEST_F(BuzzerAndDisplay, WalkShowsTheEightInEachDigitInTurn) {
   EnterLevel2();
   HoldLampTest();
   Ticks50(1);
-  EXPECT_EQ(Digits(), (std::vector<int>{8, blankDigit, blankDigit}));
+  EXPECT_EQ(Digits(), (std::vector<int>{8, counterBlankDigit, counterBlankDigit}));
   Ticks50(10);
-  EXPECT_EQ(Digits(), (std::vector<int>{blankDigit, 8, blankDigit}));
+  EXPECT_EQ(Digits(), (std::vector<int>{counterBlankDigit, 8, counterBlankDigit}));
   Ticks50(10);
-  EXPECT_EQ(Digits(), (std::vector<int>{blankDigit, blankDigit, 8}));
+  EXPECT_EQ(Digits(), (std::vector<int>{counterBlankDigit, counterBlankDigit, 8}));
 }
 
 TEST_F(BuzzerAndDisplay, CountShownForFiveSecondsAfterTheLampTest) {
@@ -188,7 +186,7 @@ TEST_F(BuzzerAndDisplay, CountShownForFiveSecondsAfterTheLampTest) {
   Ticks50(98);
   EXPECT_EQ(Digits(), (std::vector<int>{0, 4, 2}));
   Ticks50(1);
-  EXPECT_EQ(Digits(), (std::vector<int>{blankDigit, blankDigit, blankDigit}));
+  EXPECT_EQ(Digits(), (std::vector<int>{counterBlankDigit, counterBlankDigit, counterBlankDigit}));
 }
 
 TEST_F(BuzzerAndDisplay, AtRestTheDisplayIsBlankedEverySecond) {

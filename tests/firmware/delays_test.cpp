@@ -216,8 +216,8 @@ TEST(AllZonesOverrideDelays, LooksOnlyAtTheZonesOfThePanel) {
   TestBoard t;
   for (uint8_t zone = 0; zone < 4; ++zone) WriteConfig(zone, zoneOverridesDelays);
   EXPECT_TRUE(AllZonesOverrideDelays());  // two zones
-  t.board().AssignPortBits(29, port29FourZoneLink, true);
+  t.board().AssignPortBits(fourZoneLinkAt, true);
   EXPECT_TRUE(AllZonesOverrideDelays());
-  t.board().AssignPortBits(29, port29EightZoneLink, true);
+  t.board().AssignPortBits(eightZoneLinkAt, true);
   EXPECT_FALSE(AllZonesOverrideDelays());
 }

@@ -148,7 +148,7 @@ TEST_F(Keys, AReleasedSampleRestartsTheDebounce) {
 
 TEST_F(Keys, ScanKeysFollowsTheFourStateCounter) {
   // States A,B: 00 -> 01 -> 10 -> 11 (reported on the step to 11).
-  board().AssignPortBits(25, matrixKeyLow, true);
+  board().AssignPortBits(acceptKeyAt, true);
   EXPECT_EQ(ScanKeys(), 0);
   EXPECT_EQ(keysState.keyDebounceA, 0);
   EXPECT_EQ(keysState.keyDebounceB, keyAccept);
@@ -160,7 +160,7 @@ TEST_F(Keys, ScanKeysFollowsTheFourStateCounter) {
   EXPECT_TRUE(KeyHeld(keyAccept));
   EXPECT_EQ(ScanKeys(), 0);
   EXPECT_TRUE(KeyHeld(keyAccept));
-  board().AssignPortBits(25, matrixKeyLow, false);
+  board().AssignPortBits(acceptKeyAt, false);
   EXPECT_EQ(ScanKeys(), 0);
   EXPECT_EQ(keysState.keyDebounceA | keysState.keyDebounceB, 0);
 }

@@ -14,18 +14,17 @@
 // Where each key of the key image enters the board.
 struct KeyInput {
   uint8_t key;
-  int port;
-  uint8_t bit;
+  BoardBit at;
 };
 inline constexpr KeyInput keyInputs[] = {
-    {keyAccept, 25, matrixKeyLow},
-    {keySoundersStartStop, 25, matrixKeyHigh},
-    {keyReset, portSystemInputs, sysResetKey},
-    {keyBuzzerMute, 26, matrixKeyLow},
-    {keyDelayOnOff, 26, matrixKeyHigh},
-    {keyItemSelect, 27, matrixKeyLow},
-    {keyDisableTestNormal, 27, matrixKeyHigh},
-    {keyLampTest, 28, matrixKeyLow},
+    {keyAccept, acceptKeyAt},
+    {keySoundersStartStop, soundersStartStopKeyAt},
+    {keyReset, resetKeyAt},
+    {keyBuzzerMute, buzzerMuteKeyAt},
+    {keyDelayOnOff, delayOnOffKeyAt},
+    {keyItemSelect, itemSelectKeyAt},
+    {keyDisableTestNormal, disableTestNormalKeyAt},
+    {keyLampTest, lampTestKeyAt},
 };
 
 // Engineering mode is entered at the 21st counted 50 ms tick; counting starts
@@ -40,7 +39,7 @@ class OperatorTest : public ::testing::Test {
 
   void SetKeys(uint8_t keys, bool down) {
     for (const KeyInput& input : keyInputs) {
-      if (keys & input.key) board().AssignPortBits(input.port, input.bit, down);
+      if (keys & input.key) board().AssignPortBits(input.at, down);
     }
   }
   // Three pressed 20 ms samples confirm a press; one released sample ends it.
@@ -57,10 +56,10 @@ class OperatorTest : public ::testing::Test {
   void SetKeyswitch(bool on) { board().AssignPortBits(portSystemInputs, sysKeyswitch, on); }
   void SetCoverOff(bool off) { board().AssignPortBits(portSystemInputs, sysCoverSwitch, off); }
   void SetZoneCount(int zones) {
-    board().AssignPortBits(29, port29FourZoneLink, zones == 4);
-    board().AssignPortBits(29, port29EightZoneLink, zones == 8);
+    board().AssignPortBits(fourZoneLinkAt, zones == 4);
+    board().AssignPortBits(eightZoneLinkAt, zones == 8);
   }
-  void SetVdsLink(bool on) { board().AssignPortBits(28, port28VdsLink, on); }
+  void SetVdsLink(bool on) { board().AssignPortBits(vdsLinkAt, on); }
   // input 1 or 2; closed is active.
   void SetInput(int input, bool closed) {
     board().AssignPortBits(portSystemInputs, input == 1 ? sysDigitalInput1 : sysDigitalInput2, !closed);

@@ -5,7 +5,7 @@
 TestBoard::TestBoard() : board_(std::make_unique<HardwareState>()), stepper_(periodicUpdate) {
   board_->analogueSource = &analogue;
   board_->StorePort(portSystemInputs, idleSystemInputs);
-  board_->StorePort(portFwpInputs, fwpSwitchBits);
+  board_->StorePort(portFwpInputs, fwpInputSwitches);
   board_->StorePort(portMonitorInputs, idleMonitorInputs);
   boardInstance.store(board_.get());
 }

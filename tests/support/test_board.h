@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/stepper.h"
+#include "machine/stepper.h"
 #include "board/analogue.h"
 #include "board/hardware_interface.h"
 
@@ -15,7 +15,6 @@
 // healthy, the fire brigade peripheral's switches released (active low).
 inline constexpr uint8_t idleSystemInputs = sysAlwaysOne | sysDigitalInput1 | sysDigitalInput2;
 inline constexpr uint8_t idleMonitorInputs = monAlwaysOne | monSounder1Healthy | monSounder2Healthy | monAuxSupplyHealthy;
-inline constexpr uint8_t fwpSwitchBits = 0x1F;
 
 // Starts with the idle field on its input ports.
 class TestBoard {

@@ -4,25 +4,36 @@
 //
 //   qx40-render [folder]     (default: render)
 
-#include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
-#include <QPixmap>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <vector>
 
-#include "ui/hardwarecontrol.h"
-#include "ui/maindisplay.h"
+#include "machine/machine.h"
+#include "qt/offscreen.h"
+#include "windows/hardwarecontrol.h"
+#include "windows/maindisplay.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int allSegments = 8;  // the digit image with every segment lit
 
+std::vector<TImageSelector*> Selectors(const TForm& window) {
+  std::vector<TImageSelector*> selectors;
+  for (TControl* control : window.Controls()) {
+    if (auto* selector = dynamic_cast<TImageSelector*>(control)) selectors.push_back(selector);
+  }
+  return selectors;
+}
+
 // Every picture control shows its other image; the digits show all segments.
 // Gives back what each showed before.
-std::vector<int> ShowOtherImages(const QWidget& window) {
+std::vector<int> ShowOtherImages(const TForm& window) {
   std::vector<int> before;
-  for (TImageSelector* selector : window.findChildren<TImageSelector*>()) {
+  for (TImageSelector* selector : Selectors(window)) {
     before.push_back(selector->ItemIndex());
     const TImageList* list = selector->ImageList();
     const bool twoImages = list && list->Count() == 2;
@@ -31,20 +42,20 @@ std::vector<int> ShowOtherImages(const QWidget& window) {
   return before;
 }
 
-void Restore(const QWidget& window, const std::vector<int>& indices) {
-  const QList<TImageSelector*> selectors = window.findChildren<TImageSelector*>();
-  for (qsizetype i = 0; i < selectors.size(); ++i) selectors[i]->SetItemIndex(indices[size_t(i)]);
+void Restore(const TForm& window, const std::vector<int>& indices) {
+  const std::vector<TImageSelector*> selectors = Selectors(window);
+  for (size_t i = 0; i < selectors.size(); ++i) selectors[i]->SetItemIndex(indices[i]);
 }
 
-bool Save(QWidget& window, const QDir& folder, const QString& name) {
-  const QString path = folder.filePath(name + ".png");
-  const bool saved = window.grab().save(path, "PNG");
-  std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+bool Save(const TForm& window, const fs::path& folder, const std::string& name) {
+  const std::string path = (folder / (name + ".png")).string();
+  const bool saved = SaveFormPng(window, path);
+  std::printf("%s %s\n", saved ? "wrote" : "could not write", path.c_str());
   return saved;
 }
 
 // The window as it stands, then with every picture control flipped.
-bool SaveBoth(QWidget& window, const QDir& folder, const QString& name) {
+bool SaveBoth(const TForm& window, const fs::path& folder, const std::string& name) {
   bool saved = Save(window, folder, name);
   const std::vector<int> before = ShowOtherImages(window);
   saved = Save(window, folder, name + "-other") && saved;
@@ -57,47 +68,58 @@ void SetVdSMode(TfrmHardwareControl& hardware, bool on) {
   hardware.ToggleImage(hardware.VdSModeSelect, MouseButton::Left, 0, 0, 0);
 }
 
-}  // namespace
+// The windows start from defaults and their save must not touch the caller's Hardware.dat.
+bool EnterScratchDirectory(fs::path& scratch) {
+  std::string pattern = (fs::temp_directory_path() / "qx40-render-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) return false;
+  scratch = pattern;
+  std::error_code failed;
+  fs::current_path(scratch, failed);
+  return !failed;
+}
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  const QDir folder(QDir(argc > 1 ? argv[1] : "render").absolutePath());
-  if (!QDir().mkpath(folder.path())) {
-    std::fprintf(stderr, "cannot create %s\n", qPrintable(folder.path()));
-    return 1;
-  }
-  // The windows start from defaults and their save must not touch the caller's Hardware.dat.
-  QTemporaryDir scratch;
-  if (!scratch.isValid() || !QDir::setCurrent(scratch.path())) {
-    std::fprintf(stderr, "cannot create a scratch directory\n");
-    return 1;
-  }
-
-  TfrmMainDisplay front;
-  frmMainDisplay = &front;
-  TfrmHardwareControl hardware(BoardPacing::Stepped);
-  frmHardwareControl = &hardware;
-  front.show();
-  hardware.show();
-
+bool RenderAll(const fs::path& folder) {
+  Machine machine(BoardPacing::Stepped);
+  TfrmMainDisplay& front = machine.front();
+  TfrmHardwareControl& hardware = machine.hardware();
+  front.Show();
+  hardware.Show();
   bool saved = true;
   const auto views = {std::pair<const char*, void (*)(TfrmMainDisplay&)>{"marvane", [](TfrmMainDisplay&) {}},
                       {"corvella", [](TfrmMainDisplay& f) { f.SelectCorvellaFasciaClick(f.SelectCorvellaFascia); }},
                       {"board", [](TfrmMainDisplay& f) { f.SelectCoverOffClick(f.SelectCoverOff); }}};
   for (const bool vds : {false, true}) {
     SetVdSMode(hardware, vds);
-    const QString mode = vds ? "-vds" : "";
+    const std::string mode = vds ? "-vds" : "";
     for (const auto& [view, select] : views) {
       select(front);
-      saved = SaveBoth(front, folder, QString("front-%1%2").arg(view, mode)) && saved;
+      saved = SaveBoth(front, folder, std::string("front-") + view + mode) && saved;
     }
     front.SelectCoverOffClick(front.SelectCoverOff);  // cover back on
     front.SelectMarvaneFasciaClick(front.SelectMarvaneFascia);
     saved = SaveBoth(hardware, folder, "hardware" + mode) && saved;
   }
+  return saved;
+}
 
-  frmHardwareControl = nullptr;
-  frmMainDisplay = nullptr;
+}  // namespace
+
+int main(int argc, char** argv) {
+  OffscreenGui gui(argc, argv);
+  const fs::path folder = fs::absolute(argc > 1 ? argv[1] : "render");
+  std::error_code failed;
+  fs::create_directories(folder, failed);
+  if (failed) {
+    std::fprintf(stderr, "cannot create %s: %s\n", folder.c_str(), failed.message().c_str());
+    return 1;
+  }
+  fs::path scratch;
+  if (!EnterScratchDirectory(scratch)) {
+    std::fprintf(stderr, "cannot create a scratch directory\n");
+    return 1;
+  }
+  const bool saved = RenderAll(folder);
+  fs::current_path(folder, failed);
+  fs::remove_all(scratch, failed);
   return saved ? 0 : 1;
 }

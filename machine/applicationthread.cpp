@@ -1,0 +1,25 @@
+#include "machine/applicationthread.h"
+
+#include <chrono>
+#include <thread>
+
+#include "firmware/main_loop.h"
+
+namespace {
+constexpr auto passSleep = std::chrono::milliseconds(5);
+}
+
+TFireAlarmApplication::~TFireAlarmApplication() {
+  Terminate();
+  WaitFor();
+}
+
+std::unique_ptr<WorkerThread> TFireAlarmApplication::Create() { return std::make_unique<TFireAlarmApplication>(); }
+
+void TFireAlarmApplication::Execute() {
+  FirmwareStart();
+  while (!Terminated()) {
+    FirmwarePass();
+    std::this_thread::sleep_for(passSleep);
+  }
+}

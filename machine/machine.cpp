@@ -1,0 +1,59 @@
+#include "machine/machine.h"
+
+#include "board/hardware_interface.h"
+#include "board/periodic_update.h"
+#include "firmware/panel_state.h"
+#include "machine/applicationthread.h"
+#include "machine/timerthread.h"
+#include "windows/maindisplay.h"
+
+Machine::Machine(BoardPacing pacing) : pacing_(pacing), stepper_(periodicUpdate) {
+  front_ = std::make_unique<TfrmMainDisplay>();
+  frmMainDisplay = front_.get();
+  hardware_ = std::make_unique<TfrmHardwareControl>(*this, pacing_ == BoardPacing::RealTime);
+  frmHardwareControl = hardware_.get();
+  if (pacing_ == BoardPacing::Stepped) stepper_.Start();
+}
+
+// The hardware window goes first and, on its way, stops the board and saves.
+Machine::~Machine() {
+  hardware_.reset();
+  frmHardwareControl = nullptr;
+  front_.reset();
+  frmMainDisplay = nullptr;
+}
+
+// The tick thread first, ticking without effect until the board is published;
+// the firmware thread only once it is, so its first request finds the board.
+void Machine::StartBoard(TfrmHardwareControl& window) {
+  periodicUpdate.RestartCounters();
+  front_->WireFrontPanel(wiring_);
+  window.WireHardwareControls(wiring_);
+  wiring_.batteryLevel = &panel.batteryLevelFiltered;
+  wiring_.chargerLevel = &panel.chargerLevelFiltered;
+  periodicUpdate.wiring = &wiring_;
+  const bool realTime = pacing_ == BoardPacing::RealTime;
+  if (realTime) {
+    tickThread_ = std::make_unique<TTimerThread>(periodicUpdate);
+    tickThread_->Resume();
+  }
+  board_ = std::make_unique<HardwareState>(realTime ? TFireAlarmApplication::Create : nullptr);
+  board_->analogueSource = &window;
+  board_->windowPartFollows = true;
+  boardInstance.store(board_.get());
+  board_->StartFirmware();
+}
+
+int64_t Machine::PanelTimeMs() const {
+  if (pacing_ == BoardPacing::Stepped) return stepper_.NowMs();
+  return tickThread_ ? tickThread_->Ticks() * boardTickMs : 0;
+}
+
+// The tick first, so that no tick reaches the board once it goes; the board
+// then stops its firmware thread and stages its part of the file.
+void Machine::StopBoard() {
+  tickThread_.reset();
+  periodicUpdate.wiring = nullptr;
+  board_.reset();
+  boardInstance.store(nullptr);
+}

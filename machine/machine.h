@@ -1,0 +1,60 @@
+#pragma once
+// The whole simulator as one object: both windows as plain state, the board
+// they are wired to, its periodic update and the pacing that drives it. The
+// pacing is chosen once: the tick and firmware threads in real time (the
+// desktop program), or a stepper that calls the same routines in virtual time
+// (the scenario runner, the web page, tests and benchmarks). Front ends only
+// draw the windows and feed them input.
+
+#include <cstdint>
+#include <memory>
+
+#include "board/board_wiring.h"
+#include "machine/stepper.h"
+#include "windows/hardwarecontrol.h"
+
+class HardwareState;
+class TTimerThread;
+class TfrmMainDisplay;
+
+// Who drives the board: the tick and firmware threads in real time, or a
+// stepper that calls the same routines in virtual time.
+enum class BoardPacing { RealTime, Stepped };
+
+class Machine : public BoardLifecycle {
+ public:
+  // Creates the front panel, then the hardware control window (which starts
+  // the board and loads Hardware.dat from the working directory); in virtual
+  // time then runs FirmwareStart.
+  explicit Machine(BoardPacing pacing);
+  // Shuts down in the program's order, saving Hardware.dat.
+  ~Machine() override;
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
+
+  BoardPacing Pacing() const { return pacing_; }
+  TfrmMainDisplay& front() { return *front_; }
+  TfrmHardwareControl& hardware() { return *hardware_; }
+
+  // Panel time: the board ticks run so far, in milliseconds.
+  int64_t PanelTimeMs() const;
+
+  // Virtual time only: one 5 ms step; whole steps until at least ms have passed.
+  void Step() { stepper_.Step(); }
+  void Advance(int64_t ms) { stepper_.Advance(ms); }
+  int64_t NowMs() const { return stepper_.NowMs(); }
+  Stepper& stepper() { return stepper_; }
+
+ private:
+  // The hardware window calls these from its creation and destruction.
+  void StartBoard(TfrmHardwareControl& window) override;
+  void StopBoard() override;
+
+  BoardPacing pacing_;
+  Stepper stepper_;
+  BoardWiring wiring_;
+  std::unique_ptr<TTimerThread> tickThread_;
+  std::unique_ptr<HardwareState> board_;
+  std::unique_ptr<TfrmMainDisplay> front_;
+  std::unique_ptr<TfrmHardwareControl> hardware_;
+};

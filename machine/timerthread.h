@@ -1,0 +1,27 @@
+#pragma once
+// The tick thread: the board tick every 10 ms until asked to stop.
+
+#include <atomic>
+#include <cstdint>
+
+#include "board/worker_thread.h"
+
+class PeriodicUpdate;
+
+constexpr int64_t boardTickMs = 10;
+
+class TTimerThread : public WorkerThread {
+ public:
+  explicit TTimerThread(PeriodicUpdate& update) : update_(update) {}
+  ~TTimerThread() override;
+
+  // Ticks run so far: panel time in 10 ms units.
+  int64_t Ticks() const { return ticks_.load(std::memory_order_relaxed); }
+
+ protected:
+  void Execute() override;
+
+ private:
+  PeriodicUpdate& update_;
+  std::atomic<int64_t> ticks_{0};
+};

@@ -1,0 +1,33 @@
+#pragma once
+// The artwork behind the windows' image lists and pictures, loaded once per
+// file and kept: image list strips cut into frames, JPEG pictures decoded
+// with libjpeg. A file that is missing shows as a visible placeholder.
+
+#include <QImage>
+#include <QString>
+#include <map>
+#include <string>
+#include <vector>
+
+class TImageList;
+
+// Where the artwork file of that name lies: the build's assets folder, else an
+// assets folder beside the executable or its parent; empty if none holds it.
+QString AssetPath(const QString& fileName);
+
+// Decodes a JPEG file with libjpeg; a null image if it cannot.
+QImage DecodeJpegFile(const QString& path);
+
+class Artwork {
+ public:
+  // Frame index of the list; null outside the list. Frames the file does not
+  // hold are magenta with their index.
+  const QImage& Frame(const TImageList& list, int index);
+  // The picture file; a plain grey placeholder of the given size if it cannot be read.
+  const QImage& Picture(const std::string& file, int width, int height);
+
+ private:
+  std::map<std::string, std::vector<QImage>> frames_;
+  std::map<std::string, QImage> pictures_;
+  QImage none_;
+};

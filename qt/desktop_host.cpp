@@ -1,0 +1,67 @@
+#include "qt/desktop_host.h"
+
+#include <QMetaObject>
+#include <QTimer>
+
+#include "qt/form_widget.h"
+#include "windows/framework/form.h"
+
+DesktopHost::DesktopHost() = default;
+
+// Timers first: a QTimer must not outlive the handler it calls.
+DesktopHost::~DesktopHost() {
+  timers_.clear();
+  const std::lock_guard lock(widgetsMutex_);
+  widgets_.clear();
+}
+
+void DesktopHost::Attach(TForm& form) {
+  auto widget = std::make_unique<FormWidget>(form, artwork_);
+  const std::lock_guard lock(widgetsMutex_);
+  widgets_[&form] = std::move(widget);
+}
+
+void DesktopHost::Detach(const TForm& form) {
+  std::unique_ptr<FormWidget> widget;
+  {
+    const std::lock_guard lock(widgetsMutex_);
+    const auto found = widgets_.find(&form);
+    if (found == widgets_.end()) return;
+    widget = std::move(found->second);
+    widgets_.erase(found);
+  }
+}
+
+FormWidget* DesktopHost::WidgetOf(const TForm& form) const {
+  const std::lock_guard lock(widgetsMutex_);
+  const auto found = widgets_.find(&form);
+  return found == widgets_.end() ? nullptr : found->second.get();
+}
+
+// Under the lock, so that a window being detached is never posted to.
+void DesktopHost::Invalidate(TForm& form) {
+  const std::lock_guard lock(widgetsMutex_);
+  const auto found = widgets_.find(&form);
+  if (found != widgets_.end()) found->second->RequestRepaint();
+}
+
+void DesktopHost::FormChanged(TForm& form) {
+  if (FormWidget* widget = WidgetOf(form)) widget->FollowForm();
+}
+
+void DesktopHost::TimerChanged(TTimer& timer) {
+  if (!timer.Enabled()) {
+    timers_.erase(&timer);
+    return;
+  }
+  std::unique_ptr<QTimer>& running = timers_[&timer];
+  if (!running) {
+    running = std::make_unique<QTimer>();
+    QObject::connect(running.get(), &QTimer::timeout, [&timer] { timer.Fire(); });
+  }
+  running->start(timer.Interval());
+}
+
+void DesktopHost::Post(std::function<void()> work) {
+  QMetaObject::invokeMethod(&postTarget_, std::move(work), Qt::QueuedConnection);
+}

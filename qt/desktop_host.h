@@ -1,0 +1,40 @@
+#pragma once
+// The desktop program's host: one FormWidget per window, the windows' timers
+// as QTimers, and work posted to the window thread.
+
+#include <QObject>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "qt/artwork.h"
+#include "qt/qt_host.h"
+
+class FormWidget;
+class QTimer;
+
+class DesktopHost : public QtHost {
+ public:
+  DesktopHost();
+  ~DesktopHost() override;
+
+  // Window thread: gives the form its desktop window.
+  void Attach(TForm& form);
+  // Window thread: closes the form's desktop window before the form goes.
+  void Detach(const TForm& form);
+
+  void Invalidate(TForm& form) override;
+  void FormChanged(TForm& form) override;
+  void TimerChanged(TTimer& timer) override;
+  void Post(std::function<void()> work) override;
+
+ private:
+  FormWidget* WidgetOf(const TForm& form) const;
+
+  Artwork artwork_;
+  // Read by other threads' Invalidate; changed only by Attach.
+  mutable std::mutex widgetsMutex_;
+  std::map<const TForm*, std::unique_ptr<FormWidget>> widgets_;
+  std::map<TTimer*, std::unique_ptr<QTimer>> timers_;
+  QObject postTarget_;
+};

@@ -1,0 +1,106 @@
+#include "qt/form_widget.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <optional>
+
+#include "qt/painter.h"
+#include "windows/framework/form.h"
+
+namespace {
+const QEvent::Type repaintEvent = QEvent::Type(QEvent::registerEventType());
+
+// The three buttons the handlers know; the extra side buttons have no events.
+std::optional<MouseButton> ButtonOf(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton: return MouseButton::Left;
+    case Qt::RightButton: return MouseButton::Right;
+    case Qt::MiddleButton: return MouseButton::Middle;
+    default: return std::nullopt;
+  }
+}
+
+ShiftState ShiftOf(const QMouseEvent& event) {
+  ShiftState shift = 0;
+  const Qt::KeyboardModifiers keys = event.modifiers();
+  if (keys & Qt::ShiftModifier) shift |= ssShift;
+  if (keys & Qt::AltModifier) shift |= ssAlt;
+  if (keys & Qt::ControlModifier) shift |= ssCtrl;
+  const Qt::MouseButtons buttons = event.buttons();
+  if (buttons & Qt::LeftButton) shift |= ssLeft;
+  if (buttons & Qt::RightButton) shift |= ssRight;
+  if (buttons & Qt::MiddleButton) shift |= ssMiddle;
+  return shift;
+}
+
+QPoint PositionOf(const QMouseEvent& event) { return event.position().toPoint(); }
+}  // namespace
+
+// A fixed single border with a minimise box only.
+FormWidget::FormWidget(TForm& form, Artwork& artwork)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      form_(form),
+      artwork_(artwork) {
+  setObjectName(QString::fromStdString(form.Name()));
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  FollowForm();
+}
+
+void FormWidget::RequestRepaint() {
+  if (repaintPosted_.exchange(true)) return;
+  QCoreApplication::postEvent(this, new QEvent(repaintEvent));
+}
+
+void FormWidget::FollowForm() {
+  setWindowTitle(QString::fromStdString(form_.Caption()));
+  if (size() != QSize(form_.ClientWidth(), form_.ClientHeight())) setFixedSize(form_.ClientWidth(), form_.ClientHeight());
+  if (pos() != QPoint(form_.Left(), form_.Top())) move(form_.Left(), form_.Top());
+  if (isVisible() != form_.Showing()) setVisible(form_.Showing());
+  update();
+}
+
+bool FormWidget::event(QEvent* event) {
+  if (event->type() != repaintEvent) return QWidget::event(event);
+  repaintPosted_.store(false);
+  update();
+  return true;
+}
+
+void FormWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  PaintForm(painter, form_, artwork_);
+}
+
+void FormWidget::mousePressEvent(QMouseEvent* event) {
+  const std::optional<MouseButton> button = ButtonOf(event->button());
+  if (!button) return event->ignore();
+  const QPoint at = PositionOf(*event);
+  form_.PointerDown(*button, ShiftOf(*event), at.x(), at.y());
+}
+
+void FormWidget::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = PositionOf(*event);
+  form_.PointerMove(ShiftOf(*event), at.x(), at.y());
+}
+
+void FormWidget::mouseReleaseEvent(QMouseEvent* event) {
+  const std::optional<MouseButton> button = ButtonOf(event->button());
+  if (!button) return event->ignore();
+  const QPoint at = PositionOf(*event);
+  form_.PointerUp(*button, ShiftOf(*event), at.x(), at.y());
+}
+
+// Moved by the user: the form keeps where it is, for its own placement.
+void FormWidget::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (isVisible()) form_.Move(pos().x(), pos().y());
+}
+
+void FormWidget::closeEvent(QCloseEvent* event) {
+  if (form_.Showing()) form_.Close();
+  event->accept();
+}

@@ -1,0 +1,69 @@
+// The simulator: the front panel and the hardware control window on the
+// desktop, over the machine running in real time.
+
+#include <QSocketNotifier>
+#include <csignal>
+#include <exception>
+#include <unistd.h>
+
+#include "machine/machine.h"
+#include "qt/application.h"
+#include "qt/desktop_host.h"
+#include "windows/maindisplay.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void RequestStop(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
+}
+
+// Ctrl-C or a terminate signal (a logout, a service stop) closes the windows
+// as a user would, so the settings are saved rather than lost. The handler
+// only writes to a pipe; the window thread wakes for it and for nothing else.
+void QuitOnSignals(QObject* owner) {
+  if (pipe(signalPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, owner);
+  QObject::connect(notifier, &QSocketNotifier::activated, [] { TApplication::quit(); });
+  std::signal(SIGINT, RequestStop);
+  std::signal(SIGTERM, RequestStop);
+}
+
+// Both windows in creation order; the hardware window, created last, goes
+// first and saves the settings on its way.
+int RunWindows(DesktopHost& host) {
+  Machine machine(BoardPacing::RealTime);
+  TfrmMainDisplay& front = machine.front();
+  // Closing the front panel ends the program, whatever else is open.
+  front.OnClose = [](TForm*) { TApplication::quit(); };
+  QObject signalWatch;
+  QuitOnSignals(&signalWatch);
+  host.Attach(front);
+  host.Attach(machine.hardware());
+  front.Show();
+  machine.hardware().Show();
+  TApplication::exec();
+  host.Detach(machine.hardware());
+  host.Detach(front);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TApplication application(argc, argv, "QX40 Simulation");
+  DesktopHost host;
+  SetWindowHost(&host);
+  int code = 0;
+  try {
+    code = RunWindows(host);
+  } catch (const std::exception& error) {
+    TApplication::ShowException(&error);
+  } catch (...) {
+    TApplication::ShowException(nullptr);
+  }
+  SetWindowHost(nullptr);
+  return code;
+}

@@ -1,0 +1,34 @@
+#include "qt/offscreen.h"
+
+#include <QGuiApplication>
+
+#include "qt/artwork.h"
+#include "qt/painter.h"
+#include "qt/qt_host.h"
+
+namespace {
+int UseOffscreenPlatformUnlessSet() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  return 0;
+}
+}  // namespace
+
+struct OffscreenGui::Impl {
+  Impl(int& argc, char** argv) : platform(UseOffscreenPlatformUnlessSet()), application(argc, argv) {
+    SetWindowHost(&host);
+  }
+  ~Impl() { SetWindowHost(nullptr); }
+
+  int platform;
+  QGuiApplication application;
+  QtHost host;
+};
+
+OffscreenGui::OffscreenGui(int& argc, char** argv) : impl_(std::make_unique<Impl>(argc, argv)) {}
+
+OffscreenGui::~OffscreenGui() = default;
+
+bool SaveFormPng(const TForm& form, const std::string& path) {
+  static Artwork artwork;
+  return RenderForm(form, artwork).save(QString::fromStdString(path), "PNG");
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The windows drawn without a display, for the scenario runner, the renderer
+// and tests: Qt GUI on its offscreen platform (unless the caller named
+// another), measuring and drawing text as the desktop program does. The
+// header is free of Qt so that its users need none.
+
+#include <memory>
+#include <string>
+
+class TForm;
+
+// The window's client area as a PNG file; false if it cannot be written.
+// Needs the OffscreenGui (or another Qt GUI application) of the process.
+bool SaveFormPng(const TForm& form, const std::string& path);
+
+class OffscreenGui {
+ public:
+  // Before any window is created; one per process.
+  OffscreenGui(int& argc, char** argv);
+  ~OffscreenGui();
+  OffscreenGui(const OffscreenGui&) = delete;
+  OffscreenGui& operator=(const OffscreenGui&) = delete;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};

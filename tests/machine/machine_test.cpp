@@ -1,0 +1,103 @@
+// The machine's creation and destruction order, in both pacings.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+
+#include "board/hardware_interface.h"
+#include "board/periodic_update.h"
+#include "board/settings_file.h"
+#include "machine/machine.h"
+#include "tests/support/clean_state.h"
+#include "windows/maindisplay.h"
+
+namespace {
+
+// Records the firmware's requests that find no board, from any thread.
+std::atomic<int> requests{0};
+std::atomic<int> requestsWithoutBoard{0};
+
+void WatchRequests(uint8_t, int32_t, int32_t, void*) {
+  ++requests;
+  if (boardInstance.load() == nullptr) ++requestsWithoutBoard;
+}
+
+class MachineTest : public ::testing::TestWithParam<BoardPacing> {
+ protected:
+  void SetUp() override {
+    requests = 0;
+    requestsWithoutBoard = 0;
+    SetRequestObserver(WatchRequests, nullptr);
+  }
+  void TearDown() override { SetRequestObserver(nullptr, nullptr); }
+
+  CleanState clean_;
+};
+
+// While it lives the board is published and wired to both windows; once it
+// goes, nothing is, no request came without a board, and the whole file is saved.
+TEST_P(MachineTest, PublishesTheBoardWhileItLivesAndSavesTheWholeFileAsItGoes) {
+  {
+    Machine machine(GetParam());
+    EXPECT_NE(boardInstance.load(), nullptr);
+    EXPECT_NE(periodicUpdate.wiring.load(), nullptr);
+    EXPECT_EQ(frmMainDisplay, &machine.front());
+    EXPECT_EQ(frmHardwareControl, &machine.hardware());
+    if (GetParam() == BoardPacing::Stepped) machine.Advance(1000);
+    while (requests.load() == 0) {
+    }
+    EXPECT_FALSE(std::filesystem::exists(hardwareFileName));
+  }
+  EXPECT_EQ(boardInstance.load(), nullptr);
+  EXPECT_EQ(periodicUpdate.wiring.load(), nullptr);
+  EXPECT_EQ(frmMainDisplay, nullptr);
+  EXPECT_EQ(frmHardwareControl, nullptr);
+  EXPECT_EQ(requestsWithoutBoard.load(), 0);
+  EXPECT_EQ(std::filesystem::file_size(hardwareFileName), hardwareFileSize);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pacing, MachineTest, ::testing::Values(BoardPacing::Stepped, BoardPacing::RealTime),
+                         [](const auto& info) { return info.param == BoardPacing::Stepped ? "Stepped" : "RealTime"; });
+
+// The hardware window starts the board after its caption and before its
+// level defaults, and stops it before the settings are saved.
+class RecordingLifecycle : public BoardLifecycle {
+ public:
+  void StartBoard(TfrmHardwareControl& window) override {
+    ++starts;
+    captionAtStart = window.lblSoftwareVersion->Caption();
+    zoneFillAtStart = window.ZoneAnalogueValue[0]->Width();
+  }
+  void StopBoard() override {
+    ++stops;
+    savedAtStop = std::filesystem::exists(hardwareFileName);
+  }
+  int starts = 0;
+  int stops = 0;
+  std::string captionAtStart;
+  int zoneFillAtStart = -1;
+  bool savedAtStop = true;
+};
+
+TEST(HardwareWindowLifecycle, StartsTheBoardBetweenCaptionAndDefaultsAndStopsItBeforeTheSave) {
+  CleanState clean;
+  RecordingLifecycle lifecycle;
+  {
+    TfrmMainDisplay front;
+    frmMainDisplay = &front;
+    {
+      TfrmHardwareControl hardware(lifecycle, false);
+      EXPECT_EQ(lifecycle.starts, 1);
+      EXPECT_EQ(lifecycle.captionAtStart, firmwareVersionText);
+      EXPECT_EQ(lifecycle.zoneFillAtStart, 50);  // the layout width, not yet the default press
+      EXPECT_NE(hardware.ZoneAnalogueValue[0]->Width(), 50);
+      EXPECT_EQ(lifecycle.stops, 0);
+    }
+    frmMainDisplay = nullptr;
+  }
+  EXPECT_EQ(lifecycle.stops, 1);
+  EXPECT_FALSE(lifecycle.savedAtStop);
+}
+
+}  // namespace

@@ -1,0 +1,68 @@
+#pragma once
+// Top-level windows: a fixed single border, a client area laid out at exact
+// pixel positions, no scaling, and optional sizing to the visible contents.
+// The front end feeds the mouse in client coordinates; the window sends each
+// event to the control under it, and while a button is held to the control
+// that took the press, as window systems do.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "windows/framework/controls.h"
+
+class TForm : public TControl {
+ public:
+  TForm(std::string name, std::string caption, int clientWidth, int clientHeight);
+
+  const std::string& Caption() const { return caption_; }
+  // Position on the screen (Left, Top) and the client area (Width, Height).
+  int ClientWidth() const { return Width(); }
+  int ClientHeight() const { return Height(); }
+  void SetClientSize(int clientWidth, int clientHeight);
+  void SetBounds(int left, int top, int width, int height) override;
+  void Move(int left, int top) { SetBounds(left, top, Width(), Height()); }
+  void CentreOnScreen();
+  // The window's background, behind every control without a colour.
+  Color WindowColor() const { return windowColor_; }
+  void SetWindowColor(const Color& color);
+
+  // With AutoSize the client area follows the extent of the visible controls.
+  bool FormAutoSize() const { return formAutoSize_; }
+  void SetFormAutoSize(bool autoSize);
+  void ContentsChanged();
+
+  // Any control of the window by name, however deeply nested; null if none.
+  TControl* FindControl(const std::string& name) const;
+  // Every control of the window, parents before their children.
+  std::vector<TControl*> Controls() const;
+  TImageList* FindImageList(const std::string& name) const;
+
+  // Shown by the front end; closing hides it and runs OnClose.
+  bool Showing() const { return showing_; }
+  void Show();
+  void Hide();
+  void Close();
+  std::function<void(TForm* sender)> OnShow;
+  std::function<void(TForm* sender)> OnClose;
+
+  // Mouse input in client coordinates.
+  void PointerDown(MouseButton button, ShiftState shift, int x, int y);
+  void PointerMove(ShiftState shift, int x, int y);
+  void PointerUp(MouseButton button, ShiftState shift, int x, int y);
+  // The control that takes the mouse at a client point, and the point in its
+  // coordinates; null over the bare window.
+  TControl* ControlAt(int x, int y, int& localX, int& localY) const;
+
+ private:
+  void Changed();
+
+  std::string caption_;
+  Color windowColor_;
+  bool formAutoSize_ = false;
+  bool showing_ = false;
+  // The control that took a press, while any button is held.
+  TControl* captured_ = nullptr;
+  int capturedX_ = 0, capturedY_ = 0;
+  ShiftState held_ = 0;
+};

@@ -1,0 +1,224 @@
+#pragma once
+// The hardware control window: the simulated field wiring, power supply,
+// links and options as controls, and the board outputs shown on them. Every
+// state lives in a control; the board tick reads and sets them, and the
+// analogue channels read the levels through AnalogueSource.
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "board/analogue.h"
+#include "board/board_wiring.h"
+#include "board/settings_file.h"
+#include "windows/framework/form.h"
+#include "windows/imageselector.h"
+#include "windows/levelcontrol.h"
+
+// What the firmware calls itself, shown under the links.
+extern const char* const firmwareVersionText;
+
+// What the window's creation and destruction do to the board, each at its
+// step: the machine that owns the board does it.
+class TfrmHardwareControl;
+
+class BoardLifecycle {
+ public:
+  virtual ~BoardLifecycle() = default;
+  // The board running with its firmware, wired to both windows.
+  virtual void StartBoard(TfrmHardwareControl& window) = 0;
+  // No tick reaches the board after this; its part of the file is staged.
+  virtual void StopBoard() = 0;
+};
+
+class TfrmHardwareControl : public TForm, public AnalogueSource {
+ public:
+  // runTimers: the window's own timer runs the watchdog's periods, as in
+  // real time; in virtual time the stepper does.
+  TfrmHardwareControl(BoardLifecycle& board, bool runTimers);
+  ~TfrmHardwareControl() override;
+
+  // Event handlers.
+  void ToggleImage(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
+  void OptionalRelaysClick(TControl* sender);
+  void WatchdogTimerTimer(TTimer* sender);
+  void FormShow(TForm* sender);
+  void FormClose(TForm* sender);
+  void AnalogueControl1MouseDown(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
+  void AnalogueControl1MouseMove(TControl* sender, ShiftState shift, int x, int y);
+  void AnalogueControl1MouseUp(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
+
+  // Sets a level as a left press at x on its box and a release of the drag.
+  void PressLevel(TControl* box, int x);
+
+  // Points the board's periodic update at this window's controls.
+  void WireHardwareControls(BoardWiring& wiring);
+
+  // AnalogueSource, read whole from any thread.
+  int32_t ZoneResistance(int zone) const override;
+  bool CapacitorFitted(int zone) const override;
+  int32_t SupplyMillivolts() const override;
+  int32_t BatteryMillivolts() const override;
+  int32_t ChargerMillivolts() const override;
+  int32_t Relay1Width() const override;
+  int32_t Relay2Width() const override;
+  int32_t TransmissionDeviceWidth() const override;
+  int32_t OptionalRelaysState() const override;
+
+  // Image lists.
+  TImageList* LinkImages;
+  TImageList* SmallLEDListYellow;
+  TImageList* SmallLEDListRed;
+  TImageList* SmallLEDListGreen;
+  TImageList* SwitchImages;
+  TImageList* MainsSupplyImages;
+  TImageList* FuseImages;
+  TImageList* FireRelayImages;
+  TImageList* FaultDisabledRelayImages;
+  TImageList* CapacitorEOLImages;
+  TImageList* SounderImageList;
+  TImageList* InputStatusToggle;
+
+  // Groups.
+  TGroupBox* GroupBox1;
+  TGroupBox* GroupBox4;
+  TGroupBox* GroupBox3;
+  TGroupBox* GroupBox5;
+  TGroupBox* OptionalRelaysGroup;
+  TGroupBox* gbxLinksAndOptions;
+  TGroupBox* VdSHardwareOptions;
+  TGroupBox* GroupBox2;
+  TGroupBox* gbxSoftwareVersion;
+
+  // Zone rows: zone n at index n - 1.
+  std::array<TShape*, 8> ZoneAnalogueControl;
+  std::array<TShape*, 8> ZoneAnalogueValue;
+  std::array<TLabel*, 8> ZoneResValue;
+  std::array<TImageSelector*, 8> CapEOLZone;
+  TShape* ZoneRangeShort;
+  TShape* ZoneRangeFire;
+  TShape* ZoneRangeDouble;
+  TShape* ZoneRangeNormal;
+  TShape* ZoneRangeOpen;
+
+  // Supply rows.
+  TShape* VbattAnalogueValueBox;
+  TShape* VbattAnalogueValue;
+  TLabel* VbattLevel;
+  TShape* VchrAnalogueValueBox;
+  TShape* VchrAnalogueValue;
+  TLabel* VchrLevel;
+  TShape* VssAnalogueValueBox;
+  TShape* VssAnalogueValue;
+  TLabel* VssLevel;
+  TShape* BatteryRangeLow;
+  TShape* BatteryRangeNormal;
+  TShape* BatteryRangeHigh;
+  TShape* VssRangeLow;
+  TShape* VssRangeNormal;
+  TShape* VssRangeHigh;
+  TImageSelector* CrossLinkBatteryCharger;
+  TLabel* Vbatt;  // the firmware's filtered battery reading
+  TLabel* Vchr;   // and charger reading
+
+  // Power supply.
+  TImageSelector* PSUMainsInput;
+  TImageSelector* AuxiliarySupplyFault;
+  TImageSelector* BatteryTestLoad;
+  TImageSelector* BatteryConnect;
+  TImageSelector* EnableCharger;
+  TImageSelector* ChargerFault;
+  TImageSelector* EarthDetectLevelControl;
+  TImageSelector* EarthHoldHigh;
+  TImageSelector* EarthHoldLow;
+  TImageSelector* BatteryCutOff;
+
+  // General inputs and outputs.
+  TImageSelector* SounderOutput1;
+  TImageSelector* SounderOutput2;
+  TImageSelector* Sounder1FaultInput;
+  TImageSelector* Sounder2FaultInput;
+  TCheckBox* OptionalRelays;
+  TImageSelector* Relay1Drive;
+  TImageSelector* Relay2Drive;
+  TShape* Relay1ValueBox;
+  TShape* Relay1Value;
+  TShape* Relay2ValueBox;
+  TShape* Relay2Value;
+  TImageSelector* DigitalInput1;
+  TImageSelector* DigitalInput2;
+
+  // Links.
+  TImageSelector* VdSModeSelect;
+  TImageSelector* FourZonePanel;
+  TImageSelector* EightZonePanel;
+
+  // VdS fire-brigade peripheral: FWP LED n at index n (FWPLED[0] unused,
+  // FWP8 has none); switches 4 to 8.
+  std::array<TPanel*, 8> Panels;
+  std::array<TImageSelector*, fwpLedCount> FWPLED{};
+  TImageSelector* FWP4Switch;
+  TImageSelector* FWP5Switch;
+  TImageSelector* FWP6Switch;
+  TImageSelector* FWP7Switch;
+  TImageSelector* FWP8Switch;
+  TImageSelector* FWPOvercurrent;
+  TImageSelector* TransmissionDeviceRelay;
+  TShape* TransmissionDeviceValueBox;
+  TShape* TransmissionDeviceValue;
+  TImageSelector* FireOutputActiveRelay;
+  TImageSelector* FireOutputDisabledRelay;
+
+  TLabel* lblSoftwareVersion;
+  TTimer* WatchdogTimer;
+
+ private:
+  void FormCreate();
+  // Stops the board and saves the settings; the destructor runs it.
+  void FormDestroy();
+  void RestoreSettings(const WindowSettings& settings);
+  void RestoreSupplyPair(const WindowSettings& settings);
+  WindowSettings SettingsToSave() const;
+  void ApplyLevelDefaults();
+  void SetRangeMarkWidths();
+
+  void CreateImageLists();
+  void CreateZoneLevels();
+  void CreateSupplyLevels();
+  void CreatePowerSupply();
+  void CreateGeneralIO();
+  void CreateLinks();
+  void CreateVdSOptions();
+  void CreateFireBrigadePanels();
+  void CreateSoftwareVersion();
+
+  TLevelControl* AddLevel(TControl* parent, const LevelLayout& layout);
+  void AddMonitorMarks(TControl* parent, const char* narrow, const char* middle, const char* wide, int left, int top);
+  TImageSelector* AddImage(TControl* parent, const std::string& name, int left, int top, TImageList* list, int index = 0);
+  TImageSelector* AddToggle(TControl* parent, const std::string& name, int left, int top, TImageList* list, int index = 0,
+                            const std::string& hint = {});
+  TLabel* AddLabel(TControl* parent, const std::string& name, int left, int top, const std::string& caption, int pixels = 11);
+
+  TLevelControl* LevelOf(const TControl* box) const;
+  void FollowCrossLink(const TLevelControl& moved, ShiftState shift, int x, int y);
+  void SetSupplyForMains();
+  void ChangeVdSLayout();
+  void KeepOnScreen();
+
+  std::vector<std::unique_ptr<TLevelControl>> levels_;
+  std::array<TLevelControl*, 8> zoneLevels_{};
+  TLevelControl* batteryLevel_ = nullptr;
+  TLevelControl* chargerLevel_ = nullptr;
+  TLevelControl* supplyLevel_ = nullptr;
+  TLevelControl* relay1Level_ = nullptr;
+  TLevelControl* relay2Level_ = nullptr;
+  TLevelControl* transmissionDeviceLevel_ = nullptr;
+  // The read-out labels as the tick thread's 50 ms update sets them.
+  std::vector<std::unique_ptr<CaptionControl>> readouts_;
+  bool placed_ = false;
+
+  BoardLifecycle& board_;
+};
+
+// The hardware control window; null outside its lifetime.
+extern TfrmHardwareControl* frmHardwareControl;
