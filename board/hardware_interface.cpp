@@ -1,6 +1,7 @@
 #include "board/hardware_interface.h"
 
 #include <algorithm>
+#include <bit>
 #include <iterator>
 #include <mutex>
 
@@ -39,6 +40,8 @@ class ObserverSlot {
   }
 
   void Notify(uint8_t op, int32_t arg, int32_t result) const {
+    // Nearly always nobody watches; a request racing a first Set may miss it.
+    if (!observer_.load(std::memory_order_relaxed)) return;
     RequestObserver observer;
     void* context;
     uint32_t start;
@@ -105,16 +108,31 @@ void SetCounterDigits(HardwareState& board, int32_t arg) {
 }
 
 // Zone LED bits from a zone bitmap, one matrix byte at a time.
+constexpr int matrixPorts = portMatrixLast - portMatrixFirst + 1;
+using MatrixBytes = std::array<uint8_t, matrixPorts>;
+
+constexpr size_t MatrixAt(int port) { return size_t(port - portMatrixFirst); }
+constexpr uint8_t ZoneBit(const ZoneLedBits& zone, bool fire) { return fire ? zone.fire : zone.fault; }
+
+// Which bits of each matrix port the zones' fire or fault LEDs take.
+constexpr MatrixBytes ZoneLedMasks(bool fire) {
+  MatrixBytes masks{};
+  for (const ZoneLedBits& zone : zoneLedBits) masks[MatrixAt(zone.port)] |= ZoneBit(zone, fire);
+  return masks;
+}
+constexpr MatrixBytes zoneFireMasks = ZoneLedMasks(true);
+constexpr MatrixBytes zoneFaultMasks = ZoneLedMasks(false);
+
+// The lit zones' bits, then one write per matrix port the zone LEDs use.
 void SetZoneLeds(HardwareState& board, uint8_t zones, bool fire) {
-  for (int port = portMatrixFirst; port <= portMatrixLast; ++port) {
-    uint8_t mask = 0, bits = 0;
-    for (size_t zone = 0; zone < zoneLedBits.size(); ++zone) {
-      if (zoneLedBits[zone].port != port) continue;
-      const uint8_t bit = fire ? zoneLedBits[zone].fire : zoneLedBits[zone].fault;
-      mask |= bit;
-      if (zones & (1u << zone)) bits |= bit;
-    }
-    if (mask) board.WritePortMasked(port, mask, bits);
+  MatrixBytes bits{};
+  for (unsigned lit = zones; lit != 0; lit &= lit - 1) {
+    const ZoneLedBits& zone = zoneLedBits[size_t(std::countr_zero(lit))];
+    bits[MatrixAt(zone.port)] |= ZoneBit(zone, fire);
+  }
+  const MatrixBytes& masks = fire ? zoneFireMasks : zoneFaultMasks;
+  for (size_t at = 0; at < masks.size(); ++at) {
+    if (masks[at]) board.WritePortMasked(portMatrixFirst + int(at), masks[at], bits[at]);
   }
 }
 
@@ -198,11 +216,14 @@ int32_t ZoneCount(const HardwareState& board) {
   return 2;
 }
 
+// A port that already holds the bits is left alone: most writes change nothing.
 void HardwareState::WritePortMasked(int index, uint8_t mask, uint8_t bits) {
   uint8_t old = port[index].load(std::memory_order_relaxed);
-  while (!port[index].compare_exchange_weak(old, uint8_t((old & ~mask) | (bits & mask)),
-                                            std::memory_order_relaxed)) {
-  }
+  uint8_t next;
+  do {
+    next = uint8_t((old & ~mask) | (bits & mask));
+    if (next == old) return;
+  } while (!port[index].compare_exchange_weak(old, next, std::memory_order_relaxed));
 }
 
 HardwareState::HardwareState(FirmwareThreadFactory makeFirmwareThread) {

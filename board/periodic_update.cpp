@@ -183,6 +183,14 @@ void PeriodicUpdate::RestartCounters() {
   divider20ms = divider20msStart;
   divider50ms = divider50msStart;
   runCounter.store(0);
+  shownBattery_ = noLevelShown;
+  shownCharger_ = noLevelShown;
+}
+
+void PeriodicUpdate::ShowReadout(CaptionControl& readout, uint16_t level, int32_t& shown) {
+  if (level == shown) return;
+  shown = level;
+  readout.SetCaption(Tenths(level));
 }
 
 void ResetPeriodicUpdate() {
@@ -253,8 +261,8 @@ void PeriodicUpdate::Update50ms(HardwareState& board) {
   w.psuFaultLed->SetItemIndex(Bit(!(leds & ledPsuFaultDark)));
   ShowBindings(w, board, relayDrives);
 
-  w.vbatt->SetCaption(Tenths(*w.batteryLevel));
-  w.vchr->SetCaption(Tenths(*w.chargerLevel));
+  ShowReadout(*w.vbatt, *w.batteryLevel, shownBattery_);
+  ShowReadout(*w.vchr, *w.chargerLevel, shownCharger_);
 
   // A peripheral that draws too much current loses its outputs.
   if (w.fwpLed[1]->Tag() != 0 && (board.Port(portFwpInputs) & fwpInputUnsupplied) &&

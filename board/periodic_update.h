@@ -43,6 +43,13 @@ class PeriodicUpdate {
  private:
   void Update20ms(HardwareState& board);
   void Update50ms(HardwareState& board);
+  void ShowReadout(CaptionControl& readout, uint16_t level, int32_t& shown);
+
+  // The supply levels the read-outs show; a caption is made only on a change.
+  // Tick thread only, and none shown after a restart.
+  int32_t shownBattery_ = noLevelShown;
+  int32_t shownCharger_ = noLevelShown;
+  static constexpr int32_t noLevelShown = -1;
 };
 
 // The front panel's buzzer indicator: lit while the steady buzzer is on or a

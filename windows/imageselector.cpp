@@ -19,8 +19,7 @@ void TImageSelector::SetImageList(TImageList* list) {
   SetItemIndex(0);
 }
 
-void TImageSelector::SetItemIndex(int index) {
-  if (index == ItemIndex()) return;
+void TImageSelector::ChangeItemIndex(int index) {
   const TImageList* list = ImageList();
   if (list && list->Count() > 0) index = std::clamp(index, 0, list->Count() - 1);
   itemIndex_.store(index, std::memory_order_relaxed);

@@ -19,7 +19,9 @@ class TImageSelector : public TControl, public ControlState {
   // Any thread may read and set the index. A change tells the host, which
   // draws it on its own thread; setting the value already held tells nobody.
   int ItemIndex() const override { return itemIndex_.load(std::memory_order_relaxed); }
-  void SetItemIndex(int index) override;
+  void SetItemIndex(int index) override {
+    if (index != ItemIndex()) ChangeItemIndex(index);
+  }
   void NextImage();
   void PrevImage();
 
@@ -34,6 +36,9 @@ class TImageSelector : public TControl, public ControlState {
   bool CanAutoSize(int& newWidth, int& newHeight) override;
 
  private:
+  // Kept out of line: the board's updates mostly set the index already held.
+  void ChangeItemIndex(int index);
+
   std::atomic<TImageList*> imageList_{nullptr};
   std::atomic<int> itemIndex_{0};
   bool stretch_ = false;
