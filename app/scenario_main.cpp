@@ -3,11 +3,13 @@
 
 #include <iostream>
 
-#include "app/scenario/runner.h"
 #include "qt/offscreen.h"
+#include "scenario/runner.h"
 
 int main(int argc, char** argv) {
   OffscreenGui gui(argc, argv);
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  return scenario::RunCommandLine(arguments, std::cout, std::cerr);
+  scenario::RunOptions defaults;
+  defaults.screenshot = SaveFormPng;
+  return scenario::RunCommandLine(arguments, defaults, std::cout, std::cerr);
 }

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/scenario/runner.h"
+#include "scenario/runner.h"
 #include "qt/offscreen.h"
 
 namespace {

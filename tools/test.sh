@@ -18,13 +18,12 @@ sanitized_build() {  # folder sanitizer targets...
 }
 
 # Every core test but the week-long soak, which the normal build runs.
-sanitized_build build-asan address board_tests firmware_tests app_tests machine_tests
+sanitized_build build-asan address board_tests firmware_tests machine_tests
 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$repo/build-asan" --output-on-failure -j"$(nproc)" -E '^Soak\.'
 
 # The tests that run threads, the threaded core for 10 s of wall time.
-sanitized_build build-tsan thread app_tests board_tests machine_tests
+sanitized_build build-tsan thread board_tests machine_tests
 export TSAN_OPTIONS=halt_on_error=1
-QX40_THREADED_SECONDS=10 "$repo/build-tsan/tests/app_tests" --gtest_filter='ThreadedCore.*:Threads.*'
+QX40_THREADED_SECONDS=10 "$repo/build-tsan/tests/machine_tests" --gtest_filter='ThreadedCore.*:Threads.*:Pacing/MachineTest.*/RealTime'
 "$repo/build-tsan/tests/board_tests" --gtest_filter='PortConcurrency.*:ObserverConcurrency.*'
-"$repo/build-tsan/tests/machine_tests" --gtest_filter='Pacing/MachineTest.*/RealTime'

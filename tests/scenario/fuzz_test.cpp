@@ -8,8 +8,8 @@
 #include <regex>
 #include <sstream>
 
-#include "app/scenario/runner.h"
-#include "app/scenario/script.h"
+#include "scenario/runner.h"
+#include "scenario/script.h"
 
 namespace {
 

@@ -7,7 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/scenario/runner.h"
+#include "qt/offscreen.h"
+#include "scenario/runner.h"
 
 using scenario::RunOptions;
 using scenario::RunScripts;
@@ -215,17 +216,20 @@ TEST(ScenarioRunner, TheTraceDeclaresEverySignalAndRecordsChangesWhenTheyHappen)
 TEST(ScenarioRunner, CommandLine) {
   WriteFile("ok.qxs", "expect PowerLED 1\n");
   std::ostringstream out, err;
-  EXPECT_EQ(scenario::RunCommandLine({"--trace=t.vcd", "ok.qxs"}, out, err), scenario::allPassed);
+  EXPECT_EQ(scenario::RunCommandLine({"--trace=t.vcd", "ok.qxs"}, {}, out, err), scenario::allPassed);
   EXPECT_EQ(out.str(), "1 passed, 0 failed\n");
   EXPECT_FALSE(ReadFile("t.vcd").empty());
-  EXPECT_EQ(scenario::RunCommandLine({"--save"}, out, err), scenario::cannotRun);
-  EXPECT_EQ(scenario::RunCommandLine({"--colour", "ok.qxs"}, out, err), scenario::cannotRun);
-  EXPECT_EQ(scenario::RunCommandLine({}, out, err), scenario::cannotRun);
+  EXPECT_EQ(scenario::RunCommandLine({"--save"}, {}, out, err), scenario::cannotRun);
+  EXPECT_EQ(scenario::RunCommandLine({"--colour", "ok.qxs"}, {}, out, err), scenario::cannotRun);
+  EXPECT_EQ(scenario::RunCommandLine({}, {}, out, err), scenario::cannotRun);
   EXPECT_TRUE(Contains(err.str(), "usage: qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT..."));
 }
 
 TEST(ScenarioRunner, ScreenshotsAreTheWindowsAsShownAndAFolderThatIsNotThereIsAnError) {
-  const Outcome run = RunText("wait 1s\nscreenshot frmMainDisplay front.png\nscreenshot frmHardwareControl missing/hw.png\n");
+  RunOptions options;
+  options.screenshot = SaveFormPng;
+  const Outcome run =
+      RunText("wait 1s\nscreenshot frmMainDisplay front.png\nscreenshot frmHardwareControl missing/hw.png\n", options);
   EXPECT_EQ(run.output, "s.qxs:3: error: cannot write missing/hw.png\n0 passed, 0 failed\n");
   const QImage front("front.png");
   EXPECT_EQ(front.width(), 780);

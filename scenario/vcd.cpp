@@ -1,4 +1,4 @@
-#include "app/scenario/vcd.h"
+#include "scenario/vcd.h"
 
 namespace scenario {
 

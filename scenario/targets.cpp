@@ -1,4 +1,4 @@
-#include "app/scenario/targets.h"
+#include "scenario/targets.h"
 
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"

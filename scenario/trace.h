@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/scenario/vcd.h"
+#include "scenario/vcd.h"
 
 class Machine;
 class TImageSelector;

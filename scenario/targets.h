@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/scenario/script.h"
+#include "scenario/script.h"
 #include "windows/levelcontrol.h"
 
 class Machine;

@@ -1,4 +1,4 @@
-#include "app/scenario/runner.h"
+#include "scenario/runner.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,13 +7,12 @@
 #include <memory>
 #include <system_error>
 
-#include "app/scenario/script.h"
-#include "app/scenario/targets.h"
-#include "app/scenario/trace.h"
+#include "scenario/script.h"
+#include "scenario/targets.h"
+#include "scenario/trace.h"
 #include "board/hardware_interface.h"
 #include "firmware/panel_state.h"
 #include "machine/machine.h"
-#include "qt/offscreen.h"
 #include "windows/framework/form.h"
 #include "windows/levelmath.h"
 
@@ -267,9 +266,10 @@ class Runner {
 
   // As it would be shown: the window is shown for the picture, then hidden again.
   void Do(const Screenshot& shot) {
+    if (!options_.screenshot) Fail("this program draws no windows: no screenshot");
     TForm& form = panel_->Form(shot.form);
     form.Show();
-    const bool saved = SaveFormPng(form, Resolve(shot.file));
+    const bool saved = options_.screenshot(form, Resolve(shot.file));
     form.Hide();
     if (!saved) Fail("cannot write " + shot.file);
   }
@@ -334,8 +334,9 @@ int RunScripts(const std::vector<std::string>& scripts, const RunOptions& option
   return Runner(options, out).Run(scripts);
 }
 
-int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  RunOptions options;
+int RunCommandLine(const std::vector<std::string>& arguments, const RunOptions& defaults, std::ostream& out,
+                   std::ostream& err) {
+  RunOptions options = defaults;
   std::vector<std::string> scripts;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];

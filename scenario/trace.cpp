@@ -1,9 +1,9 @@
-#include "app/scenario/trace.h"
+#include "scenario/trace.h"
 
 #include <bit>
 
-#include "app/scenario/script.h"
-#include "app/scenario/targets.h"
+#include "scenario/script.h"
+#include "scenario/targets.h"
 #include "board/hardware_interface.h"
 #include "windows/hardwarecontrol.h"
 #include "windows/maindisplay.h"

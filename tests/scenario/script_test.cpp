@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/scenario/script.h"
+#include "scenario/script.h"
 
 using namespace scenario;
 

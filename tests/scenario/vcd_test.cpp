@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "app/scenario/vcd.h"
+#include "scenario/vcd.h"
 
 using scenario::VcdWriter;
 

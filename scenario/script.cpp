@@ -1,4 +1,4 @@
-#include "app/scenario/script.h"
+#include "scenario/script.h"
 
 #include <cctype>
 #include <charconv>
