@@ -38,11 +38,17 @@ FormWidget* DesktopHost::WidgetOf(const TForm& form) const {
   return found == widgets_.end() ? nullptr : found->second.get();
 }
 
+void DesktopHost::Invalidate(TForm& form) { Repaint(form, QRect(0, 0, form.ClientWidth(), form.ClientHeight())); }
+
+void DesktopHost::InvalidateArea(TForm& form, int left, int top, int width, int height) {
+  Repaint(form, QRect(left, top, width, height));
+}
+
 // Under the lock, so that a window being detached is never posted to.
-void DesktopHost::Invalidate(TForm& form) {
+void DesktopHost::Repaint(const TForm& form, const QRect& area) {
   const std::lock_guard lock(widgetsMutex_);
   const auto found = widgets_.find(&form);
-  if (found != widgets_.end()) found->second->RequestRepaint();
+  if (found != widgets_.end()) found->second->RequestRepaint(area);
 }
 
 void DesktopHost::FormChanged(TForm& form) {

@@ -24,12 +24,14 @@ class DesktopHost : public QtHost {
   void Detach(const TForm& form);
 
   void Invalidate(TForm& form) override;
+  void InvalidateArea(TForm& form, int left, int top, int width, int height) override;
   void FormChanged(TForm& form) override;
   void TimerChanged(TTimer& timer) override;
   void Post(std::function<void()> work) override;
 
  private:
   FormWidget* WidgetOf(const TForm& form) const;
+  void Repaint(const TForm& form, const QRect& area);
 
   Artwork artwork_;
   // Read by other threads' Invalidate; changed only by Attach.

@@ -3,7 +3,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <utility>
 #include <optional>
 
 #include "qt/painter.h"
@@ -50,9 +52,11 @@ FormWidget::FormWidget(TForm& form, Artwork& artwork)
   FollowForm();
 }
 
-void FormWidget::RequestRepaint() {
-  if (repaintPosted_.exchange(true)) return;
-  QCoreApplication::postEvent(this, new QEvent(repaintEvent));
+void FormWidget::RequestRepaint(const QRect& area) {
+  const std::lock_guard lock(dirtyMutex_);
+  const bool posted = !dirty_.isEmpty();
+  dirty_ |= area;
+  if (!posted && !dirty_.isEmpty()) QCoreApplication::postEvent(this, new QEvent(repaintEvent));
 }
 
 void FormWidget::FollowForm() {
@@ -65,14 +69,18 @@ void FormWidget::FollowForm() {
 
 bool FormWidget::event(QEvent* event) {
   if (event->type() != repaintEvent) return QWidget::event(event);
-  repaintPosted_.store(false);
-  update();
+  QRect area;
+  {
+    const std::lock_guard lock(dirtyMutex_);
+    std::swap(area, dirty_);
+  }
+  update(area);
   return true;
 }
 
-void FormWidget::paintEvent(QPaintEvent*) {
+void FormWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  PaintForm(painter, form_, artwork_);
+  PaintForm(painter, form_, artwork_, event->rect());
 }
 
 void FormWidget::mousePressEvent(QMouseEvent* event) {

@@ -4,8 +4,9 @@
 // thread, reaches the screen as one posted repaint, so nothing wakes the
 // window thread while nothing changes.
 
+#include <QRect>
 #include <QWidget>
-#include <atomic>
+#include <mutex>
 
 class Artwork;
 class TForm;
@@ -15,8 +16,9 @@ class FormWidget : public QWidget {
   FormWidget(TForm& form, Artwork& artwork);
 
   TForm& Form() const { return form_; }
-  // Any thread: asks for one repaint, however many changes come before it.
-  void RequestRepaint();
+  // Any thread: asks for one repaint of the area (client coordinates),
+  // however many changes come before it.
+  void RequestRepaint(const QRect& area);
   // Window thread: follows the form's caption, size, position and visibility.
   void FollowForm();
 
@@ -32,5 +34,6 @@ class FormWidget : public QWidget {
  private:
   TForm& form_;
   Artwork& artwork_;
-  std::atomic<bool> repaintPosted_{false};
+  std::mutex dirtyMutex_;
+  QRect dirty_;  // what changed since the last posted repaint; empty when none is posted
 };

@@ -134,28 +134,30 @@ void PaintOne(QPainter& painter, const TControl& control, Artwork& artwork) {
   FillBackground(painter, control, rect);
 }
 
-void PaintTree(QPainter& painter, const TControl& parent, Artwork& artwork) {
+// Area is in the parent's coordinates; a control outside it is not drawn.
+void PaintTree(QPainter& painter, const TControl& parent, Artwork& artwork, const QRect& area) {
   for (const auto& child : parent.Children()) {
     const TControl& control = *child;
-    if (!control.Visible() || control.Width() <= 0 || control.Height() <= 0) continue;
+    const QRect bounds(control.Left(), control.Top(), control.Width(), control.Height());
+    if (!control.Visible() || bounds.isEmpty() || !bounds.intersects(area)) continue;
     painter.save();
-    painter.translate(control.Left(), control.Top());
-    painter.setClipRect(0, 0, control.Width(), control.Height(), Qt::IntersectClip);
+    painter.translate(bounds.topLeft());
+    painter.setClipRect(0, 0, bounds.width(), bounds.height(), Qt::IntersectClip);
     PaintOne(painter, control, artwork);
-    PaintTree(painter, control, artwork);
+    PaintTree(painter, control, artwork, area.translated(-bounds.topLeft()));
     painter.restore();
   }
 }
 }  // namespace
 
-void PaintForm(QPainter& painter, const TForm& form, Artwork& artwork) {
-  painter.fillRect(0, 0, form.ClientWidth(), form.ClientHeight(), QtColor(form.WindowColor()));
-  PaintTree(painter, form, artwork);
+void PaintForm(QPainter& painter, const TForm& form, Artwork& artwork, const QRect& area) {
+  painter.fillRect(area, QtColor(form.WindowColor()));
+  PaintTree(painter, form, artwork, area);
 }
 
 QImage RenderForm(const TForm& form, Artwork& artwork) {
   QImage image(form.ClientWidth(), form.ClientHeight(), QImage::Format_RGB32);
   QPainter painter(&image);
-  PaintForm(painter, form, artwork);
+  PaintForm(painter, form, artwork, image.rect());
   return image;
 }

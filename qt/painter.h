@@ -3,11 +3,13 @@
 // creation order with children over their parent and clipped to it.
 
 #include <QImage>
+#include <QRect>
 
 class QPainter;
 class TForm;
 class Artwork;
 
-void PaintForm(QPainter& painter, const TForm& form, Artwork& artwork);
+// Draws what lies in area (client coordinates) of the form.
+void PaintForm(QPainter& painter, const TForm& form, Artwork& artwork, const QRect& area);
 // The whole client area as an image.
 QImage RenderForm(const TForm& form, Artwork& artwork);

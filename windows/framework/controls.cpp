@@ -28,6 +28,7 @@ void TControl::SetVisible(bool visible) {
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
+  Invalidate();  // where it was
   left_.store(left, std::memory_order_relaxed);
   top_.store(top, std::memory_order_relaxed);
   width_.store(width, std::memory_order_relaxed);
@@ -108,8 +109,18 @@ void TControl::Click() {
   if (OnClick) OnClick(this);
 }
 
+// The control's area in its window's client coordinates.
 void TControl::Invalidate() const {
-  if (TForm* form = Form()) Host().Invalidate(*form);
+  int left = 0, top = 0;
+  const TControl* control = this;
+  for (; control->parent_; control = control->parent_) {
+    left += control->Left();
+    top += control->Top();
+  }
+  TForm* form = dynamic_cast<TForm*>(const_cast<TControl*>(control));
+  if (!form) return;
+  if (form == this) return Host().Invalidate(*form);
+  Host().InvalidateArea(*form, left, top, Width(), Height());
 }
 
 // ---- TLabel ------------------------------------------------------------------

@@ -22,6 +22,8 @@ class WindowHost {
   // Any thread: something in the form's picture changed. Cheap and
   // repeatable; the host draws later, on its own thread.
   virtual void Invalidate(TForm&) {}
+  // The same for one area of the client, for hosts that draw only what changed.
+  virtual void InvalidateArea(TForm& form, int /*left*/, int /*top*/, int /*width*/, int /*height*/) { Invalidate(form); }
   // Window thread: the form's caption, position, size or visibility changed.
   virtual void FormChanged(TForm&) {}
   // Window thread: a form asks to be closed, as its close box would.
