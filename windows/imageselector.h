@@ -20,7 +20,7 @@ class TImageSelector : public TControl, public ControlState {
   // draws it on its own thread; setting the value already held tells nobody.
   int ItemIndex() const override { return itemIndex_.load(std::memory_order_relaxed); }
   void SetItemIndex(int index) override {
-    if (index != ItemIndex()) ChangeItemIndex(index);
+    if (index != itemIndex_.load(std::memory_order_relaxed)) ChangeItemIndex(index);
   }
   void NextImage();
   void PrevImage();
