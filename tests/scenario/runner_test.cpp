@@ -100,7 +100,7 @@ TEST(ScenarioRunner, ErrorsStopTheScriptWithExitTwoAndLaterScriptsStillRun) {
 TEST(ScenarioRunner, AnUnreadableScriptIsAnError) {
   std::ostringstream out;
   EXPECT_EQ(RunScripts({"missing.qxs"}, {}, out), scenario::cannotRun);
-  EXPECT_EQ(out.str(), "missing.qxs:0: error: cannot read the script\n0 passed, 0 failed\n");
+  EXPECT_EQ(out.str(), "missing.qxs: error: cannot read the script: No such file or directory\n0 passed, 0 failed\n");
 }
 
 TEST(ScenarioRunner, ErrorsOutrankFailures) {
