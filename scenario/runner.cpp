@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <set>
 #include <algorithm>
 #include <charconv>
 #include <cerrno>
@@ -111,6 +113,8 @@ class Runner {
   ScriptResult RunScript(const std::string& path, bool last) {
     const auto began = std::chrono::steady_clock::now();
     result_ = ScriptResult{};
+    marksSeen_.clear();
+    marks_.clear();
     result_.script = path;
     out_.str("");
     line_ = 0;
@@ -217,7 +221,13 @@ class Runner {
   template <class C>
   void Check(const C&) {}
   void Check(const WaitUntil& wait) { panel_->ReaderOf(wait.target); }
-  void Check(const Measure& measure) { Check(measure.until); }
+  void Check(const Measure& measure) {
+    Check(measure.until);
+    if (!measure.since.empty() && !marksSeen_.contains(measure.since)) {
+      Fail("no mark '" + measure.since + "' before this line" + DidYouMean(measure.since, {marksSeen_.begin(), marksSeen_.end()}));
+    }
+  }
+  void Check(const Mark& mark) { marksSeen_.insert(mark.name); }
   void Check(const Expect& expect) { panel_->ReaderOf(expect.target); }
   void Check(const Print& print) { panel_->ReaderOf(print.target); }
   void Check(const Mouse& mouse) { panel_->Control(mouse.form, mouse.name); }
@@ -304,9 +314,14 @@ class Runner {
 
   void Do(const WaitUntil& wait) { Check(wait.target, wait.value, StepUntil(wait)); }
 
+  void Do(const Mark& mark) { marks_[mark.name] = NowMs(); }
+
+  // Since a mark, the limit counts from the mark: the steps left are fewer.
   void Do(const Measure& measure) {
-    const int64_t start = NowMs();
-    const Value actual = StepUntil(measure.until);
+    const int64_t start = measure.since.empty() ? NowMs() : marks_.at(measure.since);
+    WaitUntil until = measure.until;
+    until.steps = std::max<int64_t>(0, until.steps - (NowMs() - start) / stepMs);
+    const Value actual = StepUntil(until);
     Measurement measurement{line_, measure.label, start, measure.until.steps * stepMs, std::nullopt};
     if (actual == measure.until.value) measurement.measuredMs = NowMs() - start;
     out_ << result_.script << ':' << line_ << ": " << Seconds(NowMs()) << " measure \"" << measure.label << "\" = "
@@ -425,6 +440,8 @@ class Runner {
   ScriptResult result_;
   std::ostringstream out_;
   std::vector<Target> signals_;
+  std::set<std::string> marksSeen_;
+  std::map<std::string, int64_t> marks_;
   std::vector<Reader> timelineReaders_;
   int line_ = 0;
   // Virtual time of this script before the present simulator.

@@ -12,7 +12,7 @@ namespace {
 constexpr const char* forms[] = {"frmMainDisplay", "frmHardwareControl"};
 constexpr const char* attributes[] = {"index", "width", "value", "tag", "caption", "hint", "visible", "left", "top"};
 constexpr const char* commands[] = {"wait",  "wait-until", "press",      "release", "move",    "click", "level",
-                                    "set",   "expect",     "print",      "screenshot", "stall", "restart", "measure"};
+                                    "set",   "expect",     "print",      "screenshot", "stall", "restart", "measure", "mark"};
 constexpr int64_t ohmsPerKilohm = 1000;
 // Suggestions are names at most this many edits away, and at most this many.
 constexpr size_t nearEdits = 2;
@@ -186,6 +186,18 @@ WaitUntil ParseWaitUntil(const std::vector<Token>& tokens, size_t at, const char
   if (at + 2 != tokens.size() || tokens[at].text != "within") Fail(usage);
   command.steps = ParseDurationSteps(tokens[at + 1].text);
   return command;
+}
+
+// measure "REQUIREMENT" TARGET VALUE within LIMIT [since MARK]
+Measure ParseMeasure(std::vector<Token> tokens) {
+  constexpr const char* usage = "measure takes \"REQUIREMENT\" TARGET VALUE within LIMIT [since MARK]";
+  if (tokens.size() < 2 || !tokens[1].quoted) Fail(usage);
+  std::string since;
+  if (tokens.size() > 3 && tokens[tokens.size() - 2].text == "since") {
+    since = tokens.back().text;
+    tokens.resize(tokens.size() - 2);
+  }
+  return Measure{tokens[1].text, ParseWaitUntil(tokens, 2, usage), since};
 }
 
 size_t EditDistance(const std::string& a, const std::string& b) {
@@ -369,9 +381,10 @@ std::optional<Command> ParseLine(const std::string& line) {
     return Wait{ParseDurationSteps(tokens[1].text)};
   }
   if (verb == "wait-until") return ParseWaitUntil(tokens, 1, "wait-until takes TARGET VALUE within DURATION");
-  if (verb == "measure") {
-    if (tokens.size() < 2 || !tokens[1].quoted) Fail("measure takes \"REQUIREMENT\" TARGET VALUE within LIMIT");
-    return Measure{tokens[1].text, ParseWaitUntil(tokens, 2, "measure takes \"REQUIREMENT\" TARGET VALUE within LIMIT")};
+  if (verb == "measure") return ParseMeasure(tokens);
+  if (verb == "mark") {
+    if (tokens.size() != 2) Fail("mark takes one name");
+    return Mark{tokens[1].text};
   }
   if (verb == "press") return ParseMouse(Mouse::Action::Press, tokens);
   if (verb == "release") return ParseMouse(Mouse::Action::Release, tokens);

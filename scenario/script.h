@@ -72,11 +72,16 @@ struct Print {
 struct Screenshot {
   std::string form, file;
 };
-// A wait-until that is also a measurement: the time from now until the
-// target holds the value, against a limit, for the report.
+// A wait-until that is also a measurement: the time from now, or from a
+// mark, until the target holds the value, against a limit, for the report.
 struct Measure {
   std::string label;
   WaitUntil until;
+  std::string since;  // a mark's name; empty: now
+};
+// Names the present moment for later measurements.
+struct Mark {
+  std::string name;
 };
 struct Restart {};
 // Time passes with the firmware stopped: the board ticks and its watchdog
@@ -85,7 +90,7 @@ struct Stall {
   int64_t steps;
 };
 
-using Command = std::variant<Wait, WaitUntil, Mouse, Level, SetMemory, Expect, Print, Screenshot, Restart, Stall, Measure>;
+using Command = std::variant<Wait, WaitUntil, Mouse, Level, SetMemory, Expect, Print, Screenshot, Restart, Stall, Measure, Mark>;
 
 // Parses one line; nothing for a blank or comment line. Throws ScriptError.
 std::optional<Command> ParseLine(const std::string& line);

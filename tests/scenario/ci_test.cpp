@@ -101,7 +101,7 @@ TEST(ScenarioCi, TheWholeScriptIsCheckedBeforeItRuns) {
   WriteFile("s.qxs",
             "print PowerLED\nwait 7ms\nexpect ZoneAnalogueControl9 1\nlevel ZoneAnalogueControl1 8 kohm\n"
             "level VssAnalogueValueBox 40000 mV\nlevel ZoneAnalogueControl1 300\nexpect var zonesInFir 0\n"
-            "level ZoneAnalogueControl1 4K72\n");
+            "level ZoneAnalogueControl1 4K72\nmeasure \"x\" FireLED 1 within 1s since strat\nmark start\n");
   EXPECT_EQ(RunWith({"s.qxs"}, {}).output,
             "s.qxs:2: error: duration '7ms' is not a multiple of 5 ms: write 5ms or 10ms\n"
             "s.qxs:3: error: unknown control 'ZoneAnalogueControl9': did you mean ZoneAnalogueControl1, "
@@ -110,6 +110,7 @@ TEST(ScenarioCi, TheWholeScriptIsCheckedBeforeItRuns) {
             "s.qxs:5: error: level out of range: 'VssAnalogueValueBox' is 0 mV to 38333 mV\n"
             "s.qxs:6: error: level out of range: 'ZoneAnalogueControl1' is 0 to 256 wide\n"
             "s.qxs:7: error: unknown variable 'zonesInFir': did you mean zonesInFire?\n"
+            "s.qxs:9: error: no mark 'strat' before this line\n"
             "0 passed, 0 failed\n");
 }
 
@@ -117,16 +118,18 @@ TEST(ScenarioCi, MeasurementsReachTheReportWithTheirLimits) {
   RunOptions options;
   options.report = "report.html";
   WriteFile("m.qxs",
-            "measure \"fault LED <2 s\" SystemFaultLED 1 within 2s\nmeasure \"never\" FireLED 1 within 100ms\n");
+            "mark start\nmeasure \"fault LED <2 s\" SystemFaultLED 1 within 2s\nmeasure \"never\" FireLED 1 within 100ms\n"
+            "measure \"fault LED since the start\" SystemFaultLED 1 within 1s since start\n");
   const Outcome run = RunWith({"m.qxs"}, options);
   EXPECT_EQ(run.code, scenario::someFailed);
   EXPECT_EQ(run.output,
-            "m.qxs:1: 0.050 measure \"fault LED <2 s\" = 0.050 (limit 2.000) PASS\n"
-            "m.qxs:2: 0.150 measure \"never\" = not reached (limit 0.100) FAIL\n"
-            "m.qxs:2: FAIL at 0.150: expected FireLED = 1, got 0\n1 passed, 1 failed\n");
+            "m.qxs:2: 0.050 measure \"fault LED <2 s\" = 0.050 (limit 2.000) PASS\n"
+            "m.qxs:3: 0.150 measure \"never\" = not reached (limit 0.100) FAIL\n"
+            "m.qxs:3: FAIL at 0.150: expected FireLED = 1, got 0\n"
+            "m.qxs:4: 0.150 measure \"fault LED since the start\" = 0.150 (limit 1.000) PASS\n2 passed, 1 failed\n");
   const std::string html = ReadFile("report.html");
   EXPECT_TRUE(Contains(html, "<tr class=\"PASS\"><td>fault LED &lt;2 s</td><td class=\"n\">2.000 s</td>"
-                             "<td class=\"n\">0.050 s</td><td>PASS</td><td>m.qxs:1</td></tr>"));
+                             "<td class=\"n\">0.050 s</td><td>PASS</td><td>m.qxs:2</td></tr>"));
   EXPECT_TRUE(Contains(html, "<td class=\"n\">not reached</td><td>FAIL</td>"));
   EXPECT_TRUE(Contains(html, "<svg "));
   EXPECT_TRUE(Contains(html, "<title>SystemFaultLED = 1</title>"));

@@ -149,7 +149,7 @@ TEST(ScriptCommands, MalformedLinesSayWhatIsWrong) {
       {"jump 5", "unknown command 'jump'"},
       {"wiat 5s", "unknown command 'wiat': did you mean wait?"},
       {"expect Zone1FireLED.tga 1", "unknown attribute 'tga': did you mean tag or top?"},
-      {"measure FireLED 1 within 1s", "measure takes \"REQUIREMENT\" TARGET VALUE within LIMIT"},
+      {"measure FireLED 1 within 1s", "measure takes \"REQUIREMENT\" TARGET VALUE within LIMIT [since MARK]"},
       {"level ZoneAnalogueControl1 4.7777 k", "bad kilohms '4.7777'"},
       {"level ZoneAnalogueControl1 -5 ohm", "level out of range: -5"},
       {"wait", "wait takes one duration"},
