@@ -115,6 +115,8 @@ class Runner {
     result_ = ScriptResult{};
     marksSeen_.clear();
     marks_.clear();
+    measuresSince_.clear();
+    watches_.clear();
     result_.script = path;
     out_.str("");
     line_ = 0;
@@ -185,6 +187,8 @@ class Runner {
       Start();
     }
     for (const auto& [at, command] : commands) {
+      const auto* measure = std::get_if<Measure>(&command);
+      if (measure && !measure->since.empty()) measuresSince_.emplace_back(at, measure);
       try {
         std::visit([this](const auto& c) { Check(c); }, command);
       } catch (const ScriptError& error) {
@@ -277,6 +281,7 @@ class Runner {
 
   void ShutDown() {
     timelineReaders_.clear();
+    watches_.clear();
     panel_.reset();
     sim_.reset();
   }
@@ -284,6 +289,7 @@ class Runner {
   int64_t NowMs() const { return offsetMs_ + (sim_ ? sim_->NowMs() : 0); }
 
   void Sample() {
+    Watch();
     if (trace_) trace_->Sample(traceBaseMs_ + NowMs());
     for (size_t i = 0; i < timelineReaders_.size(); ++i) {
       auto& changes = result_.timeline[i].changes;
@@ -314,16 +320,33 @@ class Runner {
 
   void Do(const WaitUntil& wait) { Check(wait.target, wait.value, StepUntil(wait)); }
 
-  void Do(const Mark& mark) { marks_[mark.name] = NowMs(); }
+  // From a mark on, every later measurement since it watches its target at
+  // each step, so that one that held before its line is reached is timed
+  // from when it first held.
+  void Do(const Mark& mark) {
+    marks_[mark.name] = NowMs();
+    for (const auto& [at, measure] : measuresSince_) {
+      if (measure->since == mark.name) watches_[at] = {panel_->ReaderOf(measure->until.target), measure->until.value, {}};
+    }
+  }
+
+  void Watch() {
+    for (auto& [at, watch] : watches_) {
+      if (!watch.heldMs && watch.reader() == watch.value) watch.heldMs = NowMs();
+    }
+  }
 
   // Since a mark, the limit counts from the mark: the steps left are fewer.
   void Do(const Measure& measure) {
     const int64_t start = measure.since.empty() ? NowMs() : marks_.at(measure.since);
+    const auto watched = watches_.find(line_);
     WaitUntil until = measure.until;
     until.steps = std::max<int64_t>(0, until.steps - (NowMs() - start) / stepMs);
     const Value actual = StepUntil(until);
     Measurement measurement{line_, measure.label, start, measure.until.steps * stepMs, std::nullopt};
     if (actual == measure.until.value) measurement.measuredMs = NowMs() - start;
+    if (watched != watches_.end() && watched->second.heldMs) measurement.measuredMs = *watched->second.heldMs - start;
+    if (watched != watches_.end()) watches_.erase(watched);
     out_ << result_.script << ':' << line_ << ": " << Seconds(NowMs()) << " measure \"" << measure.label << "\" = "
          << (measurement.measuredMs ? Seconds(*measurement.measuredMs) : "not reached") << " (limit "
          << Seconds(measurement.limitMs) << ") " << (measurement.Passed() ? "PASS" : "FAIL") << '\n';
@@ -442,6 +465,13 @@ class Runner {
   std::vector<Target> signals_;
   std::set<std::string> marksSeen_;
   std::map<std::string, int64_t> marks_;
+  struct Watcher {
+    Reader reader;
+    Value value;
+    std::optional<int64_t> heldMs;
+  };
+  std::vector<std::pair<int, const Measure*>> measuresSince_;  // points into the script's commands
+  std::map<int, Watcher> watches_;                           // by the measurement's line
   std::vector<Reader> timelineReaders_;
   int line_ = 0;
   // Virtual time of this script before the present simulator.
