@@ -10,22 +10,12 @@
 #include <sstream>
 
 #include "scenario/runner.h"
+#include "tests/scenario/test_files.h"
 
 using scenario::RunOptions;
 using scenario::RunScripts;
 
 namespace {
-
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // A passing, a failing and a broken script, and one with prints and a measure.
 std::vector<std::string> MixedScripts() {
@@ -126,7 +116,7 @@ TEST(ScenarioCi, MeasurementsReachTheReportWithTheirLimits) {
             "m.qxs:2: 0.050 measure \"fault LED <2 s\" = 0.050 (limit 2.000) PASS\n"
             "m.qxs:3: 0.150 measure \"never\" = not reached (limit 0.100) FAIL\n"
             "m.qxs:3: FAIL at 0.150: expected FireLED = 1, got 0\n"
-            "m.qxs:4: 0.150 measure \"fault LED since the start\" = 0.150 (limit 1.000) PASS\n2 passed, 1 failed\n");
+            "m.qxs:4: 0.150 measure \"fault LED since the start\" = 0.050 (limit 1.000) PASS\n2 passed, 1 failed\n");
   const std::string html = ReadFile("report.html");
   EXPECT_TRUE(Contains(html, "<tr class=\"PASS\"><td>fault LED &lt;2 s</td><td class=\"n\">2.000 s</td>"
                              "<td class=\"n\">0.050 s</td><td>PASS</td><td>m.qxs:2</td></tr>"));

@@ -9,6 +9,7 @@
 
 #include "qt/offscreen.h"
 #include "scenario/runner.h"
+#include "tests/scenario/test_files.h"
 
 using scenario::RunOptions;
 using scenario::RunScripts;
@@ -20,23 +21,12 @@ struct Outcome {
   std::string output;
 };
 
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 Outcome RunText(const std::string& script, const RunOptions& options = {}) {
   WriteFile("s.qxs", script);
   std::ostringstream out;
   const int code = RunScripts({"s.qxs"}, options, out);
   return {code, out.str()};
 }
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 }  // namespace
 
