@@ -4,14 +4,26 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <set>
+#include <algorithm>
+#include <charconv>
+#include <cerrno>
+#include <chrono>
+#include <sstream>
 #include <system_error>
 
+#include "scenario/junit.h"
+#include "scenario/parallel.h"
+#include "scenario/report.h"
+#include "scenario/results.h"
 #include "scenario/script.h"
 #include "scenario/targets.h"
 #include "scenario/trace.h"
 #include "board/hardware_interface.h"
 #include "firmware/panel_state.h"
+#include "firmware/variables.h"
 #include "machine/machine.h"
 #include "windows/framework/form.h"
 #include "windows/levelmath.h"
@@ -80,54 +92,65 @@ struct ScratchDirectory {
   fs::path path;
 };
 
+// One script's lines, each with its line number.
+using Commands = std::vector<std::pair<int, Command>>;
+
 class Runner {
  public:
-  Runner(const RunOptions& options, std::ostream& out) : options_(options), out_(out), caller_(fs::current_path()) {}
+  explicit Runner(const RunOptions& options) : options_(options), caller_(fs::current_path()) {}
 
-  int Run(const std::vector<std::string>& scripts) {
-    if (!options_.trace.empty() && !OpenTrace()) return cannotRun;
-    for (size_t i = 0; i < scripts.size(); ++i) RunScript(scripts[i], i + 1 == scripts.size());
-    out_ << passed_ << " passed, " << failed_ << " failed\n";
-    if (error_) return cannotRun;
-    return failed_ ? someFailed : allPassed;
-  }
-
- private:
-  bool OpenTrace() {
+  bool OpenTrace(std::ostream& out) {
+    if (options_.trace.empty()) return true;
     try {
       trace_ = std::make_unique<Trace>(Resolve(options_.trace));
       return true;
     } catch (const ScriptError& error) {
-      out_ << "error: " << error.message << '\n';
+      out << "error: " << error.message << '\n';
       return false;
     }
   }
 
-  std::string Resolve(const std::string& path) const { return (caller_ / path).lexically_normal().string(); }
-
-  void Error(const std::string& message) {
-    out_ << script_ << ':' << line_ << ": error: " << message << '\n';
-    error_ = true;
-  }
-
-  void RunScript(const std::string& path, bool last) {
-    script_ = path;
+  ScriptResult RunScript(const std::string& path, bool last) {
+    const auto began = std::chrono::steady_clock::now();
+    result_ = ScriptResult{};
+    marksSeen_.clear();
+    marks_.clear();
+    measuresSince_.clear();
+    watches_.clear();
+    result_.script = path;
+    out_.str("");
     line_ = 0;
     offsetMs_ = 0;
+    RunIn(path, last);
+    result_.output = out_.str();
+    result_.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    return std::move(result_);
+  }
+
+ private:
+  std::string Resolve(const std::string& path) const { return (caller_ / path).lexically_normal().string(); }
+
+  void Error(int line, const std::string& message) {
+    out_ << result_.script << (line > 0 ? ':' + std::to_string(line) : std::string()) << ": error: " << message << '\n';
+    result_.errors.push_back({line, message});
+  }
+
+  void RunIn(const std::string& path, bool last) {
     std::ifstream in(Resolve(path));
-    if (!in) return Error("cannot read the script");
+    if (!in) return Error(0, "cannot read the script: " + std::generic_category().message(errno));
     const ScratchDirectory directory;
     std::error_code failed;
     if (directory.path.empty() || (fs::current_path(directory.path, failed), failed)) {
-      return Error("cannot make a working directory");
+      return Error(0, "cannot make a working directory");
     }
     try {
       CopySettings();
-      RunLines(in);
+      const Commands commands = Prepare(in);
+      if (result_.errors.empty()) RunCommands(commands);
     } catch (const ScriptError& error) {
-      Error(error.message);
+      Error(line_, error.message);
     } catch (const std::exception& error) {
-      Error(error.what());
+      Error(line_, error.what());
     }
     Finish(last);
     fs::current_path(caller_, failed);
@@ -143,29 +166,91 @@ class Runner {
     fs::permissions(settingsFile, fs::perms::owner_read | fs::perms::owner_write, failed);
   }
 
-  void RunLines(std::istream& in) {
+  // The whole script is parsed, and every name in it resolved on the panel,
+  // before time starts: all its errors are reported, in line order, and a
+  // script with any runs not at all.
+  Commands Prepare(std::istream& in) {
+    Commands commands;
+    std::vector<Problem> problems;
+    int line = 0;
     for (std::string text; std::getline(in, text);) {
-      ++line_;
+      ++line;
       if (!text.empty() && text.back() == '\r') text.pop_back();
-      const std::optional<Command> command = ParseLine(text);
-      if (!command) continue;
-      if (!sim_) Start();
-      std::visit([this](const auto& c) { Do(c); }, *command);
+      try {
+        if (std::optional<Command> command = ParseLine(text)) commands.emplace_back(line, std::move(*command));
+      } catch (const ScriptError& error) {
+        problems.push_back({line, error.message});
+      }
+    }
+    if (!commands.empty()) {
+      signals_ = MeasuredTargets(commands);
+      Start();
+    }
+    for (const auto& [at, command] : commands) {
+      const auto* measure = std::get_if<Measure>(&command);
+      if (measure && !measure->since.empty()) measuresSince_.emplace_back(at, measure);
+      try {
+        std::visit([this](const auto& c) { Check(c); }, command);
+      } catch (const ScriptError& error) {
+        problems.push_back({at, error.message});
+      }
+    }
+    std::stable_sort(problems.begin(), problems.end(), [](const Problem& a, const Problem& b) { return a.line < b.line; });
+    for (const Problem& problem : problems) Error(problem.line, problem.message);
+    return commands;
+  }
+
+  void RunCommands(const Commands& commands) {
+    for (const auto& [at, command] : commands) {
+      line_ = at;
+      std::visit([this](const auto& c) { Do(c); }, command);
       Sample();
     }
+  }
+
+  // The report's timeline shows the targets the script measures.
+  std::vector<Target> MeasuredTargets(const Commands& commands) const {
+    std::vector<Target> targets;
+    if (options_.report.empty()) return targets;
+    for (const auto& entry : commands) {
+      const auto* measure = std::get_if<Measure>(&entry.second);
+      if (!measure) continue;
+      const Target& target = measure->until.target;
+      const bool seen = std::any_of(targets.begin(), targets.end(), [&](const Target& t) { return t.text == target.text; });
+      if (!seen) targets.push_back(target);
+    }
+    return targets;
+  }
+
+  template <class C>
+  void Check(const C&) {}
+  void Check(const WaitUntil& wait) { panel_->ReaderOf(wait.target); }
+  void Check(const Measure& measure) {
+    Check(measure.until);
+    if (!measure.since.empty() && !marksSeen_.contains(measure.since)) {
+      Fail("no mark '" + measure.since + "' before this line" + DidYouMean(measure.since, {marksSeen_.begin(), marksSeen_.end()}));
+    }
+  }
+  void Check(const Mark& mark) { marksSeen_.insert(mark.name); }
+  void Check(const Expect& expect) { panel_->ReaderOf(expect.target); }
+  void Check(const Print& print) { panel_->ReaderOf(print.target); }
+  void Check(const Mouse& mouse) { panel_->Control(mouse.form, mouse.name); }
+  void Check(const Level& level) { LevelWidth(level); }
+  void Check(const Screenshot&) {
+    if (!options_.screenshot) Fail("this program draws no windows: no screenshot");
   }
 
   // The last script's simulator leaves its settings where --save says.
   void Finish(bool last) {
     const bool save = last && !options_.save.empty();
     if (save && !sim_) Start();
+    result_.endMs = NowMs();
     traceBaseMs_ += NowMs();
     ShutDown();
     if (!save) return;
     std::error_code failed;
     if (fs::copy_file(settingsFile, Resolve(options_.save), fs::copy_options::overwrite_existing, failed)) return;
-    line_ = 0;
-    Error("cannot write the settings " + options_.save);
+    Error(0, "cannot write the settings " + options_.save);
   }
 
   // A fresh process's simulator: no board, firmware variables at their start.
@@ -175,12 +260,28 @@ class Runner {
     sim_ = std::make_unique<Machine>(BoardPacing::Stepped);
     panel_ = std::make_unique<Panel>(*sim_);
     held_ = 0;
-    if (!trace_) return;
-    trace_->Attach(*sim_, *panel_);
+    AttachTimeline();
+    if (trace_) trace_->Attach(*sim_, *panel_);
     Sample();
   }
 
+  void AttachTimeline() {
+    timelineReaders_.clear();
+    if (result_.timeline.empty()) {
+      for (const Target& target : signals_) result_.timeline.push_back({target.text, {}});
+    }
+    for (const Target& target : signals_) {
+      try {
+        timelineReaders_.push_back(panel_->ReaderOf(target));
+      } catch (const ScriptError&) {
+        timelineReaders_.push_back([] { return Value{true, 0, "?"}; });  // Prepare reports it
+      }
+    }
+  }
+
   void ShutDown() {
+    timelineReaders_.clear();
+    watches_.clear();
     panel_.reset();
     sim_.reset();
   }
@@ -188,7 +289,13 @@ class Runner {
   int64_t NowMs() const { return offsetMs_ + (sim_ ? sim_->NowMs() : 0); }
 
   void Sample() {
+    Watch();
     if (trace_) trace_->Sample(traceBaseMs_ + NowMs());
+    for (size_t i = 0; i < timelineReaders_.size(); ++i) {
+      auto& changes = result_.timeline[i].changes;
+      std::string value = FormatValue(timelineReaders_[i]());
+      if (changes.empty() || changes.back().second != value) changes.emplace_back(NowMs(), std::move(value));
+    }
   }
 
   void Step() {
@@ -200,14 +307,51 @@ class Runner {
     for (int64_t i = 0; i < wait.steps; ++i) Step();
   }
 
-  void Do(const WaitUntil& wait) {
+  // Steps until the target holds the value or the steps run out; its last value.
+  Value StepUntil(const WaitUntil& wait) {
     const Reader reader = panel_->ReaderOf(wait.target);
     Value actual = reader();
     for (int64_t i = 0; i < wait.steps && !(actual == wait.value); ++i) {
       Step();
       actual = reader();
     }
-    Check(wait.target, wait.value, actual);
+    return actual;
+  }
+
+  void Do(const WaitUntil& wait) { Check(wait.target, wait.value, StepUntil(wait)); }
+
+  // From a mark on, every later measurement since it watches its target at
+  // each step, so that one that held before its line is reached is timed
+  // from when it first held.
+  void Do(const Mark& mark) {
+    marks_[mark.name] = NowMs();
+    for (const auto& [at, measure] : measuresSince_) {
+      if (measure->since == mark.name) watches_[at] = {panel_->ReaderOf(measure->until.target), measure->until.value, {}};
+    }
+  }
+
+  void Watch() {
+    for (auto& [at, watch] : watches_) {
+      if (!watch.heldMs && watch.reader() == watch.value) watch.heldMs = NowMs();
+    }
+  }
+
+  // Since a mark, the limit counts from the mark: the steps left are fewer.
+  void Do(const Measure& measure) {
+    const int64_t start = measure.since.empty() ? NowMs() : marks_.at(measure.since);
+    const auto watched = watches_.find(line_);
+    WaitUntil until = measure.until;
+    until.steps = std::max<int64_t>(0, until.steps - (NowMs() - start) / stepMs);
+    const Value actual = StepUntil(until);
+    Measurement measurement{line_, measure.label, start, measure.until.steps * stepMs, std::nullopt};
+    if (actual == measure.until.value) measurement.measuredMs = NowMs() - start;
+    if (watched != watches_.end() && watched->second.heldMs) measurement.measuredMs = *watched->second.heldMs - start;
+    if (watched != watches_.end()) watches_.erase(watched);
+    out_ << result_.script << ':' << line_ << ": " << Seconds(NowMs()) << " measure \"" << measure.label << "\" = "
+         << (measurement.measuredMs ? Seconds(*measurement.measuredMs) : "not reached") << " (limit "
+         << Seconds(measurement.limitMs) << ") " << (measurement.Passed() ? "PASS" : "FAIL") << '\n';
+    result_.measurements.push_back(measurement);
+    Check(measure.until.target, measure.until.value, actual);
   }
 
   void Do(const Expect& expect) { Check(expect.target, expect.value, panel_->ReaderOf(expect.target)()); }
@@ -215,17 +359,20 @@ class Runner {
   // Read before writing, so an error leaves no half line.
   void Do(const Print& print) {
     const std::string value = FormatValue(panel_->ReaderOf(print.target)());
-    out_ << script_ << ':' << line_ << ": " << Seconds(NowMs()) << ' ' << print.target.text << " = " << value << '\n';
+    out_ << result_.script << ':' << line_ << ": " << Seconds(NowMs()) << ' ' << print.target.text << " = " << value
+         << '\n';
   }
 
   void Check(const Target& target, const Value& expected, const Value& actual) {
     if (actual == expected) {
-      ++passed_;
+      ++result_.passed;
       return;
     }
-    ++failed_;
-    out_ << script_ << ':' << line_ << ": FAIL at " << Seconds(NowMs()) << ": expected " << target.text << " = "
-         << FormatValue(expected) << ", got " << FormatValue(actual) << '\n';
+    ++result_.failed;
+    const std::string message = "FAIL at " + Seconds(NowMs()) + ": expected " + target.text + " = " +
+                                FormatValue(expected) + ", got " + FormatValue(actual);
+    result_.failures.push_back({line_, message});
+    out_ << result_.script << ':' << line_ << ": " << message << '\n';
   }
 
   // The events a person's mouse gives the control, with the buttons held.
@@ -244,13 +391,35 @@ class Runner {
     control.MouseUp(button, held_, x, y);
   }
 
-  void Do(const Level& command) {
+  // The fill width a level command sets; a value beyond the control's range is an error.
+  int64_t LevelWidth(const Level& command) const {
     TControl& control = panel_->Control(command.form, command.name);
     const LevelRef* level = panel_->LevelOf(control);
     if (!level || level->box != &control) Fail("'" + command.name + "' is not a level control's box");
-    const int64_t width = command.unit == Level::Unit::Width ? command.amount
-                                                             : NearestWidth(*level, command.unit, command.amount);
-    const int x = int(width) + levelFillInset;
+    const int maxWidth = control.Width() - levelFillMargin;
+    if (command.unit == Level::Unit::Width) {
+      if (command.amount > maxWidth) Fail("level out of range: '" + command.name + "' is 0 to " + std::to_string(maxWidth) + " wide");
+      return command.amount;
+    }
+    CheckLevelRange(*level, command);
+    return NearestWidth(*level, command.unit, command.amount);
+  }
+
+  void CheckLevelRange(const LevelRef& level, const Level& command) const {
+    const bool ohms = command.unit == Level::Unit::Ohm;
+    const int boxWidth = level.box->Width();
+    const int maxWidth = boxWidth - levelFillMargin;
+    if (ohms && level.kind != LevelKind::Zone) return;  // NearestWidth names the unit it takes
+    const int64_t low = ohms ? ZoneOhmsForFill(0) : MillivoltsForFill(0, boxWidth);
+    const int64_t high = ohms ? ZoneOhmsForFill(maxWidth) : MillivoltsForFill(maxWidth, boxWidth);
+    if (command.amount >= low && command.amount <= high) return;
+    const char* unit = ohms ? " ohm" : " mV";
+    Fail("level out of range: '" + command.name + "' is " + std::to_string(low) + unit + " to " + std::to_string(high) + unit);
+  }
+
+  void Do(const Level& command) {
+    TControl& control = panel_->Control(command.form, command.name);
+    const int x = int(LevelWidth(command)) + levelFillInset;
     const int y = control.Height() / 2;
     control.MouseDown(MouseButton::Left, held_ | ssLeft, x, y);
     control.MouseUp(MouseButton::Left, held_, x, y);
@@ -266,7 +435,7 @@ class Runner {
 
   // As it would be shown: the window is shown for the picture, then hidden again.
   void Do(const Screenshot& shot) {
-    if (!options_.screenshot) Fail("this program draws no windows: no screenshot");
+    Check(shot);
     TForm& form = panel_->Form(shot.form);
     form.Show();
     const bool saved = options_.screenshot(form, Resolve(shot.file));
@@ -287,65 +456,203 @@ class Runner {
   }
 
   const RunOptions& options_;
-  std::ostream& out_;
   const fs::path caller_;
   std::unique_ptr<Trace> trace_;
   std::unique_ptr<Machine> sim_;
   std::unique_ptr<Panel> panel_;
-  std::string script_;
+  ScriptResult result_;
+  std::ostringstream out_;
+  std::vector<Target> signals_;
+  std::set<std::string> marksSeen_;
+  std::map<std::string, int64_t> marks_;
+  struct Watcher {
+    Reader reader;
+    Value value;
+    std::optional<int64_t> heldMs;
+  };
+  std::vector<std::pair<int, const Measure*>> measuresSince_;  // points into the script's commands
+  std::map<int, Watcher> watches_;                           // by the measurement's line
+  std::vector<Reader> timelineReaders_;
   int line_ = 0;
   // Virtual time of this script before the present simulator.
   int64_t offsetMs_ = 0;
   // Earlier scripts' time: the trace has one time axis for the whole run.
   int64_t traceBaseMs_ = 0;
-  int passed_ = 0;
-  int failed_ = 0;
-  bool error_ = false;
   ShiftState held_ = 0;
 };
 
 constexpr const char* usage =
     "usage: qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...\n"
+    "       [--junit FILE.xml] [--report FILE.html] [-j N] [--shard I/N]\n"
+    "       qx40-scenario --list-names | --help | --version\n"
     "Runs each script in a fresh simulator in virtual time.\n"
+    "  -j N          run N scripts at once, in processes of their own; the report keeps the scripts' order\n"
+    "  --shard I/N   run only shard I (0 to N-1) of N; without it TEST_SHARD_INDEX and TEST_TOTAL_SHARDS\n"
+    "  --junit FILE  write a JUnit XML report, one test case per script\n"
+    "  --report FILE write an HTML page of the measurements against their limits\n"
+    "  --list-names  print every control, attribute and firmware variable a script can name\n"
     "Exit code: 0 every expectation held, 1 some failed, 2 a script could not be run.\n";
 
+constexpr int maxJobs = 256;
+
+std::string Summary(const std::vector<ScriptResult>& results) {
+  int passed = 0, failed = 0;
+  for (const ScriptResult& result : results) {
+    passed += result.passed;
+    failed += result.failed;
+  }
+  return std::to_string(passed) + " passed, " + std::to_string(failed) + " failed\n";
+}
+
+int ExitCode(const std::vector<ScriptResult>& results) {
+  const auto any = [&](auto has) { return std::any_of(results.begin(), results.end(), has); };
+  if (any([](const ScriptResult& r) { return !r.errors.empty(); })) return cannotRun;
+  return any([](const ScriptResult& r) { return r.failed > 0; }) ? someFailed : allPassed;
+}
+
+// Writes a file through write; false, said on out, if it cannot.
+bool WriteOutput(const std::string& path, std::ostream& out, const std::function<void(std::ostream&)>& write) {
+  if (path.empty()) return true;
+  std::ofstream file(path, std::ios::binary);
+  if (file) write(file);
+  if (file.flush()) return true;
+  out << "error: cannot write " << path << '\n';
+  return false;
+}
+
+// Nothing if the trace cannot be written.
+std::optional<std::vector<ScriptResult>> RunAll(const std::vector<std::string>& scripts, const RunOptions& options,
+                                                std::ostream& out) {
+  std::vector<ScriptResult> results;
+  const auto done = [&](ScriptResult result) {
+    out << result.output << std::flush;
+    results.push_back(std::move(result));
+  };
+  const auto last = [&](size_t i) { return i + 1 == scripts.size(); };
+  if (options.jobs > 1) {
+    RunInProcesses(scripts, options.jobs, [&](size_t i) { return Runner(options).RunScript(scripts[i], last(i)); }, done);
+    return results;
+  }
+  Runner runner(options);
+  if (!runner.OpenTrace(out)) return std::nullopt;
+  for (size_t i = 0; i < scripts.size(); ++i) done(runner.RunScript(scripts[i], last(i)));
+  return results;
+}
+
 // --name VALUE or --name=VALUE into the option it names.
-bool TakeOption(const std::vector<std::string>& arguments, size_t& i, RunOptions& options) {
+bool TakeOption(const std::vector<std::string>& arguments, size_t& i, RunOptions& options, std::string& shard) {
   const std::string& argument = arguments[i];
   const size_t equals = argument.find('=');
   const std::string name = argument.substr(0, equals);
+  std::string jobs;
   std::string* field = name == "--settings" ? &options.settings
                        : name == "--save"   ? &options.save
                        : name == "--trace"  ? &options.trace
+                       : name == "--junit"  ? &options.junit
+                       : name == "--report" ? &options.report
+                       : name == "--shard"  ? &shard
+                       : name == "-j"       ? &jobs
                                             : nullptr;
-  if (!field) return false;
-  if (equals != std::string::npos) {
+  if (name.starts_with("-j") && name.size() > 2) {
+    field = &jobs;
+    jobs = name.substr(2);
+  } else if (!field) {
+    return false;
+  } else if (equals != std::string::npos) {
     *field = argument.substr(equals + 1);
   } else {
     if (i + 1 >= arguments.size()) return false;
     *field = arguments[++i];
   }
-  return !field->empty();
+  if (field != &jobs) return !field->empty();
+  int count = 0;
+  const auto [end, error] = std::from_chars(jobs.data(), jobs.data() + jobs.size(), count);
+  options.jobs = count;
+  return error == std::errc() && end == jobs.data() + jobs.size() && count >= 1 && count <= maxJobs;
+}
+
+// "I/N" with 0 <= I < N.
+std::optional<std::pair<int, int>> ParseShard(const std::string& text) {
+  const size_t slash = text.find('/');
+  if (slash == std::string::npos) return std::nullopt;
+  int index = -1, count = 0;
+  const auto [indexEnd, indexError] = std::from_chars(text.data(), text.data() + slash, index);
+  const auto [countEnd, countError] = std::from_chars(text.data() + slash + 1, text.data() + text.size(), count);
+  if (indexError != std::errc() || countError != std::errc() || indexEnd != text.data() + slash ||
+      countEnd != text.data() + text.size() || count < 1 || index < 0 || index >= count) {
+    return std::nullopt;
+  }
+  return std::make_pair(index, count);
+}
+
+// The shard from the option, else from the CI's environment, else all: "0/1".
+std::string ShardText(const std::string& option) {
+  if (!option.empty()) return option;
+  const char* index = std::getenv("TEST_SHARD_INDEX");
+  const char* total = std::getenv("TEST_TOTAL_SHARDS");
+  if (!index || !total) return "0/1";
+  if (const char* status = std::getenv("TEST_SHARD_STATUS_FILE")) std::ofstream{status};  // shards understood
+  return std::string(index) + "/" + total;
 }
 
 }  // namespace
 
+std::vector<std::string> ShardOf(std::vector<std::string> scripts, int index, int count) {
+  if (count == 1) return scripts;
+  std::sort(scripts.begin(), scripts.end());
+  scripts.erase(std::unique(scripts.begin(), scripts.end()), scripts.end());
+  std::vector<std::string> shard;
+  for (size_t i = size_t(index); i < scripts.size(); i += size_t(count)) shard.push_back(scripts[i]);
+  return shard;
+}
+
 int RunScripts(const std::vector<std::string>& scripts, const RunOptions& options, std::ostream& out) {
-  return Runner(options, out).Run(scripts);
+  if (options.jobs > 1 && !options.trace.empty()) {
+    out << "error: --trace writes one time axis for the whole run: use it with -j 1\n";
+    return cannotRun;
+  }
+  const std::optional<std::vector<ScriptResult>> run = RunAll(scripts, options, out);
+  if (!run) return cannotRun;
+  const std::vector<ScriptResult>& results = *run;
+  out << Summary(results);
+  const bool written = WriteOutput(options.junit, out, [&](std::ostream& file) { WriteJunit(results, file); }) &&
+                       WriteOutput(options.report, out, [&](std::ostream& file) { WriteHtmlReport(results, file); });
+  return written ? ExitCode(results) : cannotRun;
+}
+
+void ListNames(std::ostream& out) {
+  ResetBoardGlobals();
+  ResetFirmwareState();
+  Machine simulation(BoardPacing::Stepped);
+  const Panel panel(simulation);
+  for (const std::string& name : panel.ControlNames(true)) out << "control " << name << '\n';
+  for (const std::string& attribute : Attributes()) out << "attribute " << attribute << '\n';
+  for (const FirmwareVariable& variable : FirmwareVariables()) {
+    out << "var " << variable.name << (variable.count > 1 ? "[" + std::to_string(variable.count) + "]" : "") << '\n';
+  }
 }
 
 int RunCommandLine(const std::vector<std::string>& arguments, const RunOptions& defaults, std::ostream& out,
                    std::ostream& err) {
   RunOptions options = defaults;
   std::vector<std::string> scripts;
+  std::string shard;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
       out << usage;
       return allPassed;
     }
+    if (argument == "--version") {
+      out << "qx40-scenario " << QX40_VERSION << '\n';
+      return allPassed;
+    }
+    if (argument == "--list-names") {
+      ListNames(out);
+      return allPassed;
+    }
     if (argument.size() > 1 && argument[0] == '-') {
-      if (TakeOption(arguments, i, options)) continue;
+      if (TakeOption(arguments, i, options, shard)) continue;
       err << "qx40-scenario: bad option '" << argument << "'\n" << usage;
       return cannotRun;
     }
@@ -355,7 +662,12 @@ int RunCommandLine(const std::vector<std::string>& arguments, const RunOptions& 
     err << usage;
     return cannotRun;
   }
-  return RunScripts(scripts, options, out);
+  const std::optional<std::pair<int, int>> parts = ParseShard(ShardText(shard));
+  if (!parts) {
+    err << "qx40-scenario: bad shard '" << ShardText(shard) << "': write I/N with 0 <= I < N\n";
+    return cannotRun;
+  }
+  return RunScripts(ShardOf(scripts, parts->first, parts->second), options, out);
 }
 
 }  // namespace scenario

@@ -15,6 +15,9 @@ struct RunOptions {
   std::string settings;  // Hardware.dat to start from; empty: none
   std::string save;      // where the last script's Hardware.dat goes; empty: nowhere
   std::string trace;     // Value Change Dump of the whole run; empty: none
+  std::string junit;     // JUnit XML report; empty: none
+  std::string report;    // HTML page of the measurements; empty: none
+  int jobs = 1;          // scripts run at once, each in a process of its own
   // Draws a window into a PNG file, false if it cannot; the front end gives
   // it. Without one a screenshot line is an error.
   std::function<bool(const TForm& form, const std::string& path)> screenshot;
@@ -27,6 +30,13 @@ constexpr int cannotRun = 2;
 
 // Runs the scripts in turn and reports on out.
 int RunScripts(const std::vector<std::string>& scripts, const RunOptions& options, std::ostream& out);
+
+// The scripts of shard index (0 to count - 1) of count: every count-th of
+// them in sorted order, so that the shards are disjoint and cover them all.
+std::vector<std::string> ShardOf(std::vector<std::string> scripts, int index, int count);
+
+// Every control, attribute and firmware variable a script can name, one a line.
+void ListNames(std::ostream& out);
 
 // qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...
 // The options start from defaults (the front end's screenshot, say).

@@ -1,6 +1,7 @@
 #include "scenario/script.h"
 
 #include <cctype>
+#include <algorithm>
 #include <charconv>
 #include <tuple>
 
@@ -10,6 +11,12 @@ namespace {
 
 constexpr const char* forms[] = {"frmMainDisplay", "frmHardwareControl"};
 constexpr const char* attributes[] = {"index", "width", "value", "tag", "caption", "hint", "visible", "left", "top"};
+constexpr const char* commands[] = {"wait",  "wait-until", "press",      "release", "move",    "click", "level",
+                                    "set",   "expect",     "print",      "screenshot", "stall", "restart", "measure", "mark"};
+constexpr int64_t ohmsPerKilohm = 1000;
+// Suggestions are names at most this many edits away, and at most this many.
+constexpr size_t nearEdits = 2;
+constexpr size_t maxSuggestions = 3;
 
 struct Token {
   std::string text;
@@ -155,7 +162,7 @@ Target ParseTarget(const std::vector<Token>& tokens, size_t& at) {
   if (dot != std::string::npos) {
     target.attr = rest.substr(dot + 1);
     rest.resize(dot);
-    if (!IsAttribute(target.attr)) Fail("unknown attribute '" + target.attr + "'");
+    if (!IsAttribute(target.attr)) Fail("unknown attribute '" + target.attr + "'" + DidYouMean(target.attr, Attributes()));
   }
   if (rest.empty()) Fail("missing control name");
   target.name = rest;
@@ -171,6 +178,42 @@ Value ParseValueToken(const std::vector<Token>& tokens, size_t& at) {
   const Token& token = tokens[at++];
   if (token.quoted) return Value{true, 0, token.text};
   return ParseValue(token.text);
+}
+
+WaitUntil ParseWaitUntil(const std::vector<Token>& tokens, size_t at, const char* usage) {
+  WaitUntil command{ParseTarget(tokens, at), {}, 0};
+  command.value = ParseValueToken(tokens, at);
+  if (at + 2 != tokens.size() || tokens[at].text != "within") Fail(usage);
+  command.steps = ParseDurationSteps(tokens[at + 1].text);
+  return command;
+}
+
+// measure "REQUIREMENT" TARGET VALUE within LIMIT [since MARK]
+Measure ParseMeasure(std::vector<Token> tokens) {
+  constexpr const char* usage = "measure takes \"REQUIREMENT\" TARGET VALUE within LIMIT [since MARK]";
+  if (tokens.size() < 2 || !tokens[1].quoted) Fail(usage);
+  std::string since;
+  if (tokens.size() > 3 && tokens[tokens.size() - 2].text == "since") {
+    since = tokens.back().text;
+    tokens.resize(tokens.size() - 2);
+  }
+  return Measure{tokens[1].text, ParseWaitUntil(tokens, 2, usage), since};
+}
+
+size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) == std::tolower(static_cast<unsigned char>(b[j - 1]));
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
 }
 
 Button ParseButton(const std::string& text) {
@@ -201,17 +244,56 @@ Mouse ParseMouse(Mouse::Action action, const std::vector<Token>& tokens) {
   return mouse;
 }
 
+// A decimal number of kilohms with at most three places, in ohms.
+int64_t ParseKilohms(const std::string& text) {
+  const size_t point = text.find('.');
+  const std::string whole = text.substr(0, point);
+  const std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+  if (fraction.size() > 3 || (point != std::string::npos && fraction.empty())) Fail("bad kilohms '" + text + "'");
+  int64_t ohms = ParseInteger(whole, "kilohms") * ohmsPerKilohm;
+  int64_t place = ohmsPerKilohm;
+  for (const char digit : fraction) {
+    if (!std::isdigit(static_cast<unsigned char>(digit))) Fail("bad kilohms '" + text + "'");
+    place /= 10;
+    ohms += (digit - '0') * place;
+  }
+  return ohms;
+}
+
+// As the window's reading writes a resistance: "506R" or "4K72".
+std::optional<int64_t> ParseReading(const std::string& text) {
+  const size_t k = text.find_first_of("Kk");
+  if (k != std::string::npos && k > 0 && k + 1 < text.size()) {
+    return ParseKilohms(text.substr(0, k) + "." + text.substr(k + 1));
+  }
+  if (text.size() > 1 && (text.back() == 'R' || text.back() == 'K' || text.back() == 'k')) {
+    const std::string number = text.substr(0, text.size() - 1);
+    return text.back() == 'R' ? ParseInteger(number, "ohms") : ParseKilohms(number);
+  }
+  return std::nullopt;
+}
+
 Level ParseLevel(const std::vector<Token>& tokens) {
-  if (tokens.size() != 3 && tokens.size() != 4) Fail("level takes NAME WIDTH, NAME VALUE ohm or NAME VALUE mV");
+  if (tokens.size() != 3 && tokens.size() != 4) {
+    Fail("level takes NAME WIDTH, NAME VALUE ohm|kohm|k|mV or NAME READING (506R, 4K72)");
+  }
   Level level;
   std::tie(level.form, level.name) = SplitControlName(tokens[1].text);
-  level.amount = ParseInteger(tokens[2].text, "level");
-  if (level.amount < 0 || level.amount > 10000000) Fail("level out of range: " + tokens[2].text);
-  if (tokens.size() == 4) {
-    if (tokens[3].text == "ohm") level.unit = Level::Unit::Ohm;
-    else if (tokens[3].text == "mV") level.unit = Level::Unit::Millivolt;
-    else Fail("unknown unit '" + tokens[3].text + "'");
+  const std::string& amount = tokens[2].text;
+  if (tokens.size() == 3) {
+    const std::optional<int64_t> ohms = ParseReading(amount);
+    level.unit = ohms ? Level::Unit::Ohm : Level::Unit::Width;
+    level.amount = ohms ? *ohms : ParseInteger(amount, "level");
+  } else if (tokens[3].text == "ohm" || tokens[3].text == "mV") {
+    level.unit = tokens[3].text == "ohm" ? Level::Unit::Ohm : Level::Unit::Millivolt;
+    level.amount = ParseInteger(amount, "level");
+  } else if (tokens[3].text == "kohm" || tokens[3].text == "k") {
+    level.unit = Level::Unit::Ohm;
+    level.amount = ParseKilohms(amount);
+  } else {
+    Fail("unknown unit '" + tokens[3].text + "': write ohm, kohm, k or mV");
   }
+  if (level.amount < 0) Fail("level out of range: " + amount);
   return level;
 }
 
@@ -248,8 +330,13 @@ int64_t ParseDurationSteps(const std::string& text) {
       (unsigned __int128)(std::stoull(whole) * (unsigned long long)(scale) + (fraction.empty() ? 0 : std::stoull(fraction))) *
       unsigned(unitMs);
   const unsigned __int128 denominator = scale * stepMs;
-  const unsigned __int128 steps = (numerator + denominator - 1) / denominator;
+  const unsigned __int128 steps = numerator / denominator;
   if (steps > (unsigned __int128)(INT64_MAX)) Fail("duration too long");
+  if (numerator % denominator != 0) {
+    const int64_t below = int64_t(steps) * stepMs;
+    Fail("duration '" + text + "' is not a multiple of " + std::to_string(stepMs) + " ms: write " + std::to_string(below) +
+         "ms or " + std::to_string(below + stepMs) + "ms");
+  }
   return int64_t(steps);
 }
 
@@ -268,6 +355,23 @@ std::string FormatValue(const Value& value) {
   return out + "\"";
 }
 
+std::vector<std::string> Commands() { return {std::begin(commands), std::end(commands)}; }
+std::vector<std::string> Attributes() { return {std::begin(attributes), std::end(attributes)}; }
+
+std::string DidYouMean(const std::string& name, const std::vector<std::string>& known) {
+  std::vector<std::pair<size_t, std::string>> near;
+  for (const std::string& candidate : known) {
+    const size_t distance = EditDistance(name, candidate);
+    if (distance <= nearEdits && distance < std::max(name.size(), candidate.size())) near.emplace_back(distance, candidate);
+  }
+  if (near.empty()) return "";
+  std::stable_sort(near.begin(), near.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  near.resize(std::min(near.size(), maxSuggestions));
+  std::string text = ": did you mean " + near[0].second;
+  for (size_t i = 1; i < near.size(); ++i) text += (i + 1 == near.size() ? " or " : ", ") + near[i].second;
+  return text + "?";
+}
+
 std::optional<Command> ParseLine(const std::string& line) {
   const std::vector<Token> tokens = Tokenize(line);
   if (tokens.empty()) return std::nullopt;
@@ -276,13 +380,11 @@ std::optional<Command> ParseLine(const std::string& line) {
     if (tokens.size() != 2) Fail("wait takes one duration");
     return Wait{ParseDurationSteps(tokens[1].text)};
   }
-  if (verb == "wait-until") {
-    size_t at = 1;
-    WaitUntil command{ParseTarget(tokens, at), {}, 0};
-    command.value = ParseValueToken(tokens, at);
-    if (at + 2 != tokens.size() || tokens[at].text != "within") Fail("wait-until takes TARGET VALUE within DURATION");
-    command.steps = ParseDurationSteps(tokens[at + 1].text);
-    return command;
+  if (verb == "wait-until") return ParseWaitUntil(tokens, 1, "wait-until takes TARGET VALUE within DURATION");
+  if (verb == "measure") return ParseMeasure(tokens);
+  if (verb == "mark") {
+    if (tokens.size() != 2) Fail("mark takes one name");
+    return Mark{tokens[1].text};
   }
   if (verb == "press") return ParseMouse(Mouse::Action::Press, tokens);
   if (verb == "release") return ParseMouse(Mouse::Action::Release, tokens);
@@ -315,7 +417,7 @@ std::optional<Command> ParseLine(const std::string& line) {
     ExpectEnd(tokens, 1);
     return Restart{};
   }
-  Fail("unknown command '" + verb + "'");
+  Fail("unknown command '" + verb + "'" + DidYouMean(verb, Commands()));
 }
 
 }  // namespace scenario

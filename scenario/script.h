@@ -53,7 +53,7 @@ struct Mouse {
 };
 struct Level {
   std::string form, name;
-  enum class Unit { Width, Ohm, Millivolt };
+  enum class Unit { Width, Ohm, Millivolt };  // kohm and k are read into ohms
   Unit unit = Unit::Width;
   int64_t amount = 0;
 };
@@ -72,6 +72,17 @@ struct Print {
 struct Screenshot {
   std::string form, file;
 };
+// A wait-until that is also a measurement: the time from now, or from a
+// mark, until the target holds the value, against a limit, for the report.
+struct Measure {
+  std::string label;
+  WaitUntil until;
+  std::string since;  // a mark's name; empty: now
+};
+// Names the present moment for later measurements.
+struct Mark {
+  std::string name;
+};
 struct Restart {};
 // Time passes with the firmware stopped: the board ticks and its watchdog
 // counts, nothing services it.
@@ -79,10 +90,16 @@ struct Stall {
   int64_t steps;
 };
 
-using Command = std::variant<Wait, WaitUntil, Mouse, Level, SetMemory, Expect, Print, Screenshot, Restart, Stall>;
+using Command = std::variant<Wait, WaitUntil, Mouse, Level, SetMemory, Expect, Print, Screenshot, Restart, Stall, Measure, Mark>;
 
 // Parses one line; nothing for a blank or comment line. Throws ScriptError.
 std::optional<Command> ParseLine(const std::string& line);
+
+// The names the language knows, and the nearest of them to a misspelt one.
+std::vector<std::string> Commands();
+std::vector<std::string> Attributes();
+// "did you mean A or B?" for the known names nearest to name; empty if none is near.
+std::string DidYouMean(const std::string& name, const std::vector<std::string>& known);
 
 // Helpers exposed for tests.
 int64_t ParseDurationSteps(const std::string& text);

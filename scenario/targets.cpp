@@ -29,9 +29,23 @@ Reader Masked(Reader reader, uint32_t mask) {
   };
 }
 
+std::vector<std::string> VariableNames() {
+  std::vector<std::string> names;
+  for (const FirmwareVariable& variable : FirmwareVariables()) names.emplace_back(variable.name);
+  return names;
+}
+
+std::vector<std::string> NamesOf(const TForm& form, const std::string& prefix) {
+  std::vector<std::string> names;
+  for (const TControl* control : form.Controls()) {
+    if (!control->Name().empty()) names.push_back(prefix + control->Name());
+  }
+  return names;
+}
+
 Reader VariableReader(const Target& target) {
   const FirmwareVariable* variable = FindFirmwareVariable(target.name);
-  if (!variable) Fail("unknown variable '" + target.name + "'");
+  if (!variable) Fail("unknown variable '" + target.name + "'" + DidYouMean(target.name, VariableNames()));
   if (variable->count > 1 && target.index < 0) Fail("'" + target.name + "' needs an index");
   if (variable->count == 1 && target.index >= 0) Fail("'" + target.name + "' takes no index");
   if (target.index >= variable->count) Fail("index out of range: " + target.text);
@@ -63,7 +77,7 @@ TControl& Panel::Control(const std::string& form, const std::string& name) const
   const std::string& wanted = name;
   if (!form.empty()) {
     TControl* control = Form(form).FindControl(wanted);
-    if (!control) Fail("unknown control '" + Qualified(form, name) + "'");
+    if (!control) Fail("unknown control '" + Qualified(form, name) + "'" + DidYouMean(name, NamesOf(Form(form), "")));
     return *control;
   }
   TControl* front = simulation_.front().FindControl(wanted);
@@ -71,8 +85,18 @@ TControl& Panel::Control(const std::string& form, const std::string& name) const
   if (front && hardware) {
     Fail("'" + name + "' is in both windows: write frmMainDisplay." + name + " or frmHardwareControl." + name);
   }
-  if (!front && !hardware) Fail("unknown control '" + name + "'");
+  if (!front && !hardware) Fail("unknown control '" + name + "'" + DidYouMean(name, ControlNames(false)));
   return front ? *front : *hardware;
+}
+
+std::vector<std::string> Panel::ControlNames(bool qualified) const {
+  std::vector<std::string> names;
+  for (const char* form : {"frmMainDisplay", "frmHardwareControl"}) {
+    const std::vector<std::string> ofForm = NamesOf(Form(form), qualified ? std::string(form) + "." : "");
+    names.insert(names.end(), ofForm.begin(), ofForm.end());
+  }
+  if (qualified) names.push_back(Qualified("frmHardwareControl", watchdogTimerName));
+  return names;
 }
 
 const LevelRef* Panel::LevelOf(const TControl& control) const {

@@ -30,6 +30,8 @@ class Panel {
   // The named control; unknown or ambiguous names throw ScriptError.
   TControl& Control(const std::string& form, const std::string& name) const;
   TForm& Form(const std::string& name) const;
+  // Every named control of both windows, as FORM.NAME or as NAME alone.
+  std::vector<std::string> ControlNames(bool qualified) const;
   // The level whose box or fill bar this is; null for any other control.
   const LevelRef* LevelOf(const TControl& control) const;
   const std::vector<LevelRef>& Levels() const { return levels_; }

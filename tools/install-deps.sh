@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libjpeg62-turbo-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libxml2-utils gcovr
   xvfb xauth xdotool x11-utils
   fonts-liberation fonts-dejavu-core
 )

@@ -9,6 +9,7 @@
 
 #include "qt/offscreen.h"
 #include "scenario/runner.h"
+#include "tests/scenario/test_files.h"
 
 using scenario::RunOptions;
 using scenario::RunScripts;
@@ -20,23 +21,12 @@ struct Outcome {
   std::string output;
 };
 
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 Outcome RunText(const std::string& script, const RunOptions& options = {}) {
   WriteFile("s.qxs", script);
   std::ostringstream out;
   const int code = RunScripts({"s.qxs"}, options, out);
   return {code, out.str()};
 }
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 }  // namespace
 
@@ -100,7 +90,7 @@ TEST(ScenarioRunner, ErrorsStopTheScriptWithExitTwoAndLaterScriptsStillRun) {
 TEST(ScenarioRunner, AnUnreadableScriptIsAnError) {
   std::ostringstream out;
   EXPECT_EQ(RunScripts({"missing.qxs"}, {}, out), scenario::cannotRun);
-  EXPECT_EQ(out.str(), "missing.qxs:0: error: cannot read the script\n0 passed, 0 failed\n");
+  EXPECT_EQ(out.str(), "missing.qxs: error: cannot read the script: No such file or directory\n0 passed, 0 failed\n");
 }
 
 TEST(ScenarioRunner, ErrorsOutrankFailures) {

@@ -25,12 +25,29 @@ std::string ErrorOf(const std::string& line) {
 
 }  // namespace
 
-TEST(ScriptDuration, RoundsUpToWholeFiveMillisecondSteps) {
+TEST(ScriptDuration, WholeFiveMillisecondSteps) {
   const std::pair<const char*, int64_t> table[] = {
-      {"250ms", 50}, {"1.5s", 300}, {"2min", 24000}, {"1h", 720000}, {"1ms", 1},   {"5ms", 1},
-      {"6ms", 2},    {"0ms", 0},    {"0.001s", 1},   {"0.005s", 1},  {"0.0051s", 2}, {"7.25min", 87000},
+      {"250ms", 50}, {"1.5s", 300},   {"2min", 24000},   {"1h", 720000},
+      {"5ms", 1},    {"0ms", 0},      {"0.005s", 1},     {"7.25min", 87000},
   };
   for (const auto& [text, steps] : table) EXPECT_EQ(ParseDurationSteps(text), steps) << text;
+}
+
+TEST(ScriptDuration, AnythingBetweenStepsIsAnErrorNamingTheNearest) {
+  const std::pair<const char*, const char*> table[] = {
+      {"1ms", "duration '1ms' is not a multiple of 5 ms: write 0ms or 5ms"},
+      {"6ms", "duration '6ms' is not a multiple of 5 ms: write 5ms or 10ms"},
+      {"0.0051s", "duration '0.0051s' is not a multiple of 5 ms: write 5ms or 10ms"},
+      {"1.00001h", "duration '1.00001h' is not a multiple of 5 ms: write 3600035ms or 3600040ms"},
+  };
+  for (const auto& [text, message] : table) {
+    try {
+      ParseDurationSteps(text);
+      ADD_FAILURE() << text;
+    } catch (const ScriptError& error) {
+      EXPECT_EQ(error.message, message);
+    }
+  }
 }
 
 TEST(ScriptDuration, BadNumbersAndUnitsAreErrors) {
@@ -100,6 +117,17 @@ TEST(ScriptCommands, MouseLevelSetAndTheRest) {
   EXPECT_EQ(l.amount, 500);
   EXPECT_EQ(Parse<Level>("level VssAnalogueValueBox 27100 mV").unit, Level::Unit::Millivolt);
   EXPECT_EQ(Parse<Level>("level VssAnalogueValueBox 180").unit, Level::Unit::Width);
+  // Kilohms as written, and as the window's reading writes them.
+  const std::pair<const char*, int64_t> ohms[] = {{"4.7 kohm", 4700}, {"4.72 k", 4720}, {"4K72", 4720},
+                                                  {"506R", 506},      {"2k", 2000},     {"1K04", 1040}};
+  for (const auto& [amount, value] : ohms) {
+    l = Parse<Level>(std::string("level ZoneAnalogueControl1 ") + amount);
+    EXPECT_EQ(l.unit, Level::Unit::Ohm) << amount;
+    EXPECT_EQ(l.amount, value) << amount;
+  }
+  const Measure measure = Parse<Measure>(R"(measure "fire within 10 s" var zonesInFire 0x01 within 10s)");
+  EXPECT_EQ(measure.label, "fire within 10 s");
+  EXPECT_EQ(measure.until.steps, 2000);
 
   SetMemory s = Parse<SetMemory>("set nv 255 0x12");
   EXPECT_TRUE(s.raw);
@@ -119,6 +147,11 @@ TEST(ScriptCommands, MouseLevelSetAndTheRest) {
 TEST(ScriptCommands, MalformedLinesSayWhatIsWrong) {
   const std::pair<const char*, const char*> table[] = {
       {"jump 5", "unknown command 'jump'"},
+      {"wiat 5s", "unknown command 'wiat': did you mean wait?"},
+      {"expect Zone1FireLED.tga 1", "unknown attribute 'tga': did you mean tag or top?"},
+      {"measure FireLED 1 within 1s", "measure takes \"REQUIREMENT\" TARGET VALUE within LIMIT [since MARK]"},
+      {"level ZoneAnalogueControl1 4.7777 k", "bad kilohms '4.7777'"},
+      {"level ZoneAnalogueControl1 -5 ohm", "level out of range: -5"},
       {"wait", "wait takes one duration"},
       {"wait 5", "bad duration unit in '5'"},
       {"expect Zone1FireLED.colour 1", "unknown attribute 'colour'"},
@@ -127,7 +160,7 @@ TEST(ScriptCommands, MalformedLinesSayWhatIsWrong) {
       {"expect port 38 0", "port out of range: 38"},
       {"expect config 256 0", "address out of range: 256"},
       {"expect var 1", "missing value"},
-      {"level ZoneAnalogueControl1 500 kohm", "unknown unit 'kohm'"},
+      {"level ZoneAnalogueControl1 500 kV", "unknown unit 'kV': write ohm, kohm, k or mV"},
       {"set config 5", "set takes config ADDR VALUE or nv ADDR VALUE"},
       {"set config 5 256", "value out of range: 256"},
       {"press", "missing control name"},

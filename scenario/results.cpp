@@ -1,0 +1,99 @@
+#include "scenario/results.h"
+
+namespace scenario {
+
+namespace {
+
+// Numbers end in a space; a string is its length, a colon and its bytes.
+void Put(std::ostream& out, int64_t number) { out << number << ' '; }
+void Put(std::ostream& out, const std::string& text) { out << text.size() << ':' << text; }
+void Put(std::ostream& out, const Problem& problem) {
+  Put(out, problem.line);
+  Put(out, problem.message);
+}
+
+bool Get(std::istream& in, int64_t& number) { return bool(in >> number) && in.get() == ' '; }
+bool Get(std::istream& in, int& number) {
+  int64_t wide = 0;
+  if (!Get(in, wide)) return false;
+  number = int(wide);
+  return true;
+}
+bool Get(std::istream& in, std::string& text) {
+  size_t size = 0;
+  if (!(in >> size) || in.get() != ':') return false;
+  text.resize(size);
+  return bool(in.read(text.data(), std::streamsize(size)));
+}
+bool Get(std::istream& in, Problem& problem) { return Get(in, problem.line) && Get(in, problem.message); }
+
+template <class T, class PutOne>
+void PutList(std::ostream& out, const std::vector<T>& list, PutOne putOne) {
+  Put(out, int64_t(list.size()));
+  for (const T& item : list) putOne(item);
+}
+
+template <class T, class GetOne>
+bool GetList(std::istream& in, std::vector<T>& list, GetOne getOne) {
+  int64_t size = 0;
+  if (!Get(in, size) || size < 0) return false;
+  list.resize(size_t(size));
+  for (T& item : list) {
+    if (!getOne(item)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void WriteResult(const ScriptResult& result, std::ostream& out) {
+  Put(out, result.script);
+  Put(out, result.output);
+  Put(out, result.passed);
+  Put(out, result.failed);
+  PutList(out, result.failures, [&](const Problem& p) { Put(out, p); });
+  PutList(out, result.errors, [&](const Problem& p) { Put(out, p); });
+  PutList(out, result.measurements, [&](const Measurement& m) {
+    Put(out, m.line);
+    Put(out, m.requirement);
+    Put(out, m.startMs);
+    Put(out, m.limitMs);
+    Put(out, m.measuredMs ? *m.measuredMs : -1);
+  });
+  PutList(out, result.timeline, [&](const Signal& signal) {
+    Put(out, signal.name);
+    PutList(out, signal.changes, [&](const auto& change) {
+      Put(out, change.first);
+      Put(out, change.second);
+    });
+  });
+  Put(out, result.endMs);
+  Put(out, int64_t(result.wallSeconds * 1e6));
+}
+
+std::optional<ScriptResult> ReadResult(std::istream& in) {
+  ScriptResult result;
+  const auto getProblem = [&](Problem& p) { return Get(in, p); };
+  const auto getMeasurement = [&](Measurement& m) {
+    int64_t measured = 0;
+    if (!(Get(in, m.line) && Get(in, m.requirement) && Get(in, m.startMs) && Get(in, m.limitMs) && Get(in, measured))) {
+      return false;
+    }
+    if (measured >= 0) m.measuredMs = measured;
+    return true;
+  };
+  const auto getSignal = [&](Signal& signal) {
+    return Get(in, signal.name) &&
+           GetList(in, signal.changes, [&](auto& change) { return Get(in, change.first) && Get(in, change.second); });
+  };
+  int64_t wallMicroseconds = 0;
+  const bool complete = Get(in, result.script) && Get(in, result.output) && Get(in, result.passed) &&
+                        Get(in, result.failed) && GetList(in, result.failures, getProblem) &&
+                        GetList(in, result.errors, getProblem) && GetList(in, result.measurements, getMeasurement) &&
+                        GetList(in, result.timeline, getSignal) && Get(in, result.endMs) && Get(in, wallMicroseconds);
+  if (!complete) return std::nullopt;
+  result.wallSeconds = double(wallMicroseconds) / 1e6;
+  return result;
+}
+
+}  // namespace scenario

@@ -1,0 +1,52 @@
+#pragma once
+// What one script's run gives: its report lines, its counts, its failures and
+// errors by line, its measurements and, for the report, its timeline. A
+// worker process hands it to the parent as text.
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace scenario {
+
+struct Problem {
+  int line;  // 0: the script as a whole
+  std::string message;
+};
+
+struct Measurement {
+  int line;
+  std::string requirement;
+  int64_t startMs;  // script time at which the measurement began
+  int64_t limitMs;
+  std::optional<int64_t> measuredMs;  // none: not reached within the limit
+  bool Passed() const { return measuredMs && *measuredMs <= limitMs; }
+};
+
+// A measured target's values over the script, one entry per change.
+struct Signal {
+  std::string name;
+  std::vector<std::pair<int64_t, std::string>> changes;
+};
+
+struct ScriptResult {
+  std::string script;
+  std::string output;  // the script's report lines
+  int passed = 0;
+  int failed = 0;
+  std::vector<Problem> failures;
+  std::vector<Problem> errors;
+  std::vector<Measurement> measurements;
+  std::vector<Signal> timeline;
+  int64_t endMs = 0;        // the script's virtual time at its end
+  double wallSeconds = 0;  // how long it took
+};
+
+void WriteResult(const ScriptResult& result, std::ostream& out);
+// Nothing if the text is cut short or malformed.
+std::optional<ScriptResult> ReadResult(std::istream& in);
+
+}  // namespace scenario
