@@ -12,6 +12,7 @@
 #include "scenario/trace.h"
 #include "board/hardware_interface.h"
 #include "firmware/panel_state.h"
+#include "machine/command_line.h"
 #include "machine/machine.h"
 #include "windows/framework/form.h"
 #include "windows/levelmath.h"
@@ -305,8 +306,10 @@ class Runner {
 };
 
 constexpr const char* usage =
-    "usage: qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...\n"
+    "usage: qx40-scenario [--help] [--version] [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...\n"
     "Runs each script in a fresh simulator in virtual time.\n"
+    "Each script's Hardware.dat lives in a private directory, removed afterwards:\n"
+    "--settings starts from a copy of FILE, --save keeps the last script's.\n"
     "Exit code: 0 every expectation held, 1 some failed, 2 a script could not be run.\n";
 
 // --name VALUE or --name=VALUE into the option it names.
@@ -337,13 +340,10 @@ int RunScripts(const std::vector<std::string>& scripts, const RunOptions& option
 int RunCommandLine(const std::vector<std::string>& arguments, const RunOptions& defaults, std::ostream& out,
                    std::ostream& err) {
   RunOptions options = defaults;
+  if (const std::optional<int> answered = AnswerHelpOrVersion(arguments, "qx40-scenario", usage, out)) return *answered;
   std::vector<std::string> scripts;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--help" || argument == "-h") {
-      out << usage;
-      return allPassed;
-    }
     if (argument.size() > 1 && argument[0] == '-') {
       if (TakeOption(arguments, i, options)) continue;
       err << "qx40-scenario: bad option '" << argument << "'\n" << usage;
