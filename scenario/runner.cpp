@@ -306,10 +306,11 @@ class Runner {
 };
 
 constexpr const char* usage =
-    "usage: qx40-scenario [--help] [--version] [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...\n"
+    "usage: qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...\n"
     "Runs each script in a fresh simulator in virtual time.\n"
     "Each script's Hardware.dat lives in a private directory, removed afterwards:\n"
     "--settings starts from a copy of FILE, --save keeps the last script's.\n"
+    "--help shows this, --version the version.\n"
     "Exit code: 0 every expectation held, 1 some failed, 2 a script could not be run.\n";
 
 // --name VALUE or --name=VALUE into the option it names.
