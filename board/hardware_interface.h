@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "board/ports.h"
 #include "board/worker_thread.h"
@@ -120,6 +121,11 @@ class HardwareState {
   bool IsSet(BoardBit bit) const { return Port(bit.port) & bit.mask; }
   // port := (port AND NOT mask) OR (bits AND mask), as one change.
   void WritePortMasked(int index, uint8_t mask, uint8_t bits);
+
+  // The non-volatile memory as it stands, read while the firmware may write
+  // it (the autosave's copy).
+  uint8_t NvByte(int32_t index) const { return std::atomic_ref(nvImage[index]).load(std::memory_order_relaxed); }
+  std::vector<uint8_t> SnapshotNvImage() const;
 
   std::unique_ptr<WorkerThread> firmwareThread;
   std::unique_ptr<uint8_t[]> nvImage;

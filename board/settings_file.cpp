@@ -1,8 +1,11 @@
 #include "board/settings_file.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 const char* const hardwareFileName = "Hardware.dat";
@@ -78,4 +81,44 @@ bool CompleteSettingsSave(const WindowSettings& settings) {
     return false;
   }
   return Publish() && written;
+}
+
+bool SaveSettings(const uint8_t* image, int32_t size, const WindowSettings& settings) {
+  return StageNvImage(image, size, false) && CompleteSettingsSave(settings);
+}
+
+std::string SetAsideRejectedSettings() {
+  namespace fs = std::filesystem;
+  const fs::path file = hardwareFileName;
+  const fs::path kept = std::string(hardwareFileName) + ".rejected";
+  std::error_code failed;
+  const fs::file_status status = fs::symlink_status(file, failed);
+  if (!fs::exists(status)) return {};
+  const bool regular = fs::is_regular_file(status);
+  const uintmax_t size = regular ? fs::file_size(file, failed) : 0;
+  if (regular && (size == hardwareFileSize || size == nvPartSize)) return {};
+  fs::remove_all(kept, failed);
+  if (regular) {
+    fs::copy_file(file, kept, failed);
+  } else {
+    fs::rename(file, kept, failed);
+  }
+  const std::string what = regular ? std::to_string(size) + " bytes long, not " + std::to_string(hardwareFileSize)
+                                   : "not a file";
+  if (failed) {
+    return std::string(hardwareFileName) + " is " + what + ", and it could not be kept as " + kept.string() + ": " +
+           failed.message() + "; the next save will replace it.\n";
+  }
+  return std::string(hardwareFileName) + " is " + what + "; it is kept as " + kept.string() +
+         " and the simulator starts from what it could read.\n";
+}
+
+SettingsLock::SettingsLock() {
+  const std::string name = std::string(hardwareFileName) + ".lock";
+  descriptor_ = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  held_ = descriptor_ >= 0 && flock(descriptor_, LOCK_EX | LOCK_NB) == 0;
+}
+
+SettingsLock::~SettingsLock() {
+  if (descriptor_ >= 0) close(descriptor_);
 }

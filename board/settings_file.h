@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 extern const char* const hardwareFileName;
 
@@ -82,3 +83,30 @@ bool StageNvImage(const uint8_t* image, int32_t size, bool publish);
 // Hardware.dat with the whole. Where the window part cannot be written the
 // board part alone is published; where nothing was staged nothing changes.
 bool CompleteSettingsSave(const WindowSettings& settings);
+
+// A whole save at once, the board part given (the autosave while running).
+bool SaveSettings(const uint8_t* image, int32_t size, const WindowSettings& settings);
+
+// A Hardware.dat that no save writes (not a regular file, or of another length
+// than a whole save or the board part alone) is kept as Hardware.dat.rejected
+// before a save can replace it: a file is copied (what it holds still loads), a
+// directory moved. Gives the notice for the user; empty when there was nothing
+// to keep.
+std::string SetAsideRejectedSettings();
+
+// One simulator per directory: the lock on Hardware.dat.lock, held until
+// destruction. A second simulator there, in this process or another, does
+// not get it.
+class SettingsLock {
+ public:
+  SettingsLock();
+  ~SettingsLock();
+  SettingsLock(const SettingsLock&) = delete;
+  SettingsLock& operator=(const SettingsLock&) = delete;
+
+  bool Held() const { return held_; }
+
+ private:
+  int descriptor_ = -1;
+  bool held_ = false;
+};

@@ -4,11 +4,16 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <exception>
+#include <iostream>
 #include <unistd.h>
 
+#include "board/settings_file.h"
+#include "machine/command_line.h"
 #include "machine/machine.h"
 #include "qt/application.h"
+#include "qt/command_line.h"
 #include "qt/desktop_host.h"
+#include "qt/settings_notices.h"
 #include "windows/maindisplay.h"
 
 namespace {
@@ -34,6 +39,8 @@ void QuitOnSignals(QObject* owner) {
 // Both windows in creation order; the hardware window, created last, goes
 // first and saves the settings on its way.
 int RunWindows(DesktopHost& host) {
+  const SettingsLock lock;
+  if (!PrepareSettingsDirectory(lock)) return exitUsage;
   Machine machine(BoardPacing::RealTime);
   TfrmMainDisplay& front = machine.front();
   // Closing the front panel ends the program, whatever else is open.
@@ -53,6 +60,7 @@ int RunWindows(DesktopHost& host) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const auto answered = AnswerDesktopCommandLine(argc, argv, std::cout, std::cerr)) return *answered;
   TApplication application(argc, argv, "QX40 Simulation");
   DesktopHost host;
   SetWindowHost(&host);

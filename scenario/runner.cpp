@@ -24,6 +24,7 @@
 #include "board/hardware_interface.h"
 #include "firmware/panel_state.h"
 #include "firmware/variables.h"
+#include "machine/command_line.h"
 #include "machine/machine.h"
 #include "windows/framework/form.h"
 #include "windows/levelmath.h"
@@ -491,6 +492,9 @@ constexpr const char* usage =
     "  --junit FILE  write a JUnit XML report, one test case per script\n"
     "  --report FILE write an HTML page of the measurements against their limits\n"
     "  --list-names  print every control, attribute and firmware variable a script can name\n"
+    "Each script's Hardware.dat lives in a private directory, removed afterwards:\n"
+    "--settings starts from a copy of FILE, --save keeps the last script's.\n"
+    "--help shows this, --version the version.\n"
     "Exit code: 0 every expectation held, 1 some failed, 2 a script could not be run.\n";
 
 constexpr int maxJobs = 256;
@@ -635,18 +639,11 @@ void ListNames(std::ostream& out) {
 int RunCommandLine(const std::vector<std::string>& arguments, const RunOptions& defaults, std::ostream& out,
                    std::ostream& err) {
   RunOptions options = defaults;
+  if (const std::optional<int> answered = AnswerHelpOrVersion(arguments, "qx40-scenario", usage, out)) return *answered;
   std::vector<std::string> scripts;
   std::string shard;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--help" || argument == "-h") {
-      out << usage;
-      return allPassed;
-    }
-    if (argument == "--version") {
-      out << "qx40-scenario " << QX40_VERSION << '\n';
-      return allPassed;
-    }
     if (argument == "--list-names") {
       ListNames(out);
       return allPassed;

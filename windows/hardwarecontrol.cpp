@@ -15,6 +15,8 @@ constexpr int clientHeight = 337;
 constexpr int zoneCount = 8;
 constexpr int zoneRowPitch = 10;
 constexpr int screenMargin = 30;
+// Settings are saved this often when they change: a killed program loses at most this.
+constexpr int autosaveIntervalMs = 1000;
 constexpr int groupSpacing = 7;
 constexpr int dragging = 1;
 constexpr int linked = 0;
@@ -107,6 +109,8 @@ TfrmHardwareControl::TfrmHardwareControl(BoardLifecycle& board, bool runTimers)
   CreateSoftwareVersion();
   WatchdogTimer = new TTimer(this, "WatchdogTimer", watchdogIntervalMs);
   WatchdogTimer->OnTimer = [this](TTimer* sender) { WatchdogTimerTimer(sender); };
+  AutosaveTimer = new TTimer(this, "AutosaveTimer", autosaveIntervalMs);
+  AutosaveTimer->OnTimer = [this](TTimer* sender) { AutosaveTimerTimer(sender); };
   OnShow = [this](TForm* sender) { FormShow(sender); };
   OnClose = [this](TForm* sender) { FormClose(sender); };
   if (frmMainDisplay) {
@@ -116,6 +120,7 @@ TfrmHardwareControl::TfrmHardwareControl(BoardLifecycle& board, bool runTimers)
   FormCreate();
   // In virtual time the stepper runs the watchdog's periods.
   WatchdogTimer->SetEnabled(runTimers);
+  AutosaveTimer->SetEnabled(runTimers);
 }
 
 // The front panel outlives this window; it must not read its links after.

@@ -42,6 +42,8 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   void ToggleImage(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
   void OptionalRelaysClick(TControl* sender);
   void WatchdogTimerTimer(TTimer* sender);
+  // Saves the settings when they changed since the last save.
+  void AutosaveTimerTimer(TTimer* sender);
   void FormShow(TForm* sender);
   void FormClose(TForm* sender);
   void AnalogueControl1MouseDown(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
@@ -171,6 +173,7 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
 
   TLabel* lblSoftwareVersion;
   TTimer* WatchdogTimer;
+  TTimer* AutosaveTimer;
 
  private:
   void FormCreate();
@@ -179,6 +182,7 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   void RestoreSettings(const WindowSettings& settings);
   void RestoreSupplyPair(const WindowSettings& settings);
   WindowSettings SettingsToSave() const;
+  void ReportSaveFailure();
   void ApplyLevelDefaults();
   void SetRangeMarkWidths();
 
@@ -216,6 +220,9 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   // The read-out labels as the tick thread's 50 ms update sets them.
   std::vector<std::unique_ptr<CaptionControl>> readouts_;
   bool placed_ = false;
+  // What the last save wrote, board part and window part; a failure is told once.
+  std::vector<uint8_t> lastSaved_;
+  bool saveFailureTold_ = false;
 
   BoardLifecycle& board_;
 };

@@ -3,6 +3,13 @@
 
 #include "windows/hardwarecontrol.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+
+#include "board/hardware_interface.h"
+
 namespace {
 
 // A stored toggle and whether it starts at index 1, so that its byte is
@@ -71,7 +78,31 @@ uint8_t OptionalRelaysToByte(CheckBoxState state) {
 // its part of the file; the window part completes the save.
 void TfrmHardwareControl::FormDestroy() {
   board_.StopBoard();
-  CompleteSettingsSave(SettingsToSave());
+  if (!CompleteSettingsSave(SettingsToSave())) ReportSaveFailure();
+}
+
+void TfrmHardwareControl::AutosaveTimerTimer(TTimer*) {
+  const HardwareState* board = boardInstance.load(std::memory_order_acquire);
+  if (!board) return;
+  const std::vector<uint8_t> image = board->SnapshotNvImage();
+  const WindowSettings settings = SettingsToSave();
+  std::vector<uint8_t> whole = image;
+  whole.insert(whole.end(), settings.Data(), settings.Data() + windowPartSize);
+  if (whole == lastSaved_) return;
+  if (!SaveSettings(image.data(), int32_t(image.size()), settings)) return ReportSaveFailure();
+  lastSaved_ = std::move(whole);
+}
+
+// Once, in the title and on standard error: a save that fails once mostly fails again.
+void TfrmHardwareControl::ReportSaveFailure() {
+  if (saveFailureTold_) return;
+  saveFailureTold_ = true;
+  const std::string error = std::strerror(errno);
+  std::error_code ignored;
+  std::cerr << "qx40: cannot save " << hardwareFileName << " in " << std::filesystem::current_path(ignored).string()
+            << " (" << error << "): changes to the settings will be lost. Make the directory writable, or free "
+            << "space, or start the simulator in another directory.\n";
+  SetCaption(Caption() + " - settings NOT saved");
 }
 
 // Each stored state goes through the handler a mouse would use.

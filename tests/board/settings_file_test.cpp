@@ -162,3 +162,52 @@ TEST(LoadWindowSettings, ItemsBeyondTheEndAreAbsent) {
   std::filesystem::remove(hardwareFileName);
   EXPECT_FALSE(LoadWindowSettings());
 }
+
+namespace {
+
+struct RejectCase {
+  const char* what;
+  int length;  // -1: a directory of that name; 0: no file
+  bool kept;
+};
+
+}  // namespace
+
+class SetAside : public ::testing::TestWithParam<RejectCase> {};
+
+// Only a file no save writes is kept aside; a copy leaves the original to load.
+TEST_P(SetAside, KeepsOnlyWhatNoSaveWrites) {
+  const RejectCase c = GetParam();
+  const std::vector<uint8_t> bytes(size_t(std::max(c.length, 0)), 0x5A);
+  if (c.length < 0) std::filesystem::create_directory(hardwareFileName);
+  if (c.length > 0) WriteFile(hardwareFileName, bytes);
+  const std::string notice = SetAsideRejectedSettings();
+  EXPECT_EQ(!notice.empty(), c.kept) << notice;
+  EXPECT_EQ(std::filesystem::exists("Hardware.dat.rejected"), c.kept);
+  if (c.length > 0) {
+    EXPECT_EQ(ReadFile(hardwareFileName), bytes);
+  }
+  if (c.kept && c.length > 0) {
+    EXPECT_EQ(ReadFile("Hardware.dat.rejected"), bytes);
+  }
+  if (c.length < 0) {
+    EXPECT_FALSE(std::filesystem::exists(hardwareFileName));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(BoardSettingsFile, SetAside,
+                         ::testing::Values(RejectCase{"absent", 0, false}, RejectCase{"whole", 309, false},
+                                           RejectCase{"boardOnly", 256, false}, RejectCase{"short", 100, true},
+                                           RejectCase{"long", 400, true}, RejectCase{"directory", -1, true}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+TEST(BoardSettingsFile, OneSimulatorPerDirectoryHoldsTheLock) {
+  {
+    SettingsLock first;
+    EXPECT_TRUE(first.Held());
+    SettingsLock second;
+    EXPECT_FALSE(second.Held());
+  }
+  SettingsLock afterwards;
+  EXPECT_TRUE(afterwards.Held());
+}

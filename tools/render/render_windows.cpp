@@ -2,14 +2,17 @@
 // each view, the hardware control window, each without and with VdS mode,
 // and each once more with every picture control showing its other image.
 //
-//   qx40-render [folder]     (default: render)
+//   qx40-render [--help] [--version] [FOLDER]     (default: render)
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "machine/command_line.h"
 #include "machine/machine.h"
 #include "qt/offscreen.h"
 #include "windows/hardwarecontrol.h"
@@ -18,6 +21,12 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr const char* usage =
+    "usage: qx40-render [--help] [--version] [FOLDER]\n"
+    "Draws both windows into PNG files in FOLDER (default: render), each view\n"
+    "without and with VdS mode; exit code 1 if a file could not be written.\n"
+    "It starts from defaults in a scratch directory and never touches Hardware.dat.\n";
 
 constexpr int allSegments = 8;  // the digit image with every segment lit
 
@@ -102,11 +111,25 @@ bool RenderAll(const fs::path& folder) {
   return saved;
 }
 
+// The folder to draw into; an exit code instead when there is nothing to draw.
+std::variant<fs::path, int> ReadCommandLine(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (const std::optional<int> answered = AnswerHelpOrVersion(arguments, "qx40-render", usage, std::cout)) {
+    return *answered;
+  }
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (i > 0 || arguments[i].starts_with('-')) return RejectArgument("qx40-render", arguments[i], usage, std::cerr);
+  }
+  return fs::absolute(arguments.empty() ? "render" : arguments.front());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::variant<fs::path, int> read = ReadCommandLine(argc, argv);
+  if (const int* code = std::get_if<int>(&read)) return *code;
+  const fs::path folder = std::get<fs::path>(read);
   OffscreenGui gui(argc, argv);
-  const fs::path folder = fs::absolute(argc > 1 ? argv[1] : "render");
   std::error_code failed;
   fs::create_directories(folder, failed);
   if (failed) {

@@ -61,6 +61,11 @@ void TForm::CentreOnScreen() {
   SetBounds(screen.left + (screen.width - Width()) / 2, screen.top + (screen.height - Height()) / 2, Width(), Height());
 }
 
+void TForm::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  Changed();
+}
+
 void TForm::SetWindowColor(const Color& color) {
   windowColor_ = color;
   Invalidate();

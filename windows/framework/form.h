@@ -16,6 +16,7 @@ class TForm : public TControl {
   TForm(std::string name, std::string caption, int clientWidth, int clientHeight);
 
   const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& caption);
   // Position on the screen (Left, Top) and the client area (Width, Height).
   int ClientWidth() const { return Width(); }
   int ClientHeight() const { return Height(); }

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Every program answers --help and --version on standard output with exit
+# code 0, writing nothing and opening no window; an unknown option is an error
+# with the usage and exit code 2; qx40 without a display says so (exit 2).
+#
+#   command_line_test.sh QX40 QX40_SCENARIO QX40_RENDER
+set -uo pipefail
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+
+# expect CODE PATTERN STREAM COMMAND...: the exit code, and a line of the stream matching.
+expect() {
+  local code="$1" pattern="$2" stream="$3"
+  shift 3
+  "$@" >"$work/.out" 2>"$work/.err"
+  local got=$?
+  [ "$got" -eq "$code" ] || fail "$* exited $got, not $code"
+  grep -q -- "$pattern" "$work/.$stream" || fail "$* wrote no '$pattern' on std$stream"
+  rm -f "$work/.out" "$work/.err"
+  [ -z "$(ls -A "$work")" ] || { fail "$* left files: $(ls -A "$work")"; rm -rf "${work:?}"/*; }
+}
+
+# Without a display anywhere, so that a window that opens fails loudly.
+headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
+for program in "$@"; do
+  name="$(basename "$program")"
+  expect 0 "^usage: $name" out "${headless[@]}" "$program" --help
+  expect 0 "^$name [0-9]" out "${headless[@]}" "$program" --version
+  expect 2 "^usage: $name" err "${headless[@]}" "$program" --no-such-option
+done
+expect 0 "Hardware.dat" out "$1" --help
+expect 2 "DISPLAY" err "${headless[@]}" "$1"
+exit $status
