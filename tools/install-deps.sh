@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils
   fonts-liberation fonts-dejavu-core
+  emscripten chromium python3-websocket
 )
 
 missing=()
