@@ -8,12 +8,14 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "board/hardware_interface.h"
 #include "board/settings_file.h"
 #include "firmware/panel_state.h"
 #include "machine/machine.h"
+#include "scenario/runner.h"
 #include "web/draw_list.h"
 #include "web/web_host.h"
 #include "windows/maindisplay.h"
@@ -26,6 +28,8 @@ WebHost host;
 std::unique_ptr<Machine> machine;
 std::string drawList;
 std::string message;
+std::string scriptReport;
+constexpr const char* scriptFile = "script.qxs";
 uint8_t settings[hardwareFileSize];
 
 TForm* FormAt(int index) {
@@ -116,6 +120,24 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_load_settings(const uint8_t* bytes, int si
   if (!WriteSettingsFile(bytes, size_t(size))) message = "Cannot store the settings in the page; the panel started from its last ones.";
   Start();
   return message.c_str();
+}
+
+// Runs a scenario script against the live panel, as qx40-scenario would run
+// it (the text's bytes, NULs and all); gives the runner's report (failed expectations, prints, errors, totals).
+EMSCRIPTEN_KEEPALIVE const char* qx40_run_script(const char* text, int size) {
+  std::FILE* file = std::fopen(scriptFile, "wb");
+  const bool written = file && size >= 0 && std::fwrite(text, 1, size_t(size), file) == size_t(size);
+  if (file) std::fclose(file);
+  if (!written || !machine) {
+    scriptReport = "error: cannot hand the script to the panel\n";
+    return scriptReport.c_str();
+  }
+  scenario::RunOptions options;
+  options.live = machine.get();
+  std::ostringstream out;
+  scenario::RunScripts({scriptFile}, options, out);
+  scriptReport = out.str();
+  return scriptReport.c_str();
 }
 
 }  // extern "C"

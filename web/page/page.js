@@ -1,13 +1,15 @@
 // The page around the panel's core: it draws each window's list of drawing
 // operations on a canvas as the desktop painter does, forwards the pointer in
 // client coordinates, runs the core's 5 ms steps as the browser's clock owes
-// them, and keeps Hardware.dat in local storage. Every caption and hint is
+// them, keeps Hardware.dat in local storage and runs scenario scripts against the live panel. Every caption and hint is
 // drawn or shown as text, never inserted as markup.
 "use strict";
 
 const STEP_MS = 5;
 // After a longer gap (a hidden tab) the missed time is skipped, not caught up.
-const MAX_CATCH_UP_MS = 250;
+const MAX_CATCH_UP_MS = 1000;
+// The page's tick: the panel's lamps change at 4 Hz at most, so 25 ticks a second show them.
+const TICK_MS = 40;
 const FORM_COUNT = 2;
 const STORAGE_KEY = "qx40.Hardware.dat";
 const GRAY = "#a0a0a4";
@@ -102,7 +104,7 @@ function background(ctx, op) {
 // Greedy word wrap within the width, as the desktop's word-wrapped labels.
 function wrapLines(ctx, text, width) {
   const lines = [];
-  for (const paragraph of text.split("\n")) {
+  for (const paragraph of text.split(/\r\n|\r|\n/)) {
     let current = "";
     for (const word of paragraph.split(" ")) {
       const trial = current ? current + " " + word : word;
@@ -367,6 +369,36 @@ function uploadSettings(event) {
   file.arrayBuffer().then((buffer) => loadSettings(new Uint8Array(buffer)));
 }
 
+// ---- scripts ----
+
+const MAX_SCRIPT_BYTES = 1 << 20;
+
+function runScript() {
+  const text = document.getElementById("script").value;
+  const output = document.getElementById("script-output");
+  if (text.length > MAX_SCRIPT_BYTES) {
+    output.textContent = `error: the script has ${text.length} characters, more than ${MAX_SCRIPT_BYTES}; nothing was run`;
+    return;
+  }
+  const bytes = new TextEncoder().encode(text);
+  const pointer = core._malloc(Math.max(bytes.length, 1));
+  core.HEAPU8.set(bytes, pointer);
+  output.textContent = core.UTF8ToString(core._qx40_run_script(pointer, bytes.length));
+  core._free(pointer);
+  drawDirty();
+}
+
+function dropScript(event) {
+  event.preventDefault();
+  const file = event.dataTransfer.files[0];
+  if (!file) return;
+  if (file.size > MAX_SCRIPT_BYTES) {
+    document.getElementById("script-output").textContent = `error: ${file.name} has ${file.size} bytes, more than ${MAX_SCRIPT_BYTES}; nothing was loaded`;
+    return;
+  }
+  file.text().then((text) => { document.getElementById("script").value = text; });
+}
+
 // ---- time ----
 
 let owedFrom = 0;
@@ -383,15 +415,18 @@ function runOwedSteps(now) {
   if (steps > 0) core._qx40_step(steps);
 }
 
-function frame(now) {
-  runOwedSteps(now);
+function drawDirty() {
   for (let i = 0; i < FORM_COUNT; ++i) {
     if (core._qx40_take_dirty(i)) dirty.add(i);
   }
   for (const index of dirty) drawForm(index);
   dirty.clear();
   storeSettingsIfChanged();
-  requestAnimationFrame(frame);
+}
+
+function tick() {
+  runOwedSteps(performance.now());
+  drawDirty();
 }
 
 // ---- start ----
@@ -415,13 +450,16 @@ async function start() {
   document.getElementById("scale").addEventListener("input", applyScale);
   document.getElementById("download").addEventListener("click", downloadSettings);
   document.getElementById("upload").addEventListener("change", uploadSettings);
+  document.getElementById("run-script").addEventListener("click", runScript);
+  document.getElementById("script").addEventListener("dragover", (event) => event.preventDefault());
+  document.getElementById("script").addEventListener("drop", dropScript);
   owedFrom = performance.now();
-  requestAnimationFrame(frame);
+  setInterval(tick, TICK_MS);
 }
 
 // What a test or a course page may drive: the stepper (with ?manual) and the drawing lists.
 window.qx40 = {
-  step: (steps) => { core._qx40_step(steps); },
+  step: (steps) => { core._qx40_step(steps); drawDirty(); },
   nowMs: () => core._qx40_now_ms(),
   list: (index) => JSON.parse(core.UTF8ToString(core._qx40_draw_list(index))),
   loadSettings,
