@@ -186,16 +186,12 @@ def main(argv):
     if len(argv) < 3 or argv[1] not in ("panel", "render"):
         print(__doc__.strip())
         return 2
-    browser = devtools.Browser(devtools.find_chromium())
-    server = devtools.Server(argv[2], {"render": argv[3]} if len(argv) > 3 else None)
-    try:
-        (test_panel if argv[1] == "panel" else test_render)(browser, server)
-    except AssertionError as failure:
-        print("FAIL: %s\npage console:\n%s" % (failure, browser.console()))
-        return 1
-    finally:
-        browser.close()
-        server.close()
+    with devtools.served(argv[2], {"render": argv[3]} if len(argv) > 3 else None) as (browser, server):
+        try:
+            (test_panel if argv[1] == "panel" else test_render)(browser, server)
+        except AssertionError as failure:
+            print("FAIL: %s\npage console:\n%s" % (failure, browser.console()))
+            return 1
     return 0
 
 

@@ -2,6 +2,7 @@
 server for the page: enough to load the page, send it real mouse events and
 read its canvas, with the system browser only."""
 
+import contextlib
 import functools
 import http.server
 import json
@@ -136,3 +137,15 @@ class Browser:
 
 def find_chromium():
     return os.environ.get("QX40_CHROMIUM") or shutil.which("chromium")
+
+
+@contextlib.contextmanager
+def served(folder, mounts=None):
+    """The page's folder on a loopback server and a headless browser to open it in."""
+    server = Server(folder, mounts)
+    browser = Browser(find_chromium())
+    try:
+        yield browser, server
+    finally:
+        browser.close()
+        server.close()
