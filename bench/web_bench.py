@@ -60,10 +60,11 @@ def main(argv):
     with devtools.served(page) as (browser, server):
         print("navigation to first drawn panel, cold: %.0f ms" % browser.open(server.url + "?fresh"))
         print("navigation to first drawn panel, cached: %.0f ms" % browser.open(server.url + "?fresh"))
-        start_wall, start_panel = time.monotonic(), browser.evaluate("qx40.nowMs()")
+        # The page's clock and the panel's, read together; the panel moves in 40 ms ticks.
+        start_wall, start_panel = browser.evaluate("[performance.now(), qx40.nowMs()]")
         time.sleep(seconds)
-        wall = (time.monotonic() - start_wall) * 1000
-        panel = browser.evaluate("qx40.nowMs()") - start_panel
+        end_wall, end_panel = browser.evaluate("[performance.now(), qx40.nowMs()]")
+        wall, panel = end_wall - start_wall, end_panel - start_panel
         print("drift: %.0f ms panel time in %.0f ms wall time (%+.3f %%)" % (panel, wall, 100 * (panel - wall) / wall))
         before = cpu_seconds(browser.process.pid)
         time.sleep(CPU_SECONDS)
