@@ -256,9 +256,14 @@ class Runner {
 
   // A fresh process's simulator: no board, firmware variables at their start.
   void Start() {
-    ResetBoardGlobals();
-    ResetFirmwareState();
-    sim_ = std::make_unique<Machine>(BoardPacing::Stepped);
+    if (options_.live) {
+      sim_ = options_.live;
+    } else {
+      ResetBoardGlobals();
+      ResetFirmwareState();
+      owned_ = std::make_unique<Machine>(BoardPacing::Stepped);
+      sim_ = owned_.get();
+    }
     panel_ = std::make_unique<Panel>(*sim_);
     held_ = 0;
     AttachTimeline();
@@ -284,7 +289,8 @@ class Runner {
     timelineReaders_.clear();
     watches_.clear();
     panel_.reset();
-    sim_.reset();
+    owned_.reset();
+    sim_ = nullptr;
   }
 
   int64_t NowMs() const { return offsetMs_ + (sim_ ? sim_->NowMs() : 0); }
@@ -445,6 +451,7 @@ class Runner {
   }
 
   void Do(const Restart&) {
+    if (options_.live) Fail("restart would end the live panel; reload the page instead");
     offsetMs_ += sim_->NowMs();
     ShutDown();
     Start();
@@ -459,7 +466,8 @@ class Runner {
   const RunOptions& options_;
   const fs::path caller_;
   std::unique_ptr<Trace> trace_;
-  std::unique_ptr<Machine> sim_;
+  std::unique_ptr<Machine> owned_;
+  Machine* sim_ = nullptr;
   std::unique_ptr<Panel> panel_;
   ScriptResult result_;
   std::ostringstream out_;

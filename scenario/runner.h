@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class Machine;
 class TForm;
 
 namespace scenario {
@@ -21,6 +22,9 @@ struct RunOptions {
   // Draws a window into a PNG file, false if it cannot; the front end gives
   // it. Without one a screenshot line is an error.
   std::function<bool(const TForm& form, const std::string& path)> screenshot;
+  // A running machine the scripts drive instead of a fresh one each (the web
+  // page's live panel); it is neither reset nor shut down, and restart is refused.
+  Machine* live = nullptr;
 };
 
 // Exit codes.

@@ -10,6 +10,7 @@ packages=(
   libxml2-utils gcovr
   xvfb xauth xdotool x11-utils
   fonts-liberation fonts-dejavu-core
+  emscripten chromium python3-websocket
 )
 
 missing=()

@@ -175,13 +175,15 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   TTimer* WatchdogTimer;
   TTimer* AutosaveTimer;
 
+  // The window part of Hardware.dat as a save now would write it.
+  WindowSettings SettingsToSave() const;
+
  private:
   void FormCreate();
   // Stops the board and saves the settings; the destructor runs it.
   void FormDestroy();
   void RestoreSettings(const WindowSettings& settings);
   void RestoreSupplyPair(const WindowSettings& settings);
-  WindowSettings SettingsToSave() const;
   void ReportSaveFailure();
   void ApplyLevelDefaults();
   void SetRangeMarkWidths();

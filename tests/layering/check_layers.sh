@@ -8,7 +8,7 @@ root="${1:?usage: check_layers.sh SOURCE_ROOT}"
 cd "$root" || exit 2
 
 # The layers from the bottom up; each may include only its own and lower ones.
-layers=(board firmware windows machine scenario qt app bench)
+layers=(board firmware windows machine scenario qt web app bench)
 rank() {
   local i
   for i in "${!layers[@]}"; do [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }; done

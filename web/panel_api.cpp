@@ -1,0 +1,143 @@
+// The page's calls into the core: the machine in virtual time, stepped as
+// the browser's clock owes; each window's drawing list; mouse input in client
+// coordinates; and Hardware.dat as the page keeps it in local storage.
+
+#include <emscripten.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "board/hardware_interface.h"
+#include "board/settings_file.h"
+#include "firmware/panel_state.h"
+#include "machine/machine.h"
+#include "scenario/runner.h"
+#include "web/draw_list.h"
+#include "web/web_host.h"
+#include "windows/maindisplay.h"
+
+namespace {
+
+enum PointerAction { pointerDown = 0, pointerMove = 1, pointerUp = 2 };
+
+WebHost host;
+std::unique_ptr<Machine> machine;
+std::string drawList;
+std::string message;
+std::string scriptReport;
+constexpr const char* scriptFile = "script.qxs";
+uint8_t settings[hardwareFileSize];
+
+TForm* FormAt(int index) {
+  if (!machine) return nullptr;
+  if (index == 0) return &machine->front();
+  if (index == 1) return &machine->hardware();
+  return nullptr;
+}
+
+// A fresh process's machine over whatever Hardware.dat the working directory holds.
+void Start() {
+  ResetBoardGlobals();
+  ResetFirmwareState();
+  machine = std::make_unique<Machine>(BoardPacing::Stepped);
+  host.SetForms(&machine->front(), &machine->hardware());
+  machine->front().Show();
+  machine->hardware().Show();
+}
+
+MouseButton ButtonOf(int button) {
+  if (button == 1) return MouseButton::Middle;
+  if (button == 2) return MouseButton::Right;
+  return MouseButton::Left;
+}
+
+bool WriteSettingsFile(const uint8_t* bytes, size_t size) {
+  std::FILE* file = std::fopen(hardwareFileName, "wb");
+  if (!file) return false;
+  const bool written = std::fwrite(bytes, 1, size, file) == size;
+  return std::fclose(file) == 0 && written;
+}
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void qx40_start() {
+  SetWindowHost(&host);
+  Start();
+}
+
+EMSCRIPTEN_KEEPALIVE void qx40_step(int steps) {
+  for (int i = 0; machine && i < steps; ++i) machine->Step();
+}
+
+EMSCRIPTEN_KEEPALIVE double qx40_now_ms() { return machine ? double(machine->NowMs()) : 0.0; }
+
+EMSCRIPTEN_KEEPALIVE int qx40_take_dirty(int form) { return host.TakeDirty(form); }
+
+// Valid until the next call.
+EMSCRIPTEN_KEEPALIVE const char* qx40_draw_list(int form) {
+  const TForm* window = FormAt(form);
+  drawList = window ? DrawListJson(*window) : std::string("null");
+  return drawList.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE void qx40_pointer(int form, int action, int button, int shift, int x, int y) {
+  TForm* window = FormAt(form);
+  if (!window) return;
+  const ShiftState held = static_cast<ShiftState>(shift);
+  if (action == pointerDown) window->PointerDown(ButtonOf(button), held, x, y);
+  if (action == pointerMove) window->PointerMove(held, x, y);
+  if (action == pointerUp) window->PointerUp(ButtonOf(button), held, x, y);
+}
+
+// Hardware.dat as the panel would save it now: the board's memory, then the window part.
+EMSCRIPTEN_KEEPALIVE const uint8_t* qx40_settings() {
+  std::memset(settings, 0, sizeof settings);
+  const HardwareState* board = boardInstance.load();
+  if (board && board->nvImage) std::memcpy(settings, board->nvImage.get(), std::min<size_t>(nvPartSize, size_t(board->nvSize)));
+  if (machine) std::memcpy(settings + nvPartSize, machine->hardware().SettingsToSave().Data(), windowPartSize);
+  return settings;
+}
+
+EMSCRIPTEN_KEEPALIVE int qx40_settings_size() { return int(hardwareFileSize); }
+
+// Starts the panel again from these settings, as the desktop program would
+// from this Hardware.dat; a file of another size changes nothing. Returns an
+// empty message, or what was wrong and what to do.
+EMSCRIPTEN_KEEPALIVE const char* qx40_load_settings(const uint8_t* bytes, int size) {
+  message.clear();
+  if (size != int(hardwareFileSize)) {
+    message = "This is not a Hardware.dat: it has " + std::to_string(size) + " bytes, a Hardware.dat has " +
+              std::to_string(hardwareFileSize) + ". Nothing was changed; choose a file saved by the simulator.";
+    return message.c_str();
+  }
+  machine.reset();
+  if (!WriteSettingsFile(bytes, size_t(size))) message = "Cannot store the settings in the page; the panel started from its last ones.";
+  Start();
+  return message.c_str();
+}
+
+// Runs a scenario script against the live panel, as qx40-scenario would run
+// it (the text's bytes, NULs and all); gives the runner's report (failed expectations, prints, errors, totals).
+EMSCRIPTEN_KEEPALIVE const char* qx40_run_script(const char* text, int size) {
+  std::FILE* file = std::fopen(scriptFile, "wb");
+  const bool written = file && size >= 0 && std::fwrite(text, 1, size_t(size), file) == size_t(size);
+  if (file) std::fclose(file);
+  if (!written || !machine) {
+    scriptReport = "error: cannot hand the script to the panel\n";
+    return scriptReport.c_str();
+  }
+  scenario::RunOptions options;
+  options.live = machine.get();
+  std::ostringstream out;
+  scenario::RunScripts({scriptFile}, options, out);
+  scriptReport = out.str();
+  return scriptReport.c_str();
+}
+
+}  // extern "C"
