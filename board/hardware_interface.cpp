@@ -174,7 +174,7 @@ int32_t Execute(HardwareState& board, uint8_t op, int32_t arg) {
     case READ_PORT: return index < portCount ? board.Port(index) : 0;
     case TAKE_TICK_20MS: return Bit(TakeFlag(board, portTick20ms));
     case READ_NV_BYTE: return uint8_t(~board.NvByte(index));
-    case WRITE_NV_BYTE: std::atomic_ref(board.nvImage[index]).store(uint8_t(~value), std::memory_order_relaxed); return 0;
+    case WRITE_NV_BYTE: board.SetNvByte(index, uint8_t(~value)); return 0;
     case READ_ANALOGUE_EOL: return ReadAnalogueChannel(board, index, true);
     case READ_ANALOGUE: return ReadAnalogueChannel(board, index, false);
     case SET_COUNTER_DIGITS: SetCounterDigits(board, arg); return 0;

@@ -124,7 +124,9 @@ class HardwareState {
 
   // The non-volatile memory as it stands, read while the firmware may write
   // it (the autosave's copy).
-  uint8_t NvByte(int32_t index) const { return std::atomic_ref(nvImage[index]).load(std::memory_order_relaxed); }
+  // The compiler's atomic built-ins, as the web build's library has no std::atomic_ref.
+  uint8_t NvByte(int32_t index) const { return __atomic_load_n(&nvImage[index], __ATOMIC_RELAXED); }
+  void SetNvByte(int32_t index, uint8_t value) { __atomic_store_n(&nvImage[index], value, __ATOMIC_RELAXED); }
   std::vector<uint8_t> SnapshotNvImage() const;
 
   std::unique_ptr<WorkerThread> firmwareThread;
