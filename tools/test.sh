@@ -18,7 +18,7 @@ sanitized_build() {  # folder sanitizer targets...
 }
 
 # Every core test but the week-long soak, which the normal build runs.
-sanitized_build build-asan address board_tests firmware_tests machine_tests
+sanitized_build build-asan address board_tests firmware_tests machine_tests tools_tests
 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$repo/build-asan" --output-on-failure -j"$(nproc)" -E '^Soak\.'
 
