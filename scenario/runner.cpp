@@ -86,6 +86,7 @@ class Runner {
 
   int Run(const std::vector<std::string>& scripts) {
     if (!options_.trace.empty() && !OpenTrace()) return cannotRun;
+    if (!options_.log.empty() && !OpenLog()) return cannotRun;
     for (size_t i = 0; i < scripts.size(); ++i) RunScript(scripts[i], i + 1 == scripts.size());
     out_ << passed_ << " passed, " << failed_ << " failed\n";
     if (error_) return cannotRun;
@@ -101,6 +102,21 @@ class Runner {
       out_ << "error: " << error.message << '\n';
       return false;
     }
+  }
+
+  bool OpenLog() {
+    log_.open(Resolve(options_.log), std::ios::binary);
+    if (!log_) {
+      out_ << "error: cannot write the event log " << options_.log << '\n';
+      return false;
+    }
+    WriteEventCsvHeader(log_);
+    return true;
+  }
+
+  void Record(const PanelEvent& event) {
+    if (log_.is_open()) WriteEventCsvRow(log_, event);
+    if (options_.events) options_.events(event);
   }
 
   std::string Resolve(const std::string& path) const { return (caller_ / path).lexically_normal().string(); }
@@ -175,12 +191,16 @@ class Runner {
     sim_ = std::make_unique<Machine>(BoardPacing::Stepped);
     panel_ = std::make_unique<Panel>(*sim_);
     held_ = 0;
+    if (log_.is_open() || options_.events) {
+      events_ = std::make_unique<EventLog>(*sim_, [this](const PanelEvent& event) { Record(event); });
+    }
     if (!trace_) return;
     trace_->Attach(*sim_, *panel_);
     Sample();
   }
 
   void ShutDown() {
+    events_.reset();
     panel_.reset();
     sim_.reset();
   }
@@ -189,6 +209,7 @@ class Runner {
 
   void Sample() {
     if (trace_) trace_->Sample(traceBaseMs_ + NowMs());
+    if (events_) events_->Sample(NowMs());
   }
 
   void Step() {
@@ -291,6 +312,8 @@ class Runner {
   const fs::path caller_;
   std::unique_ptr<Trace> trace_;
   std::unique_ptr<Machine> sim_;
+  std::ofstream log_;
+  std::unique_ptr<EventLog> events_;
   std::unique_ptr<Panel> panel_;
   std::string script_;
   int line_ = 0;
@@ -305,7 +328,7 @@ class Runner {
 };
 
 constexpr const char* usage =
-    "usage: qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...\n"
+    "usage: qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] [--log FILE.csv] SCRIPT...\n"
     "Runs each script in a fresh simulator in virtual time.\n"
     "Exit code: 0 every expectation held, 1 some failed, 2 a script could not be run.\n";
 
@@ -317,6 +340,7 @@ bool TakeOption(const std::vector<std::string>& arguments, size_t& i, RunOptions
   std::string* field = name == "--settings" ? &options.settings
                        : name == "--save"   ? &options.save
                        : name == "--trace"  ? &options.trace
+                       : name == "--log"    ? &options.log
                                             : nullptr;
   if (!field) return false;
   if (equals != std::string::npos) {
