@@ -4,11 +4,13 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <exception>
+#include <iostream>
 #include <unistd.h>
 
 #include "machine/machine.h"
 #include "qt/application.h"
 #include "qt/desktop_host.h"
+#include "qt/training.h"
 #include "windows/maindisplay.h"
 
 namespace {
@@ -33,8 +35,9 @@ void QuitOnSignals(QObject* owner) {
 
 // Both windows in creation order; the hardware window, created last, goes
 // first and saves the settings on its way.
-int RunWindows(DesktopHost& host) {
+int RunWindows(DesktopHost& host, TrainingSession& training) {
   Machine machine(BoardPacing::RealTime);
+  training.Attach(machine);
   TfrmMainDisplay& front = machine.front();
   // Closing the front panel ends the program, whatever else is open.
   front.OnClose = [](TForm*) { TApplication::quit(); };
@@ -45,6 +48,7 @@ int RunWindows(DesktopHost& host) {
   front.Show();
   machine.hardware().Show();
   TApplication::exec();
+  training.Detach();
   host.Detach(machine.hardware());
   host.Detach(front);
   return 0;
@@ -53,12 +57,14 @@ int RunWindows(DesktopHost& host) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  TrainingSession training;
+  if (!training.TakeOptions(argc, argv, std::cerr)) return 2;
   TApplication application(argc, argv, "QX40 Simulation");
   DesktopHost host;
   SetWindowHost(&host);
   int code = 0;
   try {
-    code = RunWindows(host);
+    code = RunWindows(host, training);
   } catch (const std::exception& error) {
     TApplication::ShowException(&error);
   } catch (...) {

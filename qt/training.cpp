@@ -1,0 +1,66 @@
+#include "qt/training.h"
+
+#include <QTimer>
+#include <stdexcept>
+#include <string_view>
+
+#include "machine/machine.h"
+
+namespace {
+// The board ticks every 10 ms; the log follows it from the window thread.
+constexpr int sampleIntervalMs = 10;
+}  // namespace
+
+TrainingSession::TrainingSession() = default;
+TrainingSession::~TrainingSession() = default;
+
+bool TrainingSession::TakeOptions(int& argc, char** argv, std::ostream& err) {
+  int kept = 1;
+  try {
+    for (int i = 1; i < argc; ++i) {
+      const std::string_view argument = argv[i];
+      if (argument != "--log" && argument != "--record") {
+        argv[kept++] = argv[i];
+        continue;
+      }
+      if (i + 1 >= argc) throw std::runtime_error(std::string(argument) + " needs a file name");
+      const std::string path = argv[++i];
+      argument == "--log" ? OpenLog(path) : OpenRecording(path);
+    }
+  } catch (const std::exception& error) {
+    err << "qx40: " << error.what() << '\n';
+    return false;
+  }
+  argc = kept;
+  argv[argc] = nullptr;
+  return true;
+}
+
+void TrainingSession::OpenLog(const std::string& path) {
+  log_.open(path, std::ios::binary);
+  if (!log_) throw std::runtime_error("cannot write the event log " + path + ": choose a writable path");
+  WriteEventCsvHeader(log_);
+  log_.flush();
+}
+
+void TrainingSession::OpenRecording(const std::string& path) {
+  recorder_ = std::make_unique<SessionRecorder>(path, KeepStartSettings(path));
+}
+
+void TrainingSession::Attach(Machine& machine) {
+  if (recorder_) recorder_->Attach(machine);
+  if (!log_.is_open()) return;
+  events_ = std::make_unique<EventLog>(machine, [this](const PanelEvent& event) {
+    WriteEventCsvRow(log_, event);
+    log_.flush();
+  });
+  sampler_ = std::make_unique<QTimer>();
+  QObject::connect(sampler_.get(), &QTimer::timeout, [this, &machine] { events_->Sample(machine.PanelTimeMs()); });
+  sampler_->start(sampleIntervalMs);
+}
+
+void TrainingSession::Detach() {
+  sampler_.reset();
+  events_.reset();
+  if (recorder_) recorder_->Detach();
+}
