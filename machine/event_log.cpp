@@ -1,5 +1,6 @@
 #include "machine/event_log.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -205,10 +206,41 @@ std::string CsvField(const std::string& text) {
 
 }  // namespace
 
+// The watches of one byte, port or control: read once a sample, and looked
+// at further only when the whole value changed.
+struct SourceGroup {
+  Watch whole;
+  std::vector<size_t> watches;
+};
+
 struct EventLog::Watches {
   std::vector<Watch> list;
+  std::vector<SourceGroup> groups;
   std::vector<Key> keys;
-  uint64_t emitted = 0;  // the panel's own events, to judge a key's effect
+  uint32_t keyPorts = 0;  // the key bits of the key ports, last sample
+  uint64_t emitted = 0;   // the panel's own events, to judge a key's effect
+
+  void Group() {
+    for (size_t i = 0; i < list.size(); ++i) {
+      const Watch& watch = list[i];
+      auto same = [&](const SourceGroup& group) {
+        return group.whole.source == watch.source && group.whole.at == watch.at && group.whole.index == watch.index;
+      };
+      auto group = std::find_if(groups.begin(), groups.end(), same);
+      if (group == groups.end()) {
+        Watch whole = watch;
+        whole.mask = 0xFF;
+        group = groups.insert(groups.end(), {whole, {}});
+      }
+      group->watches.push_back(i);
+    }
+  }
+
+  uint32_t KeyPorts(const HardwareState& board) const {
+    uint32_t bits = 0;
+    for (size_t i = 0; i < keys.size(); ++i) bits |= uint32_t(board.IsSet(keys[i].at)) << i;
+    return bits;
+  }
 };
 
 const char* CategoryName(EventCategory category) {
@@ -240,7 +272,10 @@ EventLog::EventLog(Machine& machine, std::function<void(const PanelEvent&)> sink
                     {"Disable/test/normal", disableTestNormalKeyAt}, {"Lamp test", lampTestKeyAt}};
   const HardwareState* board = boardInstance.load();
   for (Watch& watch : list) watch.last = Read(watch, board);
+  watches_->Group();
+  for (SourceGroup& group : watches_->groups) group.whole.last = Read(group.whole, board);
   for (Key& key : watches_->keys) key.held = board && board->IsSet(key.at);
+  if (board) watches_->keyPorts = watches_->KeyPorts(*board);
 }
 
 EventLog::~EventLog() = default;
@@ -254,17 +289,20 @@ void EventLog::Emit(int64_t panelMs, EventCategory category, std::string text) {
 void EventLog::Sample(int64_t panelMs) {
   const HardwareState* board = boardInstance.load();
   SampleKeys(panelMs, true);
-  for (Watch& watch : watches_->list) {
+  auto compare = [&](Watch& watch) {
     const int64_t now = Read(watch, board);
-    if (now == watch.last) continue;
+    if (now == watch.last) return;
     const int64_t before = watch.last;
     watch.last = now;
     if (watch.category != EventCategory::Hardware) ++watches_->emitted;
-    if (watch.style == Style::Change) {
-      Emit(panelMs, watch.category, ChangeText(watch, before, now));
-    } else {
-      Emit(panelMs, watch.category, now ? watch.on : watch.off);
-    }
+    if (watch.style == Style::Change) return Emit(panelMs, watch.category, ChangeText(watch, before, now));
+    Emit(panelMs, watch.category, now ? watch.on : watch.off);
+  };
+  for (SourceGroup& group : watches_->groups) {
+    const int64_t whole = Read(group.whole, board);
+    if (whole == group.whole.last) continue;
+    group.whole.last = whole;
+    for (size_t index : group.watches) compare(watches_->list[index]);
   }
   SampleKeys(panelMs, false);
 }
@@ -274,6 +312,9 @@ void EventLog::Sample(int64_t panelMs) {
 void EventLog::SampleKeys(int64_t panelMs, bool presses) {
   const HardwareState* board = boardInstance.load();
   if (!board) return;
+  const uint32_t keyPorts = watches_->KeyPorts(*board);
+  if (keyPorts == watches_->keyPorts) return;
+  if (!presses) watches_->keyPorts = keyPorts;
   for (Key& key : watches_->keys) {
     const bool held = board->IsSet(key.at);
     if (held == key.held || held != presses) continue;
