@@ -222,7 +222,7 @@ TEST(ScenarioRunner, CommandLine) {
   EXPECT_EQ(scenario::RunCommandLine({"--save"}, {}, out, err), scenario::cannotRun);
   EXPECT_EQ(scenario::RunCommandLine({"--colour", "ok.qxs"}, {}, out, err), scenario::cannotRun);
   EXPECT_EQ(scenario::RunCommandLine({}, {}, out, err), scenario::cannotRun);
-  EXPECT_TRUE(Contains(err.str(), "usage: qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT..."));
+  EXPECT_TRUE(Contains(err.str(), "usage: qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] [--log FILE.csv] SCRIPT..."));
 }
 
 TEST(ScenarioRunner, ScreenshotsAreTheWindowsAsShownAndAFolderThatIsNotThereIsAnError) {
