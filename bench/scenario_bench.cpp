@@ -1,5 +1,6 @@
 // How much faster than real time a scenario runs: virtual seconds per wall
-// second for a `wait 1h` on the default panel, with and without a trace.
+// second for a `wait 1h` on the default panel, with and without a trace or
+// an event log.
 //
 //   build/bench/qx40-bench-scenario
 
@@ -36,6 +37,14 @@ void BM_WaitOneHourTraced(benchmark::State& state) {
   RunHour(state, options);
 }
 BENCHMARK(BM_WaitOneHourTraced)->Unit(benchmark::kMillisecond);
+
+// The event log's cost: a sample after every 5 ms step.
+void BM_WaitOneHourLogged(benchmark::State& state) {
+  scenario::RunOptions options;
+  options.log = "/dev/null";
+  RunHour(state, options);
+}
+BENCHMARK(BM_WaitOneHourLogged)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

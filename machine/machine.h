@@ -35,6 +35,8 @@ class Machine : public BoardLifecycle {
   BoardPacing Pacing() const { return pacing_; }
   TfrmMainDisplay& front() { return *front_; }
   TfrmHardwareControl& hardware() { return *hardware_; }
+  // How the board sees the windows' controls; read-only for watchers.
+  const BoardWiring& wiring() const { return wiring_; }
 
   // Panel time: the board ticks run so far, in milliseconds.
   int64_t PanelTimeMs() const;

@@ -11,8 +11,13 @@ namespace {
 
 constexpr std::string_view program = "qx40";
 constexpr std::string_view usage =
-    "usage: qx40 [--help] [--version]\n"
+    "usage: qx40 [--log FILE.csv] [--record FILE.qxs] [--exercise FILE.qxs]\n"
+    "       qx40 --help | --version\n"
     "Opens the QX40 front panel and the hardware control window on the desktop.\n"
+    "  --log FILE.csv       write the panel's event log as it happens\n"
+    "  --record FILE.qxs    record what you do in both windows as a scenario script\n"
+    "  --exercise FILE.qxs  run a scenario script as an exercise on the live panel, in real time;\n"
+    "                       its checkpoints are judged and written to FILE.html at the end\n"
     "Needs a display (DISPLAY or WAYLAND_DISPLAY); QT_QPA_PLATFORM chooses Qt's platform.\n"
     "Settings: Hardware.dat (the panel's memory and the hardware window's settings)\n"
     "is read from and written to the directory qx40 is started in.\n";
@@ -30,12 +35,28 @@ bool DisplayMissing() {
   return x11 && Environment("DISPLAY").empty();
 }
 
+std::string* OptionField(const std::string& name, DesktopOptions& options) {
+  if (name == "--log") return &options.log;
+  if (name == "--record") return &options.record;
+  if (name == "--exercise") return &options.exercise;
+  return nullptr;
+}
+
 }  // namespace
 
-std::optional<int> AnswerDesktopCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+std::optional<int> ReadDesktopCommandLine(int argc, const char* const* argv, DesktopOptions& options,
+                                          std::ostream& out, std::ostream& err) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   if (const std::optional<int> answered = AnswerHelpOrVersion(arguments, program, usage, out)) return answered;
-  if (!arguments.empty()) return RejectArgument(program, arguments.front(), usage, err);
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    std::string* field = OptionField(arguments[i], options);
+    if (!field) return RejectArgument(program, arguments[i], usage, err);
+    if (i + 1 >= arguments.size()) {
+      err << program << ": " << arguments[i] << " needs a file name\n" << usage;
+      return exitUsage;
+    }
+    *field = arguments[++i];
+  }
   if (!DisplayMissing()) return std::nullopt;
   err << "qx40: needs a display, and DISPLAY is not set: start it from a desktop session, or under\n"
          "xvfb-run for a virtual one; qx40-scenario runs scripts without any display.\n";

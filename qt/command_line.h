@@ -1,11 +1,19 @@
 #pragma once
 // The desktop program's command line, read before Qt starts: --help and
-// --version answered without a window, anything else refused, and a missing
-// display reported plainly rather than by Qt's abort.
+// --version answered without a window, the training options taken, anything
+// else refused, and a missing display reported plainly rather than by Qt's abort.
 
 #include <optional>
 #include <ostream>
+#include <string>
+
+struct DesktopOptions {
+  std::string log;       // the event log as CSV, written as it happens
+  std::string record;    // the session recorded as a scenario script
+  std::string exercise;  // a scenario script run as an exercise on the live panel
+};
 
 // An exit code when the program should stop here; nothing when the windows
-// may open.
-std::optional<int> AnswerDesktopCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+// may open with these options.
+std::optional<int> ReadDesktopCommandLine(int argc, const char* const* argv, DesktopOptions& options,
+                                          std::ostream& out, std::ostream& err);

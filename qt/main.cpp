@@ -14,6 +14,7 @@
 #include "qt/command_line.h"
 #include "qt/desktop_host.h"
 #include "qt/settings_notices.h"
+#include "qt/training.h"
 #include "windows/maindisplay.h"
 
 namespace {
@@ -38,10 +39,11 @@ void QuitOnSignals(QObject* owner) {
 
 // Both windows in creation order; the hardware window, created last, goes
 // first and saves the settings on its way.
-int RunWindows(DesktopHost& host) {
+int RunWindows(DesktopHost& host, TrainingSession& training) {
   const SettingsLock lock;
   if (!PrepareSettingsDirectory(lock)) return exitUsage;
   Machine machine(BoardPacing::RealTime);
+  training.Attach(machine);
   TfrmMainDisplay& front = machine.front();
   // Closing the front panel ends the program, whatever else is open.
   front.OnClose = [](TForm*) { TApplication::quit(); };
@@ -52,6 +54,7 @@ int RunWindows(DesktopHost& host) {
   front.Show();
   machine.hardware().Show();
   TApplication::exec();
+  training.Detach();
   host.Detach(machine.hardware());
   host.Detach(front);
   return 0;
@@ -60,13 +63,16 @@ int RunWindows(DesktopHost& host) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const auto answered = AnswerDesktopCommandLine(argc, argv, std::cout, std::cerr)) return *answered;
+  DesktopOptions options;
+  if (const auto answered = ReadDesktopCommandLine(argc, argv, options, std::cout, std::cerr)) return *answered;
+  TrainingSession training;
+  if (!training.Open(options, std::cerr)) return exitUsage;
   TApplication application(argc, argv, "QX40 Simulation");
   DesktopHost host;
   SetWindowHost(&host);
   int code = 0;
   try {
-    code = RunWindows(host);
+    code = RunWindows(host, training);
   } catch (const std::exception& error) {
     TApplication::ShowException(&error);
   } catch (...) {

@@ -67,6 +67,12 @@ void WriteResult(const ScriptResult& result, std::ostream& out) {
       Put(out, change.second);
     });
   });
+  PutList(out, result.events, [&](const PanelEvent& event) {
+    Put(out, event.panelMs);
+    Put(out, event.wallMs);
+    Put(out, int64_t(event.category));
+    Put(out, event.text);
+  });
   Put(out, result.endMs);
   Put(out, int64_t(result.wallSeconds * 1e6));
 }
@@ -86,11 +92,18 @@ std::optional<ScriptResult> ReadResult(std::istream& in) {
     return Get(in, signal.name) &&
            GetList(in, signal.changes, [&](auto& change) { return Get(in, change.first) && Get(in, change.second); });
   };
+  const auto getEvent = [&](PanelEvent& event) {
+    int64_t category = 0;
+    if (!(Get(in, event.panelMs) && Get(in, event.wallMs) && Get(in, category) && Get(in, event.text))) return false;
+    event.category = EventCategory(category);
+    return category >= 0 && category <= int64_t(EventCategory::Hardware);
+  };
   int64_t wallMicroseconds = 0;
   const bool complete = Get(in, result.script) && Get(in, result.output) && Get(in, result.passed) &&
                         Get(in, result.failed) && GetList(in, result.failures, getProblem) &&
                         GetList(in, result.errors, getProblem) && GetList(in, result.measurements, getMeasurement) &&
-                        GetList(in, result.timeline, getSignal) && Get(in, result.endMs) && Get(in, wallMicroseconds);
+                        GetList(in, result.timeline, getSignal) &&
+                        GetList(in, result.events, getEvent) && Get(in, result.endMs) && Get(in, wallMicroseconds);
   if (!complete) return std::nullopt;
   result.wallSeconds = double(wallMicroseconds) / 1e6;
   return result;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "machine/event_log.h"
+
 namespace scenario {
 
 struct Problem {
@@ -41,6 +43,7 @@ struct ScriptResult {
   std::vector<Problem> errors;
   std::vector<Measurement> measurements;
   std::vector<Signal> timeline;
+  std::vector<PanelEvent> events;  // the panel's event log, when asked for
   int64_t endMs = 0;        // the script's virtual time at its end
   double wallSeconds = 0;  // how long it took
 };

@@ -266,6 +266,9 @@ class Runner {
     }
     panel_ = std::make_unique<Panel>(*sim_);
     held_ = 0;
+    if (LogsEvents()) {
+      events_ = std::make_unique<EventLog>(*sim_, [this](const PanelEvent& event) { result_.events.push_back(event); });
+    }
     AttachTimeline();
     if (trace_) trace_->Attach(*sim_, *panel_);
     Sample();
@@ -285,7 +288,10 @@ class Runner {
     }
   }
 
+  bool LogsEvents() const { return !options_.log.empty() || !options_.report.empty(); }
+
   void ShutDown() {
+    events_.reset();
     timelineReaders_.clear();
     watches_.clear();
     panel_.reset();
@@ -298,6 +304,7 @@ class Runner {
   void Sample() {
     Watch();
     if (trace_) trace_->Sample(traceBaseMs_ + NowMs());
+    if (events_) events_->Sample(NowMs());
     for (size_t i = 0; i < timelineReaders_.size(); ++i) {
       auto& changes = result_.timeline[i].changes;
       std::string value = FormatValue(timelineReaders_[i]());
@@ -469,6 +476,7 @@ class Runner {
   std::unique_ptr<Machine> owned_;
   Machine* sim_ = nullptr;
   std::unique_ptr<Panel> panel_;
+  std::unique_ptr<EventLog> events_;
   ScriptResult result_;
   std::ostringstream out_;
   std::vector<Target> signals_;
@@ -492,13 +500,15 @@ class Runner {
 
 constexpr const char* usage =
     "usage: qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...\n"
-    "       [--junit FILE.xml] [--report FILE.html] [-j N] [--shard I/N]\n"
+    "       [--junit FILE.xml] [--report FILE.html] [--log FILE.csv] [-j N] [--shard I/N]\n"
     "       qx40-scenario --list-names | --help | --version\n"
     "Runs each script in a fresh simulator in virtual time.\n"
     "  -j N          run N scripts at once, in processes of their own; the report keeps the scripts' order\n"
     "  --shard I/N   run only shard I (0 to N-1) of N; without it TEST_SHARD_INDEX and TEST_TOTAL_SHARDS\n"
     "  --junit FILE  write a JUnit XML report, one test case per script\n"
-    "  --report FILE write an HTML page of the measurements against their limits\n"
+    "  --report FILE write an HTML page: the measurements against their limits, the checkpoints,\n"
+    "                the event log and a timeline of each script\n"
+    "  --log FILE    write the panel's event log as CSV, one row per event\n"
     "  --list-names  print every control, attribute and firmware variable a script can name\n"
     "Each script's Hardware.dat lives in a private directory, removed afterwards:\n"
     "--settings starts from a copy of FILE, --save keeps the last script's.\n"
@@ -532,6 +542,20 @@ bool WriteOutput(const std::string& path, std::ostream& out, const std::function
   return false;
 }
 
+// An output that cannot be written is told before any script runs, not after.
+bool Writable(const std::string& path, std::ostream& out) {
+  if (path.empty() || std::ofstream(path, std::ios::app)) return true;
+  out << "error: cannot write " << path << ": " << std::generic_category().message(errno) << '\n';
+  return false;
+}
+
+void WriteEventCsv(const std::vector<ScriptResult>& results, std::ostream& out) {
+  WriteEventCsvHeader(out);
+  for (const ScriptResult& result : results) {
+    for (const PanelEvent& event : result.events) WriteEventCsvRow(out, event, result.script);
+  }
+}
+
 // Nothing if the trace cannot be written.
 std::optional<std::vector<ScriptResult>> RunAll(const std::vector<std::string>& scripts, const RunOptions& options,
                                                 std::ostream& out) {
@@ -562,6 +586,7 @@ bool TakeOption(const std::vector<std::string>& arguments, size_t& i, RunOptions
                        : name == "--trace"  ? &options.trace
                        : name == "--junit"  ? &options.junit
                        : name == "--report" ? &options.report
+                       : name == "--log"    ? &options.log
                        : name == "--shard"  ? &shard
                        : name == "-j"       ? &jobs
                                             : nullptr;
@@ -623,12 +648,16 @@ int RunScripts(const std::vector<std::string>& scripts, const RunOptions& option
     out << "error: --trace writes one time axis for the whole run: use it with -j 1\n";
     return cannotRun;
   }
+  for (const std::string* path : {&options.junit, &options.report, &options.log}) {
+    if (!Writable(*path, out)) return cannotRun;
+  }
   const std::optional<std::vector<ScriptResult>> run = RunAll(scripts, options, out);
   if (!run) return cannotRun;
   const std::vector<ScriptResult>& results = *run;
   out << Summary(results);
   const bool written = WriteOutput(options.junit, out, [&](std::ostream& file) { WriteJunit(results, file); }) &&
-                       WriteOutput(options.report, out, [&](std::ostream& file) { WriteHtmlReport(results, file); });
+                       WriteOutput(options.report, out, [&](std::ostream& file) { WriteHtmlReport(results, file); }) &&
+                       WriteOutput(options.log, out, [&](std::ostream& file) { WriteEventCsv(results, file); });
   return written ? ExitCode(results) : cannotRun;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "machine/event_log.h"
+
 class Machine;
 class TForm;
 
@@ -18,6 +20,7 @@ struct RunOptions {
   std::string trace;     // Value Change Dump of the whole run; empty: none
   std::string junit;     // JUnit XML report; empty: none
   std::string report;    // HTML page of the measurements; empty: none
+  std::string log;       // the event log as CSV; empty: none
   int jobs = 1;          // scripts run at once, each in a process of its own
   // Draws a window into a PNG file, false if it cannot; the front end gives
   // it. Without one a screenshot line is an error.
@@ -42,7 +45,7 @@ std::vector<std::string> ShardOf(std::vector<std::string> scripts, int index, in
 // Every control, attribute and firmware variable a script can name, one a line.
 void ListNames(std::ostream& out);
 
-// qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...
+// qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] [--log FILE.csv] SCRIPT...
 // The options start from defaults (the front end's screenshot, say).
 int RunCommandLine(const std::vector<std::string>& arguments, const RunOptions& defaults, std::ostream& out,
                    std::ostream& err);

@@ -150,13 +150,20 @@ void TForm::PointerDown(MouseButton button, ShiftState shift, int x, int y) {
     capturedY_ = y - localY;
   }
   held_ |= HeldBit(button);
+  if (OnPointer) OnPointer(PointerAction::Down, *captured_, button, x - capturedX_, y - capturedY_);
   captured_->MouseDown(button, shift, x - capturedX_, y - capturedY_);
 }
 
 void TForm::PointerMove(ShiftState shift, int x, int y) {
-  if (captured_) return captured_->MouseMove(shift, x - capturedX_, y - capturedY_);
+  if (captured_) {
+    if (OnPointer) OnPointer(PointerAction::Move, *captured_, MouseButton::Left, x - capturedX_, y - capturedY_);
+    return captured_->MouseMove(shift, x - capturedX_, y - capturedY_);
+  }
   int localX = 0, localY = 0;
-  if (TControl* control = ControlAt(x, y, localX, localY)) control->MouseMove(shift, localX, localY);
+  TControl* control = ControlAt(x, y, localX, localY);
+  if (!control) return;
+  if (OnPointer) OnPointer(PointerAction::Move, *control, MouseButton::Left, localX, localY);
+  control->MouseMove(shift, localX, localY);
 }
 
 void TForm::PointerUp(MouseButton button, ShiftState shift, int x, int y) {
@@ -170,5 +177,7 @@ void TForm::PointerUp(MouseButton button, ShiftState shift, int x, int y) {
     originX = x - localX;
     originY = y - localY;
   }
-  if (target) target->MouseUp(button, shift, x - originX, y - originY);
+  if (!target) return;
+  if (OnPointer) OnPointer(PointerAction::Up, *target, button, x - originX, y - originY);
+  target->MouseUp(button, shift, x - originX, y - originY);
 }

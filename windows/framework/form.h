@@ -47,6 +47,11 @@ class TForm : public TControl {
   std::function<void(TForm* sender)> OnShow;
   std::function<void(TForm* sender)> OnClose;
 
+  // Told of each pointer event before the control that takes it has it, with
+  // the point in that control's coordinates (for a session recorder).
+  enum class PointerAction { Down, Move, Up };
+  std::function<void(PointerAction action, TControl& target, MouseButton button, int x, int y)> OnPointer;
+
   // Mouse input in client coordinates.
   void PointerDown(MouseButton button, ShiftState shift, int x, int y);
   void PointerMove(ShiftState shift, int x, int y);

@@ -1,0 +1,54 @@
+#pragma once
+// The panel's event log: a read-only watch of the firmware state, the board
+// ports and the hardware window's inputs, sampled after each tick or step.
+// Each change becomes one event with its panel time and wall-clock time, in
+// the categories panels log (fire, fault, disablement, test, operator action)
+// and three of the simulator's own (outputs, configuration, hardware window).
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+class Machine;
+
+enum class EventCategory { Fire, Fault, Disablement, Test, Output, Operator, Configuration, Hardware };
+
+struct PanelEvent {
+  int64_t panelMs;
+  int64_t wallMs;  // milliseconds since the Unix epoch
+  EventCategory category;
+  std::string text;
+};
+
+const char* CategoryName(EventCategory category);
+
+class EventLog {
+ public:
+  // Watches this machine from its present state: what is already so at the
+  // start is no event. The machine must outlive the log.
+  EventLog(Machine& machine, std::function<void(const PanelEvent&)> sink);
+  ~EventLog();
+  EventLog(const EventLog&) = delete;
+  EventLog& operator=(const EventLog&) = delete;
+
+  // Compares the panel with the last sample and reports what changed. In
+  // real time call it from one thread only (the window thread).
+  void Sample(int64_t panelMs);
+
+ private:
+  struct Watches;
+  void Emit(int64_t panelMs, EventCategory category, std::string text);
+  void SampleKeys(int64_t panelMs, bool presses);
+
+  Machine& machine_;
+  std::function<void(const PanelEvent&)> sink_;
+  std::unique_ptr<Watches> watches_;
+};
+
+// The log as CSV: a header row, then one row per event with the script or
+// exercise it came from (empty for a session of its own).
+void WriteEventCsvHeader(std::ostream& out);
+void WriteEventCsvRow(std::ostream& out, const PanelEvent& event, const std::string& source = {});

@@ -1,0 +1,101 @@
+#include "machine/session_recorder.h"
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <stdexcept>
+
+#include "machine/machine.h"
+#include "windows/maindisplay.h"
+
+namespace {
+
+constexpr const char* settingsFile = "Hardware.dat";
+
+const char* ButtonName(MouseButton button) {
+  if (button == MouseButton::Right) return "right";
+  if (button == MouseButton::Middle) return "middle";
+  return "left";
+}
+
+std::string Today() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[64];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M UTC", &utc);
+  return text;
+}
+
+}  // namespace
+
+std::string KeepStartSettings(const std::string& recordingPath) {
+  namespace fs = std::filesystem;
+  std::error_code failed;
+  if (!fs::is_regular_file(settingsFile, failed)) return {};
+  const std::string copy = recordingPath + ".start.dat";
+  if (!fs::copy_file(settingsFile, copy, fs::copy_options::overwrite_existing, failed)) {
+    throw std::runtime_error("cannot copy the starting settings to " + copy + ": " + failed.message());
+  }
+  return copy;
+}
+
+SessionRecorder::SessionRecorder(const std::string& path, const std::string& startSettings)
+    : file_(path, std::ios::binary) {
+  if (!file_) throw std::runtime_error("cannot write the recording " + path + ": choose a writable path");
+  file_ << "# Recorded by qx40 on " << Today() << ".\n";
+  if (startSettings.empty()) {
+    file_ << "# Started from a fresh panel (no Hardware.dat). Replay: qx40-scenario " << path << "\n";
+  } else {
+    file_ << "# Started from " << startSettings << ". Replay: qx40-scenario --settings " << startSettings << ' '
+          << path << "\n";
+  }
+  file_.flush();
+}
+
+SessionRecorder::~SessionRecorder() {
+  if (machine_) Detach();
+}
+
+void SessionRecorder::Attach(Machine& machine) {
+  machine_ = &machine;
+  lastMs_ = machine.PanelTimeMs();
+  auto follow = [this](TForm::PointerAction action, TControl& target, MouseButton button, int x, int y) {
+    Pointer(action, target, button, x, y);
+  };
+  machine.front().OnPointer = follow;
+  machine.hardware().OnPointer = follow;
+}
+
+void SessionRecorder::Detach() {
+  WaitUntilNow();
+  machine_->front().OnPointer = nullptr;
+  machine_->hardware().OnPointer = nullptr;
+  machine_ = nullptr;
+}
+
+void SessionRecorder::WaitUntilNow() {
+  const int64_t now = machine_->PanelTimeMs();
+  if (now > lastMs_) file_ << "wait " << now - lastMs_ << "ms\n";
+  lastMs_ = now;
+  file_.flush();
+}
+
+// A press or release on the bare window, or a control with no name, changes
+// nothing a script could name; moves matter only while dragging.
+void SessionRecorder::Pointer(TForm::PointerAction action, TControl& target, MouseButton button, int x, int y) {
+  const bool move = action == TForm::PointerAction::Move;
+  if (action == TForm::PointerAction::Down) ++held_;
+  if (action == TForm::PointerAction::Up && held_ > 0) --held_;
+  if ((move && held_ == 0) || &target == target.Form() || target.Name().empty()) return;
+  WaitUntilNow();
+  const std::string name = target.Form()->Name() + "." + target.Name();
+  const std::string at = std::to_string(x) + ' ' + std::to_string(y);
+  if (move) {
+    file_ << "move " << name << ' ' << at << '\n';
+  } else {
+    file_ << (action == TForm::PointerAction::Down ? "press " : "release ") << name << ' ' << ButtonName(button)
+          << " at " << at << '\n';
+  }
+  file_.flush();
+}

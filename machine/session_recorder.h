@@ -1,0 +1,44 @@
+#pragma once
+// Records what a person does in both windows as a scenario script: press,
+// move (with a button held) and release on the named control, in its
+// coordinates, with waits in panel time between them, so that the scenario
+// runner replays the session. Each line is flushed as it is written, so a
+// crash keeps what was recorded so far.
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+#include "windows/framework/form.h"
+
+class Machine;
+
+class SessionRecorder {
+ public:
+  // Opens the file and writes the header; throws std::runtime_error, saying
+  // what to do, if the file cannot be written. startSettings is the copy of
+  // Hardware.dat the session started from, empty for a fresh panel.
+  SessionRecorder(const std::string& path, const std::string& startSettings);
+  // Writes the time since the last event, so the replay ends when the session did.
+  ~SessionRecorder();
+  SessionRecorder(const SessionRecorder&) = delete;
+  SessionRecorder& operator=(const SessionRecorder&) = delete;
+
+  // Follows both windows of the machine until it goes (call before it goes).
+  void Attach(Machine& machine);
+  void Detach();
+
+ private:
+  void Pointer(TForm::PointerAction action, TControl& target, MouseButton button, int x, int y);
+  void WaitUntilNow();
+
+  std::ofstream file_;
+  Machine* machine_ = nullptr;
+  int64_t lastMs_ = 0;
+  int held_ = 0;  // buttons down; moves count only while one is
+};
+
+// Copies Hardware.dat in the working directory, if there is one, to the
+// recording's side (FILE.qxs.start.dat) for its replay; the copy's name, or
+// empty when there is none. Throws std::runtime_error if it cannot copy.
+std::string KeepStartSettings(const std::string& recordingPath);

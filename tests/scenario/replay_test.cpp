@@ -1,0 +1,123 @@
+// A session driven through the windows' pointer events, recorded, and
+// replayed by the scenario runner: the same firmware state and the same
+// Hardware.dat, byte for byte.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "firmware/variables.h"
+#include "machine/machine.h"
+#include "machine/session_recorder.h"
+#include "scenario/runner.h"
+#include "tests/support/clean_state.h"
+#include "windows/maindisplay.h"
+
+namespace {
+
+std::vector<uint32_t> FirmwareSnapshot() {
+  std::vector<uint32_t> values;
+  for (const FirmwareVariable& variable : FirmwareVariables()) {
+    for (int i = 0; i < variable.count; ++i) values.push_back(ReadFirmwareVariable(variable, i));
+  }
+  return values;
+}
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A person at the mouse: events in client coordinates, time passing between them.
+struct Hand {
+  Machine& machine;
+
+  void Down(TControl& control, int x, int y, MouseButton button = MouseButton::Left) {
+    const auto [fx, fy] = FormPoint(control, x, y);
+    control.Form()->PointerDown(button, button == MouseButton::Right ? ssRight : ssLeft, fx, fy);
+  }
+  void Move(TControl& control, int x, int y) {
+    const auto [fx, fy] = FormPoint(control, x, y);
+    control.Form()->PointerMove(ssLeft, fx, fy);
+  }
+  void Up(TControl& control, int x, int y, MouseButton button = MouseButton::Left) {
+    const auto [fx, fy] = FormPoint(control, x, y);
+    control.Form()->PointerUp(button, 0, fx, fy);
+  }
+  void Hold(TControl& control, int64_t ms) {
+    Down(control, 5, 5);
+    machine.Advance(ms);
+    Up(control, 5, 5);
+  }
+  static std::pair<int, int> FormPoint(const TControl& control, int x, int y) {
+    for (const TControl* at = &control; at != at->Form(); at = at->Parent()) {
+      x += at->Left();
+      y += at->Top();
+    }
+    return {x, y};
+  }
+};
+
+void DriveSession(Machine& machine) {
+  Hand hand{machine};
+  TfrmMainDisplay& front = machine.front();
+  TfrmHardwareControl& hw = machine.hardware();
+  machine.Advance(1000);
+  hand.Down(*front.Keyswitch, 2, 2);  // key on
+  hand.Up(*front.Keyswitch, 2, 2);
+  machine.Advance(200);
+  hand.Hold(*front.ResetButton, 100);
+  machine.Advance(500);
+  TShape& zone1 = *hw.ZoneAnalogueControl[0];
+  hand.Down(zone1, zone1.Width() - 4, 4);  // drag the line down into the fire band
+  for (int x = zone1.Width() - 8; x > 12; x -= 6) {
+    hand.Move(zone1, x, 4);
+    machine.Advance(10);
+  }
+  hand.Up(zone1, 12, 4);
+  machine.Advance(2000);
+  hand.Hold(*front.BuzzerMuteButton, 100);
+  hand.Down(*hw.PSUMainsInput, 4, 4);  // mains off
+  hand.Up(*hw.PSUMainsInput, 4, 4);
+  machine.Advance(12000);
+  hand.Down(*front.SoundersStartStopButton, 4, 4, MouseButton::Right);  // held until a left click
+  machine.Advance(300);
+  hand.Down(*front.SoundersStartStopButton, 4, 4);
+  hand.Up(*front.SoundersStartStopButton, 4, 4);
+  machine.Advance(1500);
+}
+
+}  // namespace
+
+TEST(SessionReplay, ARecordedSessionReplaysToTheSameFirmwareStateAndSettingsBytes) {
+  {
+    SessionRecorder recorder("session.qxs", KeepStartSettings("session.qxs"));
+    Machine machine(BoardPacing::Stepped);
+    recorder.Attach(machine);
+    DriveSession(machine);
+    recorder.Detach();
+  }
+  const std::vector<uint32_t> recorded = FirmwareSnapshot();
+  const std::string settings = Bytes("Hardware.dat");
+  ASSERT_FALSE(settings.empty());
+
+  ResetAllState();
+  scenario::RunOptions options;
+  options.save = "replayed.dat";
+  std::ostringstream out;
+  ASSERT_EQ(scenario::RunScripts({"session.qxs"}, options, out), scenario::allPassed) << out.str();
+  EXPECT_EQ(FirmwareSnapshot(), recorded);
+  EXPECT_EQ(Bytes("replayed.dat"), settings);
+  EXPECT_NE(recorded, (ResetAllState(), FirmwareSnapshot())) << "the session changed nothing";
+}
+
+TEST(SessionReplay, AnUnwritableRecordingIsRefusedAtTheStart) {
+  try {
+    SessionRecorder recorder("no-such-folder/session.qxs", "");
+    FAIL() << "opened";
+  } catch (const std::runtime_error& error) {
+    EXPECT_EQ(std::string(error.what()), "cannot write the recording no-such-folder/session.qxs: choose a writable path");
+  }
+}
