@@ -126,13 +126,18 @@ class HardwareState {
   // it (the autosave's copy).
   // The compiler's atomic built-ins, as the web build's library has no std::atomic_ref.
   uint8_t NvByte(int32_t index) const { return __atomic_load_n(&nvImage[index], __ATOMIC_RELAXED); }
-  void SetNvByte(int32_t index, uint8_t value) { __atomic_store_n(&nvImage[index], value, __ATOMIC_RELAXED); }
+  void SetNvByte(int32_t index, uint8_t value) {
+    __atomic_store_n(&nvImage[index], value, __ATOMIC_RELAXED);
+    nvWrites.fetch_add(1, std::memory_order_relaxed);
+  }
   std::vector<uint8_t> SnapshotNvImage() const;
 
   std::unique_ptr<WorkerThread> firmwareThread;
   std::unique_ptr<uint8_t[]> nvImage;
   std::array<std::atomic<uint8_t>, portCount> port{};
   int32_t nvSize = 0;
+  // Counts the firmware's writes, so that a watcher reads the memory only after one.
+  std::atomic<uint32_t> nvWrites{0};
   // What the analogue channels read; null reads the window defaults.
   const AnalogueSource* analogueSource = nullptr;
   // Set by a window that completes the settings file after the board part.

@@ -1,12 +1,15 @@
 #include "machine/event_log.h"
 
 #include <algorithm>
+#include <array>
+#include <stdexcept>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 
 #include "board/hardware_interface.h"
 #include "board/ports.h"
+#include "firmware/keys.h"
 #include "firmware/panel_state.h"
 #include "machine/machine.h"
 #include "windows/imageselector.h"
@@ -44,13 +47,15 @@ int AccessLevel() {
 int64_t Read(const Watch& watch, const HardwareState* board) {
   switch (watch.source) {
     case Source::Byte: return *static_cast<const uint8_t*>(watch.at) & watch.mask;
-    case Source::Config: return board ? uint8_t(~board->nvImage[watch.index]) & watch.mask : 0;
+    case Source::Config: return board ? uint8_t(~board->NvByte(watch.index)) & watch.mask : 0;
     case Source::Port: return board ? board->Port(watch.index) & watch.mask : 0;
     case Source::Selector: return static_cast<const TImageSelector*>(watch.at)->ItemIndex();
     case Source::FillTag: return static_cast<const TShape*>(watch.at)->Tag();
     case Source::FillWidth: return static_cast<const TShape*>(watch.at)->Width();
     case Source::AccessLevel: return AccessLevel();
-    case Source::LampTest: return board && LampTestActive();
+    // The firmware's test costs a memory read: asked only while the key is
+    // down or the lamp test still on, as it cannot start with the key up.
+    case Source::LampTest: return board && (watch.last || board->IsSet(lampTestKeyAt)) && LampTestActive();
   }
   return 0;
 }
@@ -213,9 +218,53 @@ struct SourceGroup {
   std::vector<size_t> watches;
 };
 
+// When a group is looked at: when a byte or port it reads changed (the lamp
+// test also after a memory write, as an option allows it at level 1), after
+// the memory was written, or when the hardware window's inputs may have changed.
+enum class When { BytesChanged, MemoryWritten, InputsChanged };
+
+When WhenToLook(Source source) {
+  if (source == Source::Config) return When::MemoryWritten;
+  if (source == Source::Selector || source == Source::FillTag || source == Source::FillWidth) return When::InputsChanged;
+  return When::BytesChanged;
+}
+
+// The raw bytes and ports the byte groups and the keys read, gathered each
+// sample: a panel standing still costs one comparison.
+class ByteProbe {
+ public:
+  void Add(const uint8_t* byte) { Add(bytes_, byte); }
+  void Add(const std::atomic<uint8_t>* port) { Add(ports_, port); }
+
+  bool Changed() {
+    std::array<uint8_t, capacity> now;
+    size_t n = 0;
+    for (const uint8_t* byte : bytes_) now[n++] = *byte;
+    for (const auto* port : ports_) now[n++] = port->load(std::memory_order_relaxed);
+    if (std::equal(now.begin(), now.begin() + long(n), last_.begin())) return false;
+    last_ = now;
+    return true;
+  }
+
+ private:
+  static constexpr size_t capacity = 32;
+  template <class T>
+  void Add(std::vector<T>& list, T item) {
+    if (std::find(list.begin(), list.end(), item) != list.end()) return;
+    if (bytes_.size() + ports_.size() == capacity) throw std::logic_error("event log: too many watched bytes");
+    list.push_back(item);
+  }
+
+  std::vector<const uint8_t*> bytes_;
+  std::vector<const std::atomic<uint8_t>*> ports_;
+  std::array<uint8_t, capacity> last_{};
+};
+
 struct EventLog::Watches {
   std::vector<Watch> list;
-  std::vector<SourceGroup> groups;
+  std::array<std::vector<SourceGroup>, 3> groups;  // by When
+  ByteProbe probe;
+  uint32_t nvWrites = 0;
   std::vector<Key> keys;
   uint32_t keyPorts = 0;  // the key bits of the key ports, last sample
   uint64_t emitted = 0;   // the panel's own events, to judge a key's effect
@@ -226,11 +275,12 @@ struct EventLog::Watches {
       auto same = [&](const SourceGroup& group) {
         return group.whole.source == watch.source && group.whole.at == watch.at && group.whole.index == watch.index;
       };
-      auto group = std::find_if(groups.begin(), groups.end(), same);
-      if (group == groups.end()) {
+      std::vector<SourceGroup>& alike = groups[size_t(WhenToLook(watch.source))];
+      auto group = std::find_if(alike.begin(), alike.end(), same);
+      if (group == alike.end()) {
         Watch whole = watch;
         whole.mask = 0xFF;
-        group = groups.insert(groups.end(), {whole, {}});
+        group = alike.insert(alike.end(), {whole, {}});
       }
       group->watches.push_back(i);
     }
@@ -273,9 +323,25 @@ EventLog::EventLog(Machine& machine, std::function<void(const PanelEvent&)> sink
   const HardwareState* board = boardInstance.load();
   for (Watch& watch : list) watch.last = Read(watch, board);
   watches_->Group();
-  for (SourceGroup& group : watches_->groups) group.whole.last = Read(group.whole, board);
+  for (std::vector<SourceGroup>& alike : watches_->groups) {
+    for (SourceGroup& group : alike) group.whole.last = Read(group.whole, board);
+  }
   for (Key& key : watches_->keys) key.held = board && board->IsSet(key.at);
-  if (board) watches_->keyPorts = watches_->KeyPorts(*board);
+  if (!board) return;
+  watches_->nvWrites = board->nvWrites.load(std::memory_order_relaxed);
+  watches_->keyPorts = watches_->KeyPorts(*board);
+  ByteProbe& probe = watches_->probe;
+  for (const SourceGroup& group : watches_->groups[size_t(When::BytesChanged)]) {
+    const Watch& whole = group.whole;
+    if (whole.source == Source::Port) probe.Add(&board->port[size_t(whole.index)]);
+    if (whole.source == Source::Byte) probe.Add(static_cast<const uint8_t*>(whole.at));
+    if (whole.source == Source::AccessLevel) probe.Add(&panel.panelMode);
+  }
+  for (const Key& key : watches_->keys) probe.Add(&board->port[size_t(key.at.port)]);
+  // The lamp test follows the firmware's debounced keys.
+  probe.Add(&keysState.keyDebounceA);
+  probe.Add(&keysState.keyDebounceB);
+  probe.Changed();
 }
 
 EventLog::~EventLog() = default;
@@ -286,9 +352,10 @@ void EventLog::Emit(int64_t panelMs, EventCategory category, std::string text) {
 
 // Presses before the panel's changes, releases after: what the panel does
 // in the sample that shows the key down or up is the key's doing.
-void EventLog::Sample(int64_t panelMs) {
+void EventLog::Sample(int64_t panelMs, Scope scope) {
   const HardwareState* board = boardInstance.load();
-  SampleKeys(panelMs, true);
+  const bool bytesChanged = board && watches_->probe.Changed();
+  if (bytesChanged) SampleKeys(panelMs, true);
   auto compare = [&](Watch& watch) {
     const int64_t now = Read(watch, board);
     if (now == watch.last) return;
@@ -298,13 +365,21 @@ void EventLog::Sample(int64_t panelMs) {
     if (watch.style == Style::Change) return Emit(panelMs, watch.category, ChangeText(watch, before, now));
     Emit(panelMs, watch.category, now ? watch.on : watch.off);
   };
-  for (SourceGroup& group : watches_->groups) {
-    const int64_t whole = Read(group.whole, board);
-    if (whole == group.whole.last) continue;
-    group.whole.last = whole;
-    for (size_t index : group.watches) compare(watches_->list[index]);
-  }
-  SampleKeys(panelMs, false);
+  auto look = [&](When when) {
+    for (SourceGroup& group : watches_->groups[size_t(when)]) {
+      const int64_t whole = Read(group.whole, board);
+      if (whole == group.whole.last) continue;
+      group.whole.last = whole;
+      for (size_t index : group.watches) compare(watches_->list[index]);
+    }
+  };
+  const uint32_t nvWrites = board ? board->nvWrites.load(std::memory_order_relaxed) : 0;
+  const bool memoryWritten = nvWrites != watches_->nvWrites;
+  watches_->nvWrites = nvWrites;
+  if (bytesChanged || memoryWritten) look(When::BytesChanged);
+  if (memoryWritten) look(When::MemoryWritten);
+  if (scope == Scope::PanelAndInputs) look(When::InputsChanged);
+  if (bytesChanged) SampleKeys(panelMs, false);
 }
 
 // A key press is logged when the key comes up (newest last), with the level

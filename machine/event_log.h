@@ -34,9 +34,13 @@ class EventLog {
   EventLog(const EventLog&) = delete;
   EventLog& operator=(const EventLog&) = delete;
 
+  // What a sample looks at: the panel only, or also the hardware window's
+  // inputs, which change only when a person (or a script) sets them.
+  enum class Scope { Panel, PanelAndInputs };
+
   // Compares the panel with the last sample and reports what changed. In
   // real time call it from one thread only (the window thread).
-  void Sample(int64_t panelMs);
+  void Sample(int64_t panelMs, Scope scope = Scope::PanelAndInputs);
 
  private:
   struct Watches;

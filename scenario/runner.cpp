@@ -36,6 +36,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* settingsFile = "Hardware.dat";
+// Between commands the event log looks at the panel as often as the firmware
+// reads its keys; looking at every step would slow a long wait by a third.
+constexpr int64_t eventSampleMs = 20;
 
 [[noreturn]] void Fail(const std::string& message) { throw ScriptError{message}; }
 
@@ -301,10 +304,14 @@ class Runner {
 
   int64_t NowMs() const { return offsetMs_ + (sim_ ? sim_->NowMs() : 0); }
 
-  void Sample() {
+  // After a step only the panel can have changed; after a command also what
+  // a person sets.
+  void Sample(EventLog::Scope scope = EventLog::Scope::PanelAndInputs) {
     Watch();
     if (trace_) trace_->Sample(traceBaseMs_ + NowMs());
-    if (events_) events_->Sample(NowMs());
+    if (events_ && (scope == EventLog::Scope::PanelAndInputs || NowMs() % eventSampleMs == 0)) {
+      events_->Sample(NowMs(), scope);
+    }
     for (size_t i = 0; i < timelineReaders_.size(); ++i) {
       auto& changes = result_.timeline[i].changes;
       std::string value = FormatValue(timelineReaders_[i]());
@@ -314,7 +321,7 @@ class Runner {
 
   void Step() {
     sim_->Step();
-    Sample();
+    Sample(EventLog::Scope::Panel);
   }
 
   void Do(const Wait& wait) {
