@@ -29,6 +29,15 @@ std::string Seconds(int64_t ms) {
 
 bool IsHigh(const std::string& value) { return value != "0" && value != "\"\""; }
 
+std::string ValueAt(const Signal& signal, int64_t ms) {
+  std::string value;
+  for (const auto& [at, v] : signal.changes) {
+    if (at > ms) break;
+    value = v;
+  }
+  return value;
+}
+
 struct Scale {
   int64_t endMs;
   double X(int64_t ms) const { return labelWidth + double(ms) * (chartWidth - labelWidth) / double(std::max<int64_t>(endMs, 1)); }
@@ -41,17 +50,73 @@ void WriteRow(const ScriptResult& result, const Measurement& m, std::ostream& ou
       << "</td><td>" << verdict << "</td><td>" << XmlEscaped(result.script) << ':' << m.line << "</td></tr>\n";
 }
 
-void WriteLane(const Signal& signal, const Scale& scale, int top, std::ostream& out) {
-  out << "<text x=\"4\" y=\"" << top + barHeight - 2 << "\">" << XmlEscaped(signal.name) << "</text>\n";
+// The spans a signal is high, those closer than two pixels joined: a lamp
+// flashing for an hour is one bar marked as flashing, not thousands.
+struct Span {
+  int64_t fromMs, toMs;
+  int pieces;
+};
+
+std::vector<Span> HighSpans(const Signal& signal, const Scale& scale) {
+  const int64_t joinMs = 2 * std::max<int64_t>(scale.endMs, 1) / (chartWidth - labelWidth);
+  std::vector<Span> spans;
   for (size_t i = 0; i < signal.changes.size(); ++i) {
     const auto& [ms, value] = signal.changes[i];
-    const int64_t until = i + 1 < signal.changes.size() ? signal.changes[i + 1].first : scale.endMs;
     if (!IsHigh(value)) continue;
-    const double x = scale.X(ms);
-    out << "<rect x=\"" << x << "\" y=\"" << top << "\" width=\"" << std::max(1.0, scale.X(until) - x)
-        << "\" height=\"" << barHeight << "\" fill=\"#d9534f\"><title>" << XmlEscaped(signal.name + " = " + value)
-        << "</title></rect>\n";
+    const int64_t until = i + 1 < signal.changes.size() ? signal.changes[i + 1].first : scale.endMs;
+    if (!spans.empty() && ms - spans.back().toMs <= joinMs) {
+      spans.back().toMs = until;
+      ++spans.back().pieces;
+      continue;
+    }
+    spans.push_back({ms, until, 1});
   }
+  return spans;
+}
+
+void WriteLane(const Signal& signal, const Scale& scale, int top, std::ostream& out) {
+  out << "<text x=\"4\" y=\"" << top + barHeight - 2 << "\">" << XmlEscaped(signal.name) << "</text>\n";
+  for (const Span& span : HighSpans(signal, scale)) {
+    const double x = scale.X(span.fromMs);
+    const bool flashing = span.pieces > 1;
+    out << "<rect x=\"" << x << "\" y=\"" << top << "\" width=\"" << std::max(1.0, scale.X(span.toMs) - x)
+        << "\" height=\"" << barHeight << "\" fill=\"" << (flashing ? "#f0a09d" : "#d9534f") << "\"><title>"
+        << XmlEscaped(signal.name + (flashing ? " flashing" : " = " + ValueAt(signal, span.fromMs))) << ' '
+        << Seconds(span.fromMs) << " to " << Seconds(span.toMs) << "</title></rect>\n";
+  }
+}
+
+// Ticks at moments: the trainee's actions, or the checkpoints judged.
+struct Tick {
+  int64_t ms;
+  std::string text;
+  const char* colour;
+};
+
+void WriteTicks(const char* name, const std::vector<Tick>& ticks, const Scale& scale, int top, std::ostream& out) {
+  out << "<text x=\"4\" y=\"" << top + barHeight - 2 << "\">" << name << "</text>\n";
+  for (const Tick& tick : ticks) {
+    const double x = scale.X(tick.ms);
+    out << "<rect x=\"" << x - 1 << "\" y=\"" << top << "\" width=\"3\" height=\"" << barHeight << "\" fill=\""
+        << tick.colour << "\"><title>" << Seconds(tick.ms) << ' ' << XmlEscaped(tick.text) << "</title></rect>\n";
+  }
+}
+
+std::vector<Tick> ActionTicks(const ScriptResult& result) {
+  std::vector<Tick> ticks;
+  for (const PanelEvent& event : result.events) {
+    const bool key = event.category == EventCategory::Operator && event.text.find(" key at level ") != std::string::npos;
+    if (key || event.category == EventCategory::Hardware) ticks.push_back({event.panelMs, event.text, "#337ab7"});
+  }
+  return ticks;
+}
+
+std::vector<Tick> CheckpointTicks(const ScriptResult& result) {
+  std::vector<Tick> ticks;
+  for (const Checkpoint& c : result.checkpoints) {
+    ticks.push_back({c.atMs, "line " + std::to_string(c.line) + ": " + c.text, c.passed ? "#5cb85c" : "#d9534f"});
+  }
+  return ticks;
 }
 
 // A measurement: a bar from its start to the answer, a dashed mark at its limit.
@@ -69,10 +134,11 @@ void WriteMeasurementLane(const Measurement& m, const Scale& scale, int top, std
 
 void WriteTimeline(const ScriptResult& result, std::ostream& out) {
   const Scale scale{result.endMs};
-  const size_t lanes = result.timeline.size() + result.measurements.size();
+  const std::vector<Tick> actions = ActionTicks(result);
+  const std::vector<Tick> checkpoints = CheckpointTicks(result);
+  const size_t lanes = result.timeline.size() + result.measurements.size() + 2;
   const int height = int(lanes) * laneHeight + axisHeight;
-  out << "<h3>" << XmlEscaped(result.script) << "</h3>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\""
-      << chartWidth << "\" height=\"" << height << "\">\n";
+  out << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << chartWidth << "\" height=\"" << height << "\">\n";
   int top = 4;
   for (const Signal& signal : result.timeline) {
     WriteLane(signal, scale, top, out);
@@ -82,30 +148,69 @@ void WriteTimeline(const ScriptResult& result, std::ostream& out) {
     WriteMeasurementLane(m, scale, top, out);
     top += laneHeight;
   }
+  WriteTicks("actions", actions, scale, top, out);
+  top += laneHeight;
+  WriteTicks("checkpoints", checkpoints, scale, top, out);
+  top += laneHeight;
   out << "<line x1=\"" << labelWidth << "\" x2=\"" << chartWidth << "\" y1=\"" << top << "\" y2=\"" << top
       << "\" stroke=\"#666\"/>\n<text x=\"" << labelWidth << "\" y=\"" << top + 14 << "\">0</text>\n<text x=\""
       << chartWidth - 60 << "\" y=\"" << top + 14 << "\">" << Seconds(result.endMs) << "</text>\n</svg>\n";
 }
 
+void WriteCheckpoints(const ScriptResult& result, std::ostream& out) {
+  if (result.checkpoints.empty()) return;
+  out << "<table>\n<tr><th>time</th><th>checkpoint</th><th>result</th><th>line</th></tr>\n";
+  for (const Checkpoint& c : result.checkpoints) {
+    const char* verdict = c.passed ? "PASS" : "FAIL";
+    out << "<tr class=\"" << verdict << "\"><td class=\"n\">" << Seconds(c.atMs) << "</td><td>" << XmlEscaped(c.text)
+        << "</td><td>" << verdict << "</td><td class=\"n\">" << c.line << "</td></tr>\n";
+  }
+  out << "</table>\n";
+}
+
+void WriteEvents(const ScriptResult& result, std::ostream& out) {
+  if (result.events.empty()) return;
+  out << "<h4>Event log</h4>\n<table>\n<tr><th>time</th><th>category</th><th>event</th></tr>\n";
+  for (const PanelEvent& event : result.events) {
+    out << "<tr><td class=\"n\">" << Seconds(event.panelMs) << "</td><td>" << CategoryName(event.category)
+        << "</td><td>" << XmlEscaped(event.text) << "</td></tr>\n";
+  }
+  out << "</table>\n";
+}
+
+template <class T, class Passed>
+std::pair<size_t, size_t> Count(const std::vector<ScriptResult>& results, std::vector<T> ScriptResult::*list,
+                                Passed passed) {
+  size_t total = 0, good = 0;
+  for (const ScriptResult& result : results) {
+    total += (result.*list).size();
+    good += size_t(std::count_if((result.*list).begin(), (result.*list).end(), passed));
+  }
+  return {good, total};
+}
+
 }  // namespace
 
 void WriteHtmlReport(const std::vector<ScriptResult>& results, std::ostream& out) {
-  size_t total = 0, passed = 0;
-  for (const ScriptResult& result : results) {
-    total += result.measurements.size();
-    passed += size_t(std::count_if(result.measurements.begin(), result.measurements.end(),
-                                   [](const Measurement& m) { return m.Passed(); }));
+  const auto [checked, checks] = Count(results, &ScriptResult::checkpoints, [](const Checkpoint& c) { return c.passed; });
+  const auto [passed, total] = Count(results, &ScriptResult::measurements, [](const Measurement& m) { return m.Passed(); });
+  out << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>QX40 report</title><style>" << style
+      << "</style></head><body>\n<h1>QX40 report</h1>\n<p>" << results.size() << " script(s); " << checked << " of "
+      << checks << " checkpoints passed; " << passed << " of " << total
+      << " measured requirements within their limits.</p>\n";
+  if (total > 0) {
+    out << "<h2>Response times</h2>\n<table>\n"
+        << "<tr><th>requirement</th><th>limit</th><th>measured</th><th>result</th><th>where</th></tr>\n";
+    for (const ScriptResult& result : results) {
+      for (const Measurement& m : result.measurements) WriteRow(result, m, out);
+    }
+    out << "</table>\n";
   }
-  out << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>QX40 response times</title><style>" << style
-      << "</style></head><body>\n<h1>QX40 response times</h1>\n<p>" << passed << " of " << total
-      << " measured requirements within their limits.</p>\n<table>\n"
-      << "<tr><th>requirement</th><th>limit</th><th>measured</th><th>result</th><th>where</th></tr>\n";
   for (const ScriptResult& result : results) {
-    for (const Measurement& m : result.measurements) WriteRow(result, m, out);
-  }
-  out << "</table>\n<h2>Timelines</h2>\n";
-  for (const ScriptResult& result : results) {
-    if (!result.measurements.empty()) WriteTimeline(result, out);
+    out << "<h2>" << XmlEscaped(result.script) << "</h2>\n";
+    WriteTimeline(result, out);
+    WriteCheckpoints(result, out);
+    WriteEvents(result, out);
   }
   out << "</body></html>\n";
 }

@@ -1,7 +1,9 @@
 #pragma once
-// A run's measurements as one self-contained HTML page: a table of each
-// requirement with its limit, the measured time and PASS or FAIL, and per
-// script an inline SVG timeline of the measured targets.
+// A run as one self-contained HTML page a trainer can open or print: a table
+// of each measured requirement with its limit, the measured time and PASS or
+// FAIL; per script an inline SVG timeline (the measured targets, the main
+// indications and outputs, the actions taken and the checkpoints), the
+// checkpoints judged and the event log.
 
 #include <ostream>
 #include <vector>

@@ -60,6 +60,12 @@ void WriteResult(const ScriptResult& result, std::ostream& out) {
     Put(out, m.limitMs);
     Put(out, m.measuredMs ? *m.measuredMs : -1);
   });
+  PutList(out, result.checkpoints, [&](const Checkpoint& c) {
+    Put(out, c.line);
+    Put(out, c.atMs);
+    Put(out, c.text);
+    Put(out, int64_t(c.passed));
+  });
   PutList(out, result.timeline, [&](const Signal& signal) {
     Put(out, signal.name);
     PutList(out, signal.changes, [&](const auto& change) {
@@ -88,6 +94,12 @@ std::optional<ScriptResult> ReadResult(std::istream& in) {
     if (measured >= 0) m.measuredMs = measured;
     return true;
   };
+  const auto getCheckpoint = [&](Checkpoint& c) {
+    int64_t passed = 0;
+    if (!(Get(in, c.line) && Get(in, c.atMs) && Get(in, c.text) && Get(in, passed))) return false;
+    c.passed = passed != 0;
+    return true;
+  };
   const auto getSignal = [&](Signal& signal) {
     return Get(in, signal.name) &&
            GetList(in, signal.changes, [&](auto& change) { return Get(in, change.first) && Get(in, change.second); });
@@ -102,6 +114,7 @@ std::optional<ScriptResult> ReadResult(std::istream& in) {
   const bool complete = Get(in, result.script) && Get(in, result.output) && Get(in, result.passed) &&
                         Get(in, result.failed) && GetList(in, result.failures, getProblem) &&
                         GetList(in, result.errors, getProblem) && GetList(in, result.measurements, getMeasurement) &&
+                        GetList(in, result.checkpoints, getCheckpoint) &&
                         GetList(in, result.timeline, getSignal) &&
                         GetList(in, result.events, getEvent) && Get(in, result.endMs) && Get(in, wallMicroseconds);
   if (!complete) return std::nullopt;

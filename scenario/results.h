@@ -28,6 +28,14 @@ struct Measurement {
   bool Passed() const { return measuredMs && *measuredMs <= limitMs; }
 };
 
+// An expectation judged: an expect, a wait-until or a measure.
+struct Checkpoint {
+  int line;
+  int64_t atMs;      // script time at which it was judged
+  std::string text;  // TARGET = VALUE as expected
+  bool passed;
+};
+
 // A measured target's values over the script, one entry per change.
 struct Signal {
   std::string name;
@@ -42,6 +50,7 @@ struct ScriptResult {
   std::vector<Problem> failures;
   std::vector<Problem> errors;
   std::vector<Measurement> measurements;
+  std::vector<Checkpoint> checkpoints;
   std::vector<Signal> timeline;
   std::vector<PanelEvent> events;  // the panel's event log, when asked for
   int64_t endMs = 0;        // the script's virtual time at its end

@@ -40,6 +40,10 @@ constexpr const char* settingsFile = "Hardware.dat";
 // reads its keys; looking at every step would slow a long wait by a third.
 constexpr int64_t eventSampleMs = 20;
 
+// What a debrief's timeline shows of every script.
+constexpr const char* mainIndications[] = {"FireLED",    "FaultLED",     "DisabledLED",    "TestLED",
+                                           "DelayOnLED", "InternalTone", "SounderOutput1", "SounderOutput2"};
+
 [[noreturn]] void Fail(const std::string& message) { throw ScriptError{message}; }
 
 std::string Seconds(int64_t ms) {
@@ -187,7 +191,7 @@ class Runner {
       }
     }
     if (!commands.empty()) {
-      signals_ = MeasuredTargets(commands);
+      signals_ = TimelineTargets(commands);
       Start();
     }
     for (const auto& [at, command] : commands) {
@@ -212,17 +216,19 @@ class Runner {
     }
   }
 
-  // The report's timeline shows the targets the script measures.
-  std::vector<Target> MeasuredTargets(const Commands& commands) const {
+  // The report's timeline shows the targets the script measures, then the
+  // panel's main indications and outputs.
+  std::vector<Target> TimelineTargets(const Commands& commands) const {
     std::vector<Target> targets;
     if (options_.report.empty()) return targets;
-    for (const auto& entry : commands) {
-      const auto* measure = std::get_if<Measure>(&entry.second);
-      if (!measure) continue;
-      const Target& target = measure->until.target;
+    const auto add = [&](const Target& target) {
       const bool seen = std::any_of(targets.begin(), targets.end(), [&](const Target& t) { return t.text == target.text; });
       if (!seen) targets.push_back(target);
+    };
+    for (const auto& entry : commands) {
+      if (const auto* measure = std::get_if<Measure>(&entry.second)) add(measure->until.target);
     }
+    for (const char* name : mainIndications) add(Target{Target::Kind::Control, {}, name, {}, -1, {}, name});
     return targets;
   }
 
@@ -385,6 +391,7 @@ class Runner {
   }
 
   void Check(const Target& target, const Value& expected, const Value& actual) {
+    result_.checkpoints.push_back({line_, NowMs(), target.text + " = " + FormatValue(expected), actual == expected});
     if (actual == expected) {
       ++result_.passed;
       return;

@@ -122,5 +122,24 @@ TEST(ScenarioCi, MeasurementsReachTheReportWithTheirLimits) {
                              "<td class=\"n\">0.050 s</td><td>PASS</td><td>m.qxs:2</td></tr>"));
   EXPECT_TRUE(Contains(html, "<td class=\"n\">not reached</td><td>FAIL</td>"));
   EXPECT_TRUE(Contains(html, "<svg "));
-  EXPECT_TRUE(Contains(html, "<title>SystemFaultLED = 1</title>"));
+  EXPECT_TRUE(Contains(html, "<title>SystemFaultLED = 1 0.050 s to "));
+}
+
+// A trainer's debrief: the checkpoints with their times, the trainee's
+// actions and the event log; an hour of flashing lamps stays a small page.
+TEST(ScenarioCi, DebriefReportHoldsCheckpointsActionsAndEventsAndStaysSmallForAnHour) {
+  RunOptions options;
+  options.report = "debrief.html";
+  WriteFile("hour.qxs",
+            "level ZoneAnalogueControl1 500 ohm\nwait-until FireLED 1 within 10s\nwait 1h\n"
+            "expect SounderOutput1 0\n");
+  EXPECT_EQ(RunWith({"hour.qxs"}, options).code, scenario::someFailed);
+  const std::string html = ReadFile("debrief.html");
+  EXPECT_TRUE(Contains(html, "1 of 2 checkpoints passed"));
+  EXPECT_TRUE(Contains(html, "<td>FireLED = 1</td><td>PASS</td><td class=\"n\">2</td>"));
+  EXPECT_TRUE(Contains(html, "<td>SounderOutput1 = 0</td><td>FAIL</td><td class=\"n\">4</td>"));
+  EXPECT_TRUE(Contains(html, "ZoneAnalogueControl1: 4727 -&gt; 506</title>"));  // an action tick
+  EXPECT_TRUE(Contains(html, "<td>fire</td><td>Zone 1 fire</td>"));
+  EXPECT_TRUE(Contains(html, "<title>FireLED flashing "));
+  EXPECT_LT(html.size(), 20'000u);
 }
