@@ -81,6 +81,12 @@ void SessionRecorder::WaitUntilNow() {
   file_.flush();
 }
 
+void SessionRecorder::Line(const std::string& text) {
+  WaitUntilNow();
+  file_ << text << '\n';
+  file_.flush();
+}
+
 // A press or release on the bare window, or a control with no name, changes
 // nothing a script could name; moves matter only while dragging.
 void SessionRecorder::Pointer(TForm::PointerAction action, TControl& target, MouseButton button, int x, int y) {

@@ -27,6 +27,8 @@ class SessionRecorder {
   // Follows both windows of the machine until it goes (call before it goes).
   void Attach(Machine& machine);
   void Detach();
+  // A script line that acted on the panel otherwise (an exercise's), at its time.
+  void Line(const std::string& text);
 
  private:
   void Pointer(TForm::PointerAction action, TControl& target, MouseButton button, int x, int y);

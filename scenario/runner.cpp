@@ -135,7 +135,127 @@ class Runner {
     return std::move(result_);
   }
 
+  // An exercise: the script checked whole on the live panel, then run a
+  // piece at a time as the panel's own time passes. False if it has errors.
+  bool LoadExercise(const std::string& path) {
+    exercise_ = true;
+    result_ = ScriptResult{};
+    result_.script = path;
+    std::ifstream in(Resolve(path));
+    if (!in) {
+      Error(0, "cannot read the script: " + std::generic_category().message(errno));
+      return false;
+    }
+    try {
+      commands_ = Prepare(in);
+    } catch (const ScriptError& error) {
+      Error(line_, error.message);
+    }
+    if (commands_.empty()) {
+      if (result_.errors.empty()) Error(0, "the exercise has no commands");
+      return false;
+    }
+    offsetMs_ = -sim_->PanelTimeMs();  // the exercise's time starts now
+    for (const auto& entry : commands_) checkpoints_ += IsCheckpoint(entry.second);
+    return result_.errors.empty();
+  }
+
+  // Runs what is due by now; false once the script is done or abandoned.
+  bool Advance() {
+    if (pausedAtMs_) return next_ <= commands_.size();
+    Sample();
+    while (!pending_ || PendingDone()) {
+      pending_.reset();
+      if (next_ >= commands_.size()) return Finish();
+      const auto& [at, command] = commands_[next_++];
+      line_ = at;
+      try {
+        std::visit([this](const auto& c) { Begin(c); }, command);
+        if (IsAction(command) && options_.acted) options_.acted(lineTexts_[at]);
+      } catch (const ScriptError& error) {
+        Error(line_, error.message);
+      }
+    }
+    return true;
+  }
+
+  void Pause() {
+    if (!pausedAtMs_ && next_ <= commands_.size()) pausedAtMs_ = sim_->PanelTimeMs();
+  }
+
+  // The exercise's clock stood still while paused; the panel did not.
+  void Resume() {
+    if (!pausedAtMs_) return;
+    offsetMs_ -= sim_->PanelTimeMs() - *pausedAtMs_;
+    pausedAtMs_.reset();
+  }
+
+  void Abandon() {
+    if (next_ > commands_.size()) return;
+    Resume();
+    out_ << result_.script << ':' << line_ << ": abandoned at " << Seconds(NowMs()) << '\n';
+    result_.errors.push_back({line_, "abandoned at " + Seconds(NowMs())});
+    Finish();
+  }
+
+  ExerciseProgress Progress() const {
+    const int64_t now = pausedAtMs_ ? *pausedAtMs_ + offsetMs_ : NowMs();
+    return {now, result_.checkpoints.size(), checkpoints_, pausedAtMs_.has_value(), next_ > commands_.size()};
+  }
+
+  ScriptResult Result() {
+    ScriptResult result = result_;
+    result.output = out_.str();
+    result.endMs = NowMs();
+    return result;
+  }
+
  private:
+  static bool IsAction(const Command& command) {
+    return std::holds_alternative<Mouse>(command) || std::holds_alternative<Level>(command) ||
+           std::holds_alternative<SetMemory>(command);
+  }
+
+  static bool IsCheckpoint(const Command& command) {
+    return std::holds_alternative<Expect>(command) || std::holds_alternative<WaitUntil>(command) ||
+           std::holds_alternative<Measure>(command);
+  }
+
+  bool Finish() {
+    next_ = commands_.size() + 1;
+    pending_.reset();
+    result_.endMs = NowMs();
+    return false;
+  }
+
+  // A command that takes time leaves itself pending; the rest are done at once.
+  template <class C>
+  void Begin(const C& command) {
+    Do(command);
+  }
+  void Begin(const Wait& wait) { pending_ = Pending{NowMs() + wait.steps * stepMs, nullptr, {}}; }
+  void Begin(const WaitUntil& wait) { pending_ = Pending{NowMs() + wait.steps * stepMs, &wait, {}}; }
+  void Begin(const Measure& measure) {
+    const int64_t start = MeasureStart(measure);
+    pending_ = Pending{start + measure.until.steps * stepMs, &measure.until, {}};
+    pending_->measure = {&measure, start};
+  }
+
+  // A pending wait is done at its time; a condition as soon as it holds.
+  bool PendingDone() {
+    const WaitUntil* until = pending_->until;
+    const bool timeUp = NowMs() >= pending_->endMs;
+    if (!until) return timeUp;
+    const Value actual = panel_->ReaderOf(until->target)();
+    if (!(actual == until->value) && !timeUp) return false;
+    if (pending_->measure.first) {
+      EndMeasure(*pending_->measure.first, pending_->measure.second, actual);
+    } else {
+      Check(until->target, until->value, actual);
+    }
+    return true;
+  }
+
   std::string Resolve(const std::string& path) const { return (caller_ / path).lexically_normal().string(); }
 
   void Error(int line, const std::string& message) {
@@ -184,6 +304,7 @@ class Runner {
     for (std::string text; std::getline(in, text);) {
       ++line;
       if (!text.empty() && text.back() == '\r') text.pop_back();
+      if (exercise_) lineTexts_[line] = text;
       try {
         if (std::optional<Command> command = ParseLine(text)) commands.emplace_back(line, std::move(*command));
       } catch (const ScriptError& error) {
@@ -246,6 +367,12 @@ class Runner {
   void Check(const Print& print) { panel_->ReaderOf(print.target); }
   void Check(const Mouse& mouse) { panel_->Control(mouse.form, mouse.name); }
   void Check(const Level& level) { LevelWidth(level); }
+  void Check(const Stall&) {
+    if (exercise_) Fail("stall needs the panel in virtual time; an exercise runs in real time");
+  }
+  void Check(const Restart&) {
+    if (options_.live) Fail("restart would end the live panel (on the web page, reload it instead)");
+  }
   void Check(const Screenshot&) {
     if (!options_.screenshot) Fail("this program draws no windows: no screenshot");
   }
@@ -308,7 +435,7 @@ class Runner {
     sim_ = nullptr;
   }
 
-  int64_t NowMs() const { return offsetMs_ + (sim_ ? sim_->NowMs() : 0); }
+  int64_t NowMs() const { return offsetMs_ + (sim_ ? sim_->PanelTimeMs() : 0); }
 
   // After a step only the panel can have changed; after a command also what
   // a person sets.
@@ -365,11 +492,18 @@ class Runner {
 
   // Since a mark, the limit counts from the mark: the steps left are fewer.
   void Do(const Measure& measure) {
-    const int64_t start = measure.since.empty() ? NowMs() : marks_.at(measure.since);
-    const auto watched = watches_.find(line_);
+    const int64_t start = MeasureStart(measure);
     WaitUntil until = measure.until;
     until.steps = std::max<int64_t>(0, until.steps - (NowMs() - start) / stepMs);
-    const Value actual = StepUntil(until);
+    EndMeasure(measure, start, StepUntil(until));
+  }
+
+  int64_t MeasureStart(const Measure& measure) const {
+    return measure.since.empty() ? NowMs() : marks_.at(measure.since);
+  }
+
+  void EndMeasure(const Measure& measure, int64_t start, const Value& actual) {
+    const auto watched = watches_.find(line_);
     Measurement measurement{line_, measure.label, start, measure.until.steps * stepMs, std::nullopt};
     if (actual == measure.until.value) measurement.measuredMs = NowMs() - start;
     if (watched != watches_.end() && watched->second.heldMs) measurement.measuredMs = *watched->second.heldMs - start;
@@ -472,7 +606,6 @@ class Runner {
   }
 
   void Do(const Restart&) {
-    if (options_.live) Fail("restart would end the live panel; reload the page instead");
     offsetMs_ += sim_->NowMs();
     ShutDown();
     Start();
@@ -510,6 +643,19 @@ class Runner {
   // Earlier scripts' time: the trace has one time axis for the whole run.
   int64_t traceBaseMs_ = 0;
   ShiftState held_ = 0;
+  // An exercise's script, the next command, what it waits for and how long it paused.
+  bool exercise_ = false;
+  Commands commands_;
+  std::map<int, std::string> lineTexts_;  // as written, for a recording
+  size_t next_ = 0;
+  struct Pending {
+    int64_t endMs;
+    const WaitUntil* until;
+    std::pair<const Measure*, int64_t> measure;  // and its start
+  };
+  std::optional<Pending> pending_;
+  std::optional<int64_t> pausedAtMs_;
+  size_t checkpoints_ = 0;
 };
 
 constexpr const char* usage =
@@ -674,6 +820,28 @@ int RunScripts(const std::vector<std::string>& scripts, const RunOptions& option
                        WriteOutput(options.log, out, [&](std::ostream& file) { WriteEventCsv(results, file); });
   return written ? ExitCode(results) : cannotRun;
 }
+
+struct Exercise::Parts {
+  RunOptions options;
+  Runner runner{options};
+};
+
+Exercise::Exercise(const std::string& path, Machine& machine, std::function<void(const std::string&)> acted)
+    : parts_(std::make_unique<Parts>()) {
+  parts_->options.live = &machine;
+  parts_->options.acted = std::move(acted);
+  parts_->options.report = "exercise";  // keeps the timeline and the event log for the debrief
+  loaded_ = parts_->runner.LoadExercise(path);
+}
+
+Exercise::~Exercise() = default;
+
+bool Exercise::Advance() { return parts_->runner.Advance(); }
+void Exercise::Pause() { parts_->runner.Pause(); }
+void Exercise::Resume() { parts_->runner.Resume(); }
+void Exercise::Abandon() { parts_->runner.Abandon(); }
+ExerciseProgress Exercise::Progress() const { return parts_->runner.Progress(); }
+ScriptResult Exercise::Result() const { return parts_->runner.Result(); }
 
 void ListNames(std::ostream& out) {
   ResetBoardGlobals();

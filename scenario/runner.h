@@ -3,11 +3,13 @@
 // windows offscreen, in virtual time, from a private working directory.
 
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "machine/event_log.h"
+#include "scenario/results.h"
 
 class Machine;
 class TForm;
@@ -28,6 +30,8 @@ struct RunOptions {
   // A running machine the scripts drive instead of a fresh one each (the web
   // page's live panel); it is neither reset nor shut down, and restart is refused.
   Machine* live = nullptr;
+  // An exercise's instructor lines (press, level, set...) as they act on the panel.
+  std::function<void(const std::string& line)> acted;
 };
 
 // Exit codes.
@@ -41,6 +45,44 @@ int RunScripts(const std::vector<std::string>& scripts, const RunOptions& option
 // The scripts of shard index (0 to count - 1) of count: every count-th of
 // them in sorted order, so that the shards are disjoint and cover them all.
 std::vector<std::string> ShardOf(std::vector<std::string> scripts, int index, int count);
+
+struct ExerciseProgress {
+  int64_t elapsedMs;   // the exercise's own time, which stops while paused
+  size_t judged;       // checkpoints judged so far
+  size_t checkpoints;  // in the whole script
+  bool paused;
+  bool finished;
+};
+
+// A script run as an exercise on a live panel in real time: the instructor's
+// lines happen at their times while a trainee works the windows, and its
+// expectations are checkpoints, judged without stopping anything. Everything
+// is called from the window thread.
+class Exercise {
+ public:
+  // Reads and checks the whole script against the machine's windows;
+  // Result().errors has each error with its line. acted hears each line
+  // that acts on the panel as it does (for a recording).
+  Exercise(const std::string& path, Machine& machine, std::function<void(const std::string& line)> acted = {});
+  ~Exercise();
+  Exercise(const Exercise&) = delete;
+  Exercise& operator=(const Exercise&) = delete;
+
+  bool Loaded() const { return loaded_; }
+  // Runs what is due by now; call it often. False once the script is done.
+  bool Advance();
+  void Pause();
+  void Resume();
+  void Abandon();
+  ExerciseProgress Progress() const;
+  // Its output, checkpoints, timeline and event log so far, for the debrief.
+  ScriptResult Result() const;
+
+ private:
+  struct Parts;
+  std::unique_ptr<Parts> parts_;
+  bool loaded_ = false;
+};
 
 // Every control, attribute and firmware variable a script can name, one a line.
 void ListNames(std::ostream& out);
