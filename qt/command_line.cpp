@@ -11,13 +11,15 @@ namespace {
 
 constexpr std::string_view program = "qx40";
 constexpr std::string_view usage =
-    "usage: qx40 [--log FILE.csv] [--record FILE.qxs] [--exercise FILE.qxs]\n"
+    "usage: qx40 [--log FILE.csv] [--record FILE.qxs] [--exercise FILE.qxs [--report FILE.html]]\n"
     "       qx40 --help | --version\n"
     "Opens the QX40 front panel and the hardware control window on the desktop.\n"
     "  --log FILE.csv       write the panel's event log as it happens\n"
     "  --record FILE.qxs    record what you do in both windows as a scenario script\n"
     "  --exercise FILE.qxs  run a scenario script as an exercise on the live panel, in real time;\n"
-    "                       its checkpoints are judged and written to FILE.html at the end\n"
+    "                       its checkpoints are judged; the debrief goes to --report FILE.html\n"
+    "                       (default: the exercise's name with .html, in the current directory)\n"
+    "Right-click the hardware window to pause, resume or abandon an exercise or to open the event log.\n"
     "Needs a display (DISPLAY or WAYLAND_DISPLAY); QT_QPA_PLATFORM chooses Qt's platform.\n"
     "Settings: Hardware.dat (the panel's memory and the hardware window's settings)\n"
     "is read from and written to the directory qx40 is started in.\n";
@@ -39,6 +41,7 @@ std::string* OptionField(const std::string& name, DesktopOptions& options) {
   if (name == "--log") return &options.log;
   if (name == "--record") return &options.record;
   if (name == "--exercise") return &options.exercise;
+  if (name == "--report") return &options.report;
   return nullptr;
 }
 
@@ -56,6 +59,10 @@ std::optional<int> ReadDesktopCommandLine(int argc, const char* const* argv, Des
       return exitUsage;
     }
     *field = arguments[++i];
+  }
+  if (!options.report.empty() && options.exercise.empty()) {
+    err << program << ": --report is the debrief of an --exercise\n" << usage;
+    return exitUsage;
   }
   if (!DisplayMissing()) return std::nullopt;
   err << "qx40: needs a display, and DISPLAY is not set: start it from a desktop session, or under\n"

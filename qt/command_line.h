@@ -11,6 +11,7 @@ struct DesktopOptions {
   std::string log;       // the event log as CSV, written as it happens
   std::string record;    // the session recorded as a scenario script
   std::string exercise;  // a scenario script run as an exercise on the live panel
+  std::string report;    // the exercise's debrief; empty: its name with .html, here
 };
 
 // An exit code when the program should stop here; nothing when the windows

@@ -28,9 +28,10 @@ class DesktopHost : public QtHost {
   void FormChanged(TForm& form) override;
   void TimerChanged(TTimer& timer) override;
   void Post(std::function<void()> work) override;
+  // The form's desktop window; null before Attach.
+  FormWidget* WidgetOf(const TForm& form) const;
 
  private:
-  FormWidget* WidgetOf(const TForm& form) const;
   void Repaint(const TForm& form, const QRect& area);
 
   Artwork artwork_;

@@ -43,7 +43,6 @@ int RunWindows(DesktopHost& host, TrainingSession& training) {
   const SettingsLock lock;
   if (!PrepareSettingsDirectory(lock)) return exitUsage;
   Machine machine(BoardPacing::RealTime);
-  training.Attach(machine);
   TfrmMainDisplay& front = machine.front();
   // Closing the front panel ends the program, whatever else is open.
   front.OnClose = [](TForm*) { TApplication::quit(); };
@@ -51,6 +50,11 @@ int RunWindows(DesktopHost& host, TrainingSession& training) {
   QuitOnSignals(&signalWatch);
   host.Attach(front);
   host.Attach(machine.hardware());
+  if (!training.Attach(machine, host, std::cerr)) {
+    host.Detach(machine.hardware());
+    host.Detach(front);
+    return exitUsage;
+  }
   front.Show();
   machine.hardware().Show();
   TApplication::exec();

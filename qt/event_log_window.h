@@ -1,0 +1,28 @@
+#pragma once
+// The event log as a window of its own, opened from the hardware window:
+// newest last, filtered by category, exported as CSV.
+
+#include <QWidget>
+#include <vector>
+
+#include "machine/event_log.h"
+
+class QComboBox;
+class QTableWidget;
+
+class EventLogWindow : public QWidget {
+ public:
+  EventLogWindow();
+
+  void Add(const PanelEvent& event);
+  // The rows the filter shows, as the CSV the command line writes; false if it cannot be written.
+  bool Export(const std::string& path) const;
+
+ private:
+  void Filter();
+  bool Shown(const PanelEvent& event) const;
+
+  std::vector<PanelEvent> events_;
+  QComboBox* category_;
+  QTableWidget* table_;
+};
