@@ -113,6 +113,51 @@ TEST(SessionReplay, ARecordedSessionReplaysToTheSameFirmwareStateAndSettingsByte
   EXPECT_NE(recorded, (ResetAllState(), FirmwareSnapshot())) << "the session changed nothing";
 }
 
+// The recording is the trainee's answer: the exercise's own lines go into it
+// as they act, the trainee's pointer events between them.
+TEST(SessionReplay, ARecordingMadeDuringAnExerciseReplaysToTheSameState) {
+  std::ofstream("exercise.qxs") << "wait 500ms\nlevel ZoneAnalogueControl2 450 ohm\nwait-until FireLED 1 within 5s\n"
+                                   "wait 3s\nlevel VssAnalogueValueBox 20000 mV\nwait 2s\n";
+  {
+    SessionRecorder recorder("answer.qxs", KeepStartSettings("answer.qxs"));
+    Machine machine(BoardPacing::Stepped);
+    recorder.Attach(machine);
+    scenario::Exercise exercise("exercise.qxs", machine, [&](const std::string& line) { recorder.Line(line); });
+    ASSERT_TRUE(exercise.Loaded());
+    Hand hand{machine};
+    const auto live = [&](int64_t ms) {
+      for (int64_t t = 0; t < ms; t += 20) {
+        machine.Advance(20);
+        exercise.Advance();
+      }
+    };
+    live(2000);
+    hand.Down(*machine.front().Keyswitch, 2, 2);  // key on
+    hand.Up(*machine.front().Keyswitch, 2, 2);
+    live(300);
+    hand.Down(*machine.front().SoundersStartStopButton, 4, 4);
+    live(200);
+    hand.Up(*machine.front().SoundersStartStopButton, 4, 4);
+    live(6000);
+    EXPECT_TRUE(exercise.Progress().finished);
+    recorder.Detach();
+  }
+  const std::vector<uint32_t> recorded = FirmwareSnapshot();
+  const std::string settings = Bytes("Hardware.dat");
+  const std::string answer = Bytes("answer.qxs");
+  EXPECT_NE(answer.find("\nlevel ZoneAnalogueControl2 450 ohm\n"), std::string::npos) << answer;
+  EXPECT_NE(answer.find("\npress frmMainDisplay.SoundersStartStopButton left"), std::string::npos) << answer;
+
+  ResetAllState();
+  scenario::RunOptions options;
+  options.save = "replayed.dat";
+  std::ostringstream out;
+  ASSERT_EQ(scenario::RunScripts({"answer.qxs"}, options, out), scenario::allPassed) << out.str();
+  EXPECT_EQ(FirmwareSnapshot(), recorded);
+  EXPECT_EQ(Bytes("replayed.dat"), settings);
+  EXPECT_NE(recorded, (ResetAllState(), FirmwareSnapshot())) << "the session changed nothing";
+}
+
 TEST(SessionReplay, AnUnwritableRecordingIsRefusedAtTheStart) {
   try {
     SessionRecorder recorder("no-such-folder/session.qxs", "");
