@@ -91,10 +91,14 @@ bool DecodeJpeg(std::FILE* file, QImage& image) {
 }
 }  // namespace
 
+QStringList AssetFolders() {
+  if (!QCoreApplication::instance()) return {};
+  const QString programDir = QCoreApplication::applicationDirPath();
+  return {programDir + "/" QX40_DATA_FROM_BIN "/assets", programDir + "/assets"};
+}
+
 QString AssetPath(const QString& fileName) {
-  const QString appDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
-  const QString folders[] = {QStringLiteral(QX40_ASSETS_DIR), appDir + "/assets", appDir + "/../assets"};
-  for (const QString& folder : folders) {
+  for (const QString& folder : AssetFolders()) {
     const QString path = QDir(folder).filePath(fileName);
     if (QFileInfo::exists(path)) return path;
   }

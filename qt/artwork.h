@@ -5,14 +5,21 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <string>
 #include <vector>
 
 class TImageList;
 
-// Where the artwork file of that name lies: the build's assets folder, else an
-// assets folder beside the executable or its parent; empty if none holds it.
+// The folders that hold the artwork, searched in order. Both are found from the
+// running program, never through a path compiled in, so that an installed copy
+// cannot reach back into the source tree: first the installed data folder
+// (<bindir>/../share/qx40/assets), then an assets folder beside the program,
+// which the build links to the source's artwork. Empty without a Qt application.
+QStringList AssetFolders();
+
+// Where the artwork file of that name lies; empty if no folder holds it.
 QString AssetPath(const QString& fileName);
 
 // Decodes a JPEG file with libjpeg; a null image if it cannot.

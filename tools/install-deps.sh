@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libjpeg62-turbo-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libxml2-utils gcovr
+  appstream desktop-file-utils groff-base
   xvfb xauth xdotool x11-utils
   fonts-liberation fonts-dejavu-core
   emscripten chromium python3-websocket

@@ -2,7 +2,6 @@
 // Helpers of the drawing tests: artwork files planted where the front end
 // looks for them, and questions about the pixels of a region.
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -13,13 +12,14 @@
 #include "qt/artwork.h"
 #include "windows/framework/imagelist.h"
 
-// An artwork file beside the test program (the assets folder the front end
-// searches after the build's own), removed again however the test ends.
+// An artwork file in the first folder the front end searches (the installed
+// data folder as seen from the test program, inside the build tree, never the
+// source's artwork), removed again however the test ends.
 class PlantedAsset {
  public:
   PlantedAsset(const QString& fileName, const QImage& image, const char* format = nullptr)
-      : path_(QCoreApplication::applicationDirPath() + "/assets/" + fileName) {
-    QDir().mkpath(QCoreApplication::applicationDirPath() + "/assets");
+      : path_(AssetFolders().front() + "/" + fileName) {
+    QDir().mkpath(AssetFolders().front());
     saved_ = image.save(path_, format);
   }
   ~PlantedAsset() { QFile::remove(path_); }
