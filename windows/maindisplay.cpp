@@ -9,6 +9,7 @@ namespace {
 constexpr int clientWidth = 780;
 constexpr int clientHeight = 361;
 constexpr int zoneCount = 8;
+constexpr int boardPictureRaise = 8;
 constexpr int zoneRows[zoneCount] = {132, 160, 187, 215, 243, 271, 298, 326};
 constexpr int zoneFireLedLeft = 298;
 constexpr int zoneFaultLedLeft = 321;
@@ -135,7 +136,8 @@ void TfrmMainDisplay::CreatePictures() {
         image->SetVisible(shown);
     return image;
   };
-  PCBBackImage = picture("PCBBackImage", 0, -8, clientWidth, clientHeight, false);
+  // The board photograph starts above the client area; it reaches down to the bottom edge.
+  PCBBackImage = picture("PCBBackImage", 0, -boardPictureRaise, clientWidth, clientHeight + boardPictureRaise, false);
   ButtonSilkScreen = picture("ButtonSilkScreen", 664, 93, 67, 256, false);
   SystemNumberSilkScreen = picture("SystemNumberSilkScreen", 362, 123, 14, 214, false);
   ZoneNumberSilkScreen = picture("ZoneNumberSilkScreen", 311, 132, 9, 204, false);

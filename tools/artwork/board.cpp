@@ -422,7 +422,7 @@ void BoardPrint(QPainter& p) {
 // The whole board in client coordinates; the silk-screen strips are crops of
 // it with their print added, so tracks run on beneath them.
 void PaintBoard(QPainter& p) {
-  p.fillRect(QRectF(0, -kBoardOffsetY, kPanelSize.width(), kPanelSize.height()), kMask);
+  p.fillRect(QRectF(QPointF(0, -kBoardOffsetY), kBoardPictureSize), kMask);
   Parts parts(p);
   parts.MountingHole({12, 0});
   parts.MountingHole({762, 2});
@@ -439,7 +439,7 @@ void PaintBoard(QPainter& p) {
 }
 
 QImage BoardPicture() {
-  return Render(kPanelSize, 2, [](QPainter& p) {
+  return Render(kBoardPictureSize, 2, [](QPainter& p) {
     p.translate(0, kBoardOffsetY);
     PaintBoard(p);
   });
