@@ -161,15 +161,21 @@ TImageSelector* TfrmMainDisplay::AddButton(const std::string& name, int left, in
 }
 
 void TfrmMainDisplay::CreateButtons() {
-  const auto button = [this](const char* name, int top) { return AddButton(name, 634, top, MarvaneButtonDisplay, released); };
-  AcceptButton = button("AcceptButton", 95);
-  SoundersStartStopButton = button("SoundersStartStopButton", 127);
-  ResetButton = button("ResetButton", 158);
-  BuzzerMuteButton = button("BuzzerMuteButton", 190);
-  DelayOnOffButton = button("DelayOnOffButton", 222);
-  ItemSelectButton = button("ItemSelectButton", 254);
-  DisableTestNormalButton = button("DisableTestNormalButton", 285);
-  LampTestButton = button("LampTestButton", 317);
+  const auto button = [this](const char* name, int top, const char* hint) {
+    TImageSelector* key = AddButton(name, 634, top, MarvaneButtonDisplay, released);
+    key->SetHint(hint);
+    return key;
+  };
+  AcceptButton = button("AcceptButton", 95, "Accept: silences the buzzer and starts the second delay stage (key on)");
+  SoundersStartStopButton =
+      button("SoundersStartStopButton", 127, "Sounders start/stop: silences or restarts the sounders (key on)");
+  ResetButton = button("ResetButton", 158, "Reset: resets the panel (key on)");
+  BuzzerMuteButton = button("BuzzerMuteButton", 190, "Buzzer mute: silences the panel's buzzer");
+  DelayOnOffButton = button("DelayOnOffButton", 222, "Delay on/off: switches the delays to outputs (key on); in a fire, ends the delay");
+  ItemSelectButton = button("ItemSelectButton", 254, "Item select: steps through the items to disable or test (key on)");
+  DisableTestNormalButton =
+      button("DisableTestNormalButton", 285, "Disable/test/normal: disables, tests or restores the selected item (key on)");
+  LampTestButton = button("LampTestButton", 317, "Lamp test: lights every indicator while held (key on)");
 }
 
 TImageSelector* TfrmMainDisplay::AddLed(const std::string& name, int left, int top, Role role, int index) {
@@ -216,19 +222,25 @@ void TfrmMainDisplay::CreateLegends() {
 void TfrmMainDisplay::CreateOtherControls() {
   InternalTone = AddSelector("InternalTone", 738, 320, MarvaneInternalToneImages, 1);
   Keyswitch = AddSelector("Keyswitch", 680, 200, MarvaneKeySwitchDisplay, 0);
+  Keyswitch->SetHint("Keyswitch: drag up and left to turn it on (access level 2), down and right to turn it off");
   Keyswitch->OnMouseDown = [this](TControl* s, MouseButton b, ShiftState sh, int x, int y) { KeyswitchMouseDown(s, b, sh, x, y); };
   Keyswitch->OnMouseMove = [this](TControl* s, ShiftState sh, int x, int y) { KeyswitchMouseMove(s, sh, x, y); };
   Keyswitch->OnMouseUp = [this](TControl* s, MouseButton b, ShiftState sh, int x, int y) { KeyswitchMouseUp(s, b, sh, x, y); };
   SelectCorvellaFascia = AddSelector("SelectCorvellaFascia", 720, 24, CorvellaButtonImages, 0);
   SelectCorvellaFascia->OnClick = [this](TControl* s) { SelectCorvellaFasciaClick(s); };
+  SelectCorvellaFascia->SetHint("Show the Corvella fascia");
   SelectMarvaneFascia = AddSelector("SelectMarvaneFascia", 696, 24, MarvaneButtonImages, selected);
   SelectMarvaneFascia->OnClick = [this](TControl* s) { SelectMarvaneFasciaClick(s); };
+  SelectMarvaneFascia->SetHint("Show the Marvane fascia");
   SelectCoverOff = AddSelector("SelectCoverOff", 744, 24, PCBButtonImages, 0);
   SelectCoverOff->OnClick = [this](TControl* s) { SelectCoverOffClick(s); };
+  SelectCoverOff->SetHint("Take the cover off to show the circuit board (the panel sees the cover open), or put it back");
   CoverOffSwitch = AddButton("CoverOffSwitch", 730, 253, PCBButtonDisplay, pressed);
   CoverOffSwitch->SetVisible(false);
+  CoverOffSwitch->SetHint("Cover switch: closed while the left button is held; a right click keeps it closed");
   PCBKeyswitch = AddButton("PCBKeyswitch", 730, 206, PCBButtonDisplay, released);
   PCBKeyswitch->SetVisible(false);
+  PCBKeyswitch->SetHint("Keyswitch contact: on while the left button is held; a right click keeps it on");
   frmAlarmCounter1 = Place<TfrmAlarmCounter>(this, "frmAlarmCounter1", 700, 96, 54, 23);
   frmAlarmCounter1->SetVisible(false);
 }

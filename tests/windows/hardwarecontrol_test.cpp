@@ -89,12 +89,20 @@ TEST_F(HardwareWindowTest, TogglesCarryTheirHints) {
   const struct {
     const char* name;
     const char* hint;
-  } hints[] = {{"CapEOLZone1", "Capactor EOL Enable"},  {"CapEOLZone8", "Capactor EOL Enable"},
+  } hints[] = {{"CapEOLZone1", "Capacitor EOL Enable"},  {"CapEOLZone8", "Capacitor EOL Enable"},
                {"CrossLinkBatteryCharger", "Battery/Charger Cross Link"},
                {"EarthHoldHigh", "Set Earth High"},     {"EarthHoldLow", "Set Earth Low"},
-               {"Sounder1FaultInput", "Sounder 1 Fault"}, {"Sounder2FaultInput", "Sounder 2 Fault"},
-               {"FWPOvercurrent", ""}};
+               {"Sounder1FaultInput", "Sounder 1 Fault"}, {"Sounder2FaultInput", "Sounder 2 Fault"}};
   for (const auto& hint : hints) EXPECT_EQ(Selector(hint.name)->Hint(), hint.hint) << hint.name;
+}
+
+TEST_F(HardwareWindowTest, EveryControlTheMouseActsOnSaysWhatItDoes) {
+  for (const TForm* form : {static_cast<const TForm*>(h), static_cast<const TForm*>(m())}) {
+    for (const TControl* control : form->Controls()) {
+      const bool clickable = control->OnMouseDown || control->OnClick;
+      EXPECT_TRUE(!clickable || !control->Hint().empty()) << control->Name();
+    }
+  }
 }
 
 TEST_F(HardwareWindowTest, FireBrigadePanelsHoldTheirLedsLegendsAndSwitches) {
