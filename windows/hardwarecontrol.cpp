@@ -4,6 +4,7 @@
 #include "windows/framework/host.h"
 #include "windows/levelmath.h"
 #include "windows/maindisplay.h"
+#include "windows/placement.h"
 
 const char* const firmwareVersionText = "QX40 Fire Alarm Panel\rSW518-207, v1.00A, Jul 31 2003 17:16:46\r";
 
@@ -14,7 +15,6 @@ constexpr int clientWidth = 601;
 constexpr int clientHeight = 337;
 constexpr int zoneCount = 8;
 constexpr int zoneRowPitch = 10;
-constexpr int screenMargin = 30;
 // Settings are saved this often when they change: a killed program loses at most this.
 constexpr int autosaveIntervalMs = 1000;
 constexpr int groupSpacing = 7;
@@ -477,7 +477,7 @@ void TfrmHardwareControl::ChangeVdSLayout() {
   VdSHardwareOptions->SetVisible(vds);
   const TGroupBox* links = gbxLinksAndOptions;
   if (vds) {
-    KeepOnScreen();
+    ReplaceIfCrowded();
     gbxSoftwareVersion->SetBounds(links->Left() + links->Width() + groupSpacing, links->Top(),
                                   gbxSoftwareVersion->Width(), gbxSoftwareVersion->Height());
     return;
@@ -486,10 +486,21 @@ void TfrmHardwareControl::ChangeVdSLayout() {
                                 gbxSoftwareVersion->Width(), gbxSoftwareVersion->Height());
 }
 
-// The enlarged window keeps its margin from the screen's right and bottom edges.
-void TfrmHardwareControl::KeepOnScreen() {
-  if (Left() + Width() > ScreenWidth() - screenMargin) Move(ScreenWidth() - Width() - screenMargin, Top());
-  if (Top() + Height() > ScreenHeight() - screenMargin) Move(Left(), ScreenHeight() - Height() - screenMargin);
+// Widened, the window is placed again only if it now covers the front panel
+// or leaves the screen: a window with room to grow stays where the user put it.
+void TfrmHardwareControl::ReplaceIfCrowded() {
+  if (!Showing()) return;
+  const WindowBox frame = FrameOf(*this);
+  const bool covers = frmMainDisplay && frmMainDisplay->Showing() && Overlap(frame, FrameOf(*frmMainDisplay));
+  if (covers || !FullyInside(frame, Host().Screen())) PlaceBothWindows();
+}
+
+void TfrmHardwareControl::PlaceBothWindows() {
+  if (!frmMainDisplay) {
+    CentreOnScreen();
+    return;
+  }
+  PlaceForms(*frmMainDisplay, *this, frmMainDisplay->KeysArea());
 }
 
 void TfrmHardwareControl::OptionalRelaysClick(TControl*) {
@@ -507,7 +518,7 @@ void TfrmHardwareControl::FormShow(TForm*) {
   SetFormAutoSize(true);
   if (placed_) return;
   placed_ = true;
-  Move(ScreenWidth() - Width() - screenMargin, ScreenHeight() - Height() - screenMargin);
+  PlaceBothWindows();
 }
 
 void TfrmHardwareControl::FormClose(TForm*) {

@@ -1,7 +1,10 @@
 #include "windows/maindisplay.h"
 
+#include <algorithm>
+
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
+#include "windows/framework/host.h"
 
 TfrmMainDisplay* frmMainDisplay = nullptr;
 
@@ -19,6 +22,8 @@ constexpr int dragging = 1;
 constexpr int released = 0;
 constexpr int pressed = 1;
 constexpr int selected = 1;
+// The firmware confirms a key press on its third read in a row that finds it down.
+constexpr int readsToSeeKey = 3;
 
 struct Legend {
   int left, top, width, height;
@@ -78,6 +83,10 @@ constexpr Legend legends[] = {
 };
 static_assert(std::size(legends) == 44);
 
+bool SeenByFirmware(const HardwareState& board, std::size_t key) {
+  return board.keyReadsPressed[key].load(std::memory_order_relaxed) >= readsToSeeKey;
+}
+
 TImageSelector* AsSelector(TControl* sender) { return dynamic_cast<TImageSelector*>(sender); }
 
 bool LinkFitted(const ControlState* link) { return link && link->ItemIndex() != 0; }
@@ -90,6 +99,8 @@ TfrmMainDisplay::TfrmMainDisplay() : TForm("frmMainDisplay", "QX40 Simulation", 
   CreateLeds();
   CreateLegends();
   CreateOtherControls();
+  keys_ = {AcceptButton,     SoundersStartStopButton, ResetButton,             BuzzerMuteButton,
+           DelayOnOffButton, ItemSelectButton,        DisableTestNormalButton, LampTestButton};
   themed_.emplace_back(Keyswitch, Role::Keyswitch);
   themed_.emplace_back(InternalTone, Role::Tone);
   for (TImageSelector* button : {BuzzerMuteButton, SoundersStartStopButton, AcceptButton, DelayOnOffButton,
@@ -250,13 +261,39 @@ void TfrmMainDisplay::CreateOtherControls() {
 void TfrmMainDisplay::imsButtonMouseDown(TControl* sender, MouseButton button, ShiftState, int, int) {
   TImageSelector* selector = AsSelector(sender);
   if (!selector || button == MouseButton::Middle) return;
+  if (const auto key = KeyIndex(selector)) releasePending_[*key].store(false);
   selector->SetItemIndex(pressed);
 }
 
 void TfrmMainDisplay::imsButtonMouseUp(TControl* sender, MouseButton button, ShiftState, int, int) {
   TImageSelector* selector = AsSelector(sender);
   if (!selector || button != MouseButton::Left) return;
+  const auto key = KeyIndex(selector);
+  const HardwareState* board = boardInstance.load();
+  if (holdShortPresses_ && key && board && !SeenByFirmware(*board, *key)) {
+    releasePending_[*key].store(true);
+    return;
+  }
   selector->SetItemIndex(released);
+}
+
+std::optional<std::size_t> TfrmMainDisplay::KeyIndex(const TControl* control) const {
+  const auto key = std::find(keys_.begin(), keys_.end(), control);
+  if (key == keys_.end()) return std::nullopt;
+  return std::size_t(key - keys_.begin());
+}
+
+// On the tick's thread; the release itself is done on the window thread,
+// where a new press of the same key cannot cross it.
+void TfrmMainDisplay::BeforeKeysCopied(const HardwareState& board) {
+  for (std::size_t key = 0; key < keys_.size(); ++key) {
+    if (!releasePending_[key].load() || !SeenByFirmware(board, key)) continue;
+    Host().Post([this, key] { ReleaseHeldKey(key); });
+  }
+}
+
+void TfrmMainDisplay::ReleaseHeldKey(std::size_t key) {
+  if (releasePending_[key].exchange(false)) keys_[key]->SetItemIndex(released);
 }
 
 void TfrmMainDisplay::KeyswitchMouseDown(TControl* sender, MouseButton, ShiftState shift, int x, int y) {
@@ -358,6 +395,18 @@ void TfrmMainDisplay::UpdateZoneIndicatorVisibility() {
   SetZoneLedsVisible(LinkFitted(FourZonePanel) ? firstEightZoneOnly : firstOptionalZone, false);
 }
 
+WindowBox TfrmMainDisplay::KeysArea() const {
+  int left = Keyswitch->Left(), top = Keyswitch->Top();
+  int right = Keyswitch->Left() + Keyswitch->Width(), bottom = Keyswitch->Top() + Keyswitch->Height();
+  for (const TImageSelector* key : keys_) {
+    left = std::min(left, key->Left());
+    top = std::min(top, key->Top());
+    right = std::max(right, key->Left() + key->Width());
+    bottom = std::max(bottom, key->Top() + key->Height());
+  }
+  return {left, top, right - left, bottom - top};
+}
+
 void TfrmMainDisplay::SetZoneLedsVisible(int firstZone, bool visible) {
   for (int zone = firstZone; zone < zoneCount; ++zone) {
     ZoneFireLEDs[zone]->SetVisible(visible);
@@ -392,6 +441,7 @@ void TfrmMainDisplay::WireFrontPanel(BoardWiring& wiring) {
   wiring.disableTestNormalButton = DisableTestNormalButton;
   wiring.lampTestButton = LampTestButton;
   wiring.resetButton = ResetButton;
+  wiring.keyCopyListener = this;
   wiring.keyswitch = Keyswitch;
   wiring.pcbKeyswitch = PCBKeyswitch;
   wiring.coverOffSwitch = CoverOffSwitch;
