@@ -1,6 +1,7 @@
 // The simulator: the front panel and the hardware control window on the
 // desktop, over the machine running in real time.
 
+#include <QSettings>
 #include <QSocketNotifier>
 #include <csignal>
 #include <exception>
@@ -13,7 +14,9 @@
 #include "qt/application.h"
 #include "qt/command_line.h"
 #include "qt/desktop_host.h"
+#include "qt/messages.h"
 #include "qt/settings_notices.h"
+#include "qt/user_settings.h"
 #include "windows/maindisplay.h"
 
 namespace {
@@ -51,7 +54,10 @@ int RunWindows(DesktopHost& host) {
   host.Attach(machine.hardware());
   front.Show();
   machine.hardware().Show();
+  QSettings userSettings(QStringLiteral("qx40"), QStringLiteral("qx40"));
+  RestoreWindows(userSettings, front, machine.hardware());
   TApplication::exec();
+  RememberWindows(userSettings, front, machine.hardware());
   host.Detach(machine.hardware());
   host.Detach(front);
   return 0;
@@ -61,6 +67,7 @@ int RunWindows(DesktopHost& host) {
 
 int main(int argc, char** argv) {
   if (const auto answered = AnswerDesktopCommandLine(argc, argv, std::cout, std::cerr)) return *answered;
+  DropKnownQtNoise();
   TApplication application(argc, argv, "QX40 Simulation");
   DesktopHost host;
   SetWindowHost(&host);
