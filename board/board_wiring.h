@@ -25,6 +25,17 @@ class CaptionControl {
   virtual void SetCaption(const std::string& caption) = 0;
 };
 
+class HardwareState;
+
+// Told by the 20 ms update just before it copies the keys into the board, on
+// the update's thread: the front panel lets go there of a key it held until
+// the firmware had seen it.
+class KeyCopyListener {
+ public:
+  virtual ~KeyCopyListener() = default;
+  virtual void BeforeKeysCopied(const HardwareState& board) = 0;
+};
+
 constexpr int fwpLedCount = 8;  // FWP1LED..FWP7LED at indices 1..7
 
 struct BoardWiring {
@@ -54,6 +65,7 @@ struct BoardWiring {
   ControlState* disableTestNormalButton = nullptr;
   ControlState* lampTestButton = nullptr;
   ControlState* resetButton = nullptr;
+  KeyCopyListener* keyCopyListener = nullptr;  // none: the keys are copied as they are
   ControlState* keyswitch = nullptr;
   ControlState* pcbKeyswitch = nullptr;
   ControlState* coverOffSwitch = nullptr;

@@ -144,10 +144,18 @@ void SetStatusLeds(HardwareState& board, int32_t arg) {
   }
 }
 
-int32_t ReadKeys(const HardwareState& board) {
+// Each read also counts, per key, the reads in a row that found it pressed.
+int32_t ReadKeys(HardwareState& board) {
   int32_t keys = 0;
   for (size_t i = 0; i < keySources.size(); ++i) {
-    if (board.IsSet(keySources[i])) keys |= 1 << i;
+    std::atomic<uint8_t>& reads = board.keyReadsPressed[i];
+    if (!board.IsSet(keySources[i])) {
+      reads.store(0, std::memory_order_relaxed);
+      continue;
+    }
+    keys |= 1 << i;
+    const uint8_t before = reads.load(std::memory_order_relaxed);
+    if (before != UINT8_MAX) reads.store(uint8_t(before + 1), std::memory_order_relaxed);
   }
   return keys;
 }

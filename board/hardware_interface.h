@@ -135,6 +135,10 @@ class HardwareState {
   std::unique_ptr<WorkerThread> firmwareThread;
   std::unique_ptr<uint8_t[]> nvImage;
   std::array<std::atomic<uint8_t>, portCount> port{};
+  // Per key, in READ_KEYS bit order: how many reads in a row have found it
+  // pressed (saturating), so that a window can tell when the firmware has seen
+  // a press. Written by the firmware's reads only.
+  std::array<std::atomic<uint8_t>, 8> keyReadsPressed{};
   int32_t nvSize = 0;
   // Counts the firmware's writes, so that a watcher reads the memory only after one.
   std::atomic<uint32_t> nvWrites{0};

@@ -232,6 +232,7 @@ void PeriodicUpdate::Update20ms(HardwareState& board) {
   }
   ShowZoneLeds(w, board);
   ShowBindings(w, board, commonIndicators);
+  if (w.keyCopyListener) w.keyCopyListener->BeforeKeysCopied(board);
   for (const PortBinding& key : keysAndLinks) {
     board.AssignPortBits(key.at, (w.*key.control)->ItemIndex() & 1);
   }

@@ -68,6 +68,21 @@ void DesktopHost::TimerChanged(TTimer& timer) {
   running->start(timer.Interval());
 }
 
+// The frame of a window already framed by the window manager; before any
+// is, a title bar and thin borders as most desktops draw them.
+FrameExtents DesktopHost::WindowFrame() const {
+  constexpr FrameExtents usual{4, 30, 4, 4};
+  const std::lock_guard lock(widgetsMutex_);
+  for (const auto& [form, widget] : widgets_) {
+    const QRect outer = widget->frameGeometry();
+    const QRect inner = widget->geometry();
+    if (!widget->isVisible() || outer == inner) continue;
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+  }
+  return usual;
+}
+
 void DesktopHost::Post(std::function<void()> work) {
   QMetaObject::invokeMethod(&postTarget_, std::move(work), Qt::QueuedConnection);
 }

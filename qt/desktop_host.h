@@ -28,6 +28,7 @@ class DesktopHost : public QtHost {
   void FormChanged(TForm& form) override;
   void TimerChanged(TTimer& timer) override;
   void Post(std::function<void()> work) override;
+  FrameExtents WindowFrame() const override;
   // The form's desktop window; null before Attach.
   FormWidget* WidgetOf(const TForm& form) const;
 

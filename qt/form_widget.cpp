@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <utility>
 #include <optional>
 
@@ -68,6 +70,7 @@ void FormWidget::FollowForm() {
 }
 
 bool FormWidget::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) return ShowHint(static_cast<QHelpEvent&>(*event));
   if (event->type() != repaintEvent) return QWidget::event(event);
   QRect area;
   {
@@ -75,6 +78,18 @@ bool FormWidget::event(QEvent* event) {
     std::swap(area, dirty_);
   }
   update(area);
+  return true;
+}
+
+// The hint of the control under the mouse, as a tool tip; none over the bare window.
+bool FormWidget::ShowHint(const QHelpEvent& event) {
+  int x = 0, y = 0;
+  const TControl* control = form_.ControlAt(event.pos().x(), event.pos().y(), x, y);
+  if (!control || control->Hint().empty()) {
+    QToolTip::hideText();
+    return true;
+  }
+  QToolTip::showText(event.globalPos(), QString::fromStdString(control->Hint()), this);
   return true;
 }
 

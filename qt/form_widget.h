@@ -9,6 +9,7 @@
 #include <mutex>
 
 class Artwork;
+class QHelpEvent;
 class TForm;
 
 class FormWidget : public QWidget {
@@ -32,6 +33,8 @@ class FormWidget : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  bool ShowHint(const QHelpEvent& event);
+
   TForm& form_;
   Artwork& artwork_;
   std::mutex dirtyMutex_;

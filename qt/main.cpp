@@ -1,6 +1,7 @@
 // The simulator: the front panel and the hardware control window on the
 // desktop, over the machine running in real time.
 
+#include <QSettings>
 #include <QSocketNotifier>
 #include <csignal>
 #include <exception>
@@ -13,8 +14,10 @@
 #include "qt/application.h"
 #include "qt/command_line.h"
 #include "qt/desktop_host.h"
+#include "qt/messages.h"
 #include "qt/settings_notices.h"
 #include "qt/training.h"
+#include "qt/user_settings.h"
 #include "windows/maindisplay.h"
 
 namespace {
@@ -57,8 +60,11 @@ int RunWindows(DesktopHost& host, TrainingSession& training) {
   }
   front.Show();
   machine.hardware().Show();
+  QSettings userSettings(QStringLiteral("qx40"), QStringLiteral("qx40"));
+  RestoreWindows(userSettings, front, machine.hardware());
   TApplication::exec();
   training.Detach();
+  RememberWindows(userSettings, front, machine.hardware());
   host.Detach(machine.hardware());
   host.Detach(front);
   return 0;
@@ -69,6 +75,7 @@ int RunWindows(DesktopHost& host, TrainingSession& training) {
 int main(int argc, char** argv) {
   DesktopOptions options;
   if (const auto answered = ReadDesktopCommandLine(argc, argv, options, std::cout, std::cerr)) return *answered;
+  DropKnownQtNoise();
   TrainingSession training;
   if (!training.Open(options, std::cerr)) return exitUsage;
   TApplication application(argc, argv, "QX40 Simulation");

@@ -3,11 +3,13 @@
 #include <QGuiApplication>
 
 #include "qt/artwork.h"
+#include "qt/messages.h"
 #include "qt/painter.h"
 #include "qt/qt_host.h"
 
 namespace {
 int UseOffscreenPlatformUnlessSet() {
+  DropKnownQtNoise();
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   return 0;
 }

@@ -15,6 +15,6 @@ int QtHost::TextHeight(const Font& font) const { return QFontMetrics(QtFont(font
 ScreenRect QtHost::Screen() const {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return {};
-  const QRect area = screen->geometry();
+  const QRect area = screen->availableGeometry();
   return {area.left(), area.top(), area.width(), area.height()};
 }

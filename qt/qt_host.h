@@ -1,6 +1,6 @@
 #pragma once
 // What every Qt front end gives the windows: captions measured as QPainter
-// draws them, and the primary screen.
+// draws them, and the primary screen's work area (less the desktop's panels).
 
 #include "windows/framework/host.h"
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <set>
@@ -28,6 +29,7 @@
 #include "machine/machine.h"
 #include "windows/framework/form.h"
 #include "windows/levelmath.h"
+#include "windows/maindisplay.h"
 
 namespace scenario {
 
@@ -43,6 +45,10 @@ constexpr int64_t eventSampleMs = 20;
 // What a debrief's timeline shows of every script.
 constexpr const char* mainIndications[] = {"FireLED",    "FaultLED",     "DisabledLED",    "TestLED",
                                            "DelayOnLED", "InternalTone", "SounderOutput1", "SounderOutput2"};
+
+// How long a script must hold a push key for the firmware to see it, from
+// any moment of the board's update cycle (the Reset key is copied every 50 ms).
+constexpr int keyPressWaitMs = 100;
 
 [[noreturn]] void Fail(const std::string& message) { throw ScriptError{message}; }
 
@@ -318,6 +324,7 @@ class Runner {
     for (const auto& [at, command] : commands) {
       const auto* measure = std::get_if<Measure>(&command);
       if (measure && !measure->since.empty()) measuresSince_.emplace_back(at, measure);
+      checkedLine_ = at;
       try {
         std::visit([this](const auto& c) { Check(c); }, command);
       } catch (const ScriptError& error) {
@@ -365,7 +372,18 @@ class Runner {
   void Check(const Mark& mark) { marksSeen_.insert(mark.name); }
   void Check(const Expect& expect) { panel_->ReaderOf(expect.target); }
   void Check(const Print& print) { panel_->ReaderOf(print.target); }
-  void Check(const Mouse& mouse) { panel_->Control(mouse.form, mouse.name); }
+  void Check(const Mouse& mouse) {
+    const TControl& control = panel_->Control(mouse.form, mouse.name);
+    if (mouse.action == Mouse::Action::Click && sim_->front().IsPushKey(&control)) WarnTooShort(mouse.name);
+  }
+
+  // A click takes no time, and the firmware confirms a key only after it has
+  // been down for several reads; the click is still done as written.
+  void WarnTooShort(const std::string& key) const {
+    std::cerr << result_.script << ':' << checkedLine_ << ": warning: 'click " << key
+              << "' is too short for the firmware to see the key; write 'press " << key << "', 'wait "
+              << keyPressWaitMs << "ms', 'release " << key << "'\n";
+  }
   void Check(const Level& level) { LevelWidth(level); }
   void Check(const Stall&) {
     if (exercise_) Fail("stall needs the panel in virtual time; an exercise runs in real time");
@@ -399,6 +417,8 @@ class Runner {
       ResetFirmwareState();
       owned_ = std::make_unique<Machine>(BoardPacing::Stepped);
       sim_ = owned_.get();
+      // Keys follow press and release exactly, for scripts that test the debounce.
+      sim_->front().SetHoldShortPresses(false);
     }
     panel_ = std::make_unique<Panel>(*sim_);
     held_ = 0;
@@ -638,6 +658,7 @@ class Runner {
   std::map<int, Watcher> watches_;                           // by the measurement's line
   std::vector<Reader> timelineReaders_;
   int line_ = 0;
+  int checkedLine_ = 0;  // the line being checked before time starts
   // Virtual time of this script before the present simulator.
   int64_t offsetMs_ = 0;
   // Earlier scripts' time: the trace has one time axis for the whole run.

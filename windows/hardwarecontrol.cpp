@@ -4,6 +4,7 @@
 #include "windows/framework/host.h"
 #include "windows/levelmath.h"
 #include "windows/maindisplay.h"
+#include "windows/placement.h"
 
 const char* const firmwareVersionText = "QX40 Fire Alarm Panel\rSW518-207, v1.00A, Jul 31 2003 17:16:46\r";
 
@@ -14,7 +15,6 @@ constexpr int clientWidth = 601;
 constexpr int clientHeight = 337;
 constexpr int zoneCount = 8;
 constexpr int zoneRowPitch = 10;
-constexpr int screenMargin = 30;
 // Settings are saved this often when they change: a killed program loses at most this.
 constexpr int autosaveIntervalMs = 1000;
 constexpr int groupSpacing = 7;
@@ -62,18 +62,22 @@ struct PanelLayout {
   const char* legendName;
   const char* legend;
   const char* switchName;  // null: none
+  const char* switchHint;
 };
+
+constexpr const char* latchingHint = "click to switch it on or off";
+constexpr const char* momentaryHint = "on while the mouse button is held";
 
 // Panel1 .. Panel8 of the fireman's work panel.
 constexpr PanelLayout fwpPanels[] = {
-    {3, 14, "FWP1LED", "Label40", "Operating", nullptr},
-    {117, 14, "FWP2LED", "Label46", "TD Triggered", nullptr},
-    {3, 48, "FWP3LED", "Label80", "ES Triggered", nullptr},
-    {117, 48, "FWP4LED", "Label83", "Fire Control Disabled", "FWP4Switch"},
-    {3, 82, "FWP5LED", "Label64", "Sounder Disabled", "FWP5Switch"},
-    {117, 82, "FWP6LED", "FWP6SwitchText", "Reset Panel", "FWP6Switch"},
-    {3, 116, "FWP7LED", "Label89", "TD Disabled", "FWP7Switch"},
-    {117, 116, nullptr, "Label82", "Test TD", "FWP8Switch"},
+    {3, 14, "FWP1LED", "Label40", "Operating", nullptr, nullptr},
+    {117, 14, "FWP2LED", "Label46", "TD Triggered", nullptr, nullptr},
+    {3, 48, "FWP3LED", "Label80", "ES Triggered", nullptr, nullptr},
+    {117, 48, "FWP4LED", "Label83", "Fire Control Disabled", "FWP4Switch", latchingHint},
+    {3, 82, "FWP5LED", "Label64", "Sounder Disabled", "FWP5Switch", latchingHint},
+    {117, 82, "FWP6LED", "FWP6SwitchText", "Reset Panel", "FWP6Switch", momentaryHint},
+    {3, 116, "FWP7LED", "Label89", "TD Disabled", "FWP7Switch", latchingHint},
+    {117, 116, nullptr, "Label82", "Test TD", "FWP8Switch", momentaryHint},
 };
 
 // A read-out label the tick thread sets: the caption is carried to the
@@ -235,11 +239,12 @@ void TfrmHardwareControl::CreateZoneLevels() {
     TLevelControl* level = AddLevel(GroupBox1, {LevelKind::Zone, "ZoneAnalogueControl" + n, "ZoneAnalogueValue" + n,
                                                 "ZoneResValue" + n, levelLeft, row, levelBoxWidth, levelBoxHeight,
                                                 levelFillHeight, 315, row + 1, "0R"});
+    level->Box()->SetHint("Zone " + n + " line resistance: click or drag to set it");
     zoneLevels_[zone] = level;
     ZoneAnalogueControl[zone] = level->Box();
     ZoneAnalogueValue[zone] = level->Fill();
     ZoneResValue[zone] = level->Reading();
-    CapEOLZone[zone] = AddToggle(GroupBox1, "CapEOLZone" + n, 303, row, CapacitorEOLImages, 0, "Capactor EOL Enable");
+    CapEOLZone[zone] = AddToggle(GroupBox1, "CapEOLZone" + n, 303, row, CapacitorEOLImages, 0, "Capacitor EOL Enable");
   }
 }
 
@@ -256,13 +261,18 @@ void TfrmHardwareControl::CreateSupplyLevels() {
   VssRangeLow = AddRangeMark(GroupBox4, "VssRangeLow", levelLeft, 34, 0, 10, yellow);
   AddOutline(GroupBox4, "Shape1", levelLeft - 1, 15, levelBoxWidth + 2, 30);
   const auto supply = [this](LevelKind kind, const char* box, const char* fill, const char* reading, int top,
-                              int readingTop) {
-    return AddLevel(GroupBox4, {kind, box, fill, reading, levelLeft, top, levelBoxWidth, levelBoxHeight,
-                                levelFillHeight, 304, readingTop, "00.0V"});
+                              int readingTop, const char* what) {
+    TLevelControl* level = AddLevel(GroupBox4, {kind, box, fill, reading, levelLeft, top, levelBoxWidth, levelBoxHeight,
+                                                levelFillHeight, 304, readingTop, "00.0V"});
+    level->Box()->SetHint(std::string(what) + ": click or drag to set it");
+    return level;
   };
-  batteryLevel_ = supply(LevelKind::Battery, "VbattAnalogueValueBox", "VbattAnalogueValue", "VbattLevel", 16, 17);
-  chargerLevel_ = supply(LevelKind::Charger, "VchrAnalogueValueBox", "VchrAnalogueValue", "VchrLevel", 25, 27);
-  supplyLevel_ = supply(LevelKind::Supply, "VssAnalogueValueBox", "VssAnalogueValue", "VssLevel", 34, 37);
+  batteryLevel_ = supply(LevelKind::Battery, "VbattAnalogueValueBox", "VbattAnalogueValue", "VbattLevel", 16, 17,
+                         "Battery voltage");
+  chargerLevel_ = supply(LevelKind::Charger, "VchrAnalogueValueBox", "VchrAnalogueValue", "VchrLevel", 25, 27,
+                         "Charger voltage");
+  supplyLevel_ = supply(LevelKind::Supply, "VssAnalogueValueBox", "VssAnalogueValue", "VssLevel", 34, 37,
+                        "System supply voltage");
   VbattAnalogueValueBox = batteryLevel_->Box();
   VbattAnalogueValue = batteryLevel_->Fill();
   VbattLevel = batteryLevel_->Reading();
@@ -275,15 +285,19 @@ void TfrmHardwareControl::CreateSupplyLevels() {
   CrossLinkBatteryCharger =
       AddToggle(GroupBox4, "CrossLinkBatteryCharger", 32, 21, InputStatusToggle, linked, "Battery/Charger Cross Link");
   Vbatt = AddLabel(GroupBox4, "Vbatt", 32, 46, "Vbat");
+  Vbatt->SetHint("Battery voltage as the panel measures it, in tenths of a volt");
   Vchr = AddLabel(GroupBox4, "Vchr", 64, 46, "Vchr");
+  Vchr->SetHint("Charger voltage as the panel measures it, in tenths of a volt");
   readouts_.push_back(std::make_unique<PostedCaption>(Vbatt));
   readouts_.push_back(std::make_unique<PostedCaption>(Vchr));
 }
 
 void TfrmHardwareControl::CreatePowerSupply() {
   GroupBox3 = Place<TGroupBox>(this, "GroupBox3", 200, 176, 145, 161, "PSU Control/Monitoring");
-  PSUMainsInput = AddToggle(GroupBox3, "PSUMainsInput", 8, 16, MainsSupplyImages, present);
-  AuxiliarySupplyFault = AddToggle(GroupBox3, "AuxiliarySupplyFault", 64, 16, FuseImages, 1);
+  PSUMainsInput = AddToggle(GroupBox3, "PSUMainsInput", 8, 16, MainsSupplyImages, present,
+                            "Mains supply: click to fail or restore it");
+  AuxiliarySupplyFault = AddToggle(GroupBox3, "AuxiliarySupplyFault", 64, 16, FuseImages, 1,
+                                   "Auxiliary supply fuse: click to blow or replace it");
   AddLabel(GroupBox3, "Label3", 64, 42, "Auxiliary Supply");
   const auto led = [this](const char* name, int top, TImageList* list, const char* labelName, const char* caption) {
     AddLabel(GroupBox3, labelName, 38, top - 1, caption);
@@ -293,7 +307,8 @@ void TfrmHardwareControl::CreatePowerSupply() {
   BatteryConnect = led("BatteryConnect", 84, SmallLEDListYellow, "Label13", "Battery Connect");
   EnableCharger = led("EnableCharger", 96, SmallLEDListGreen, "Label14", "Charger Enable");
   AddLabel(GroupBox3, "Label18", 38, 108, "ChargerFault");
-  ChargerFault = AddToggle(GroupBox3, "ChargerFault", 24, 109, InputStatusToggle);
+  ChargerFault = AddToggle(GroupBox3, "ChargerFault", 24, 109, InputStatusToggle, 0,
+                           "Charger fault input: click to signal or clear a charger fault");
   EarthDetectLevelControl = led("EarthDetectLevelControl", 122, SmallLEDListGreen, "Label20", "Earth Fault Detect");
   EarthHoldHigh = AddToggle(GroupBox3, "EarthHoldHigh", 11, 117, InputStatusToggle, 0, "Set Earth High");
   EarthHoldLow = AddToggle(GroupBox3, "EarthHoldLow", 11, 127, InputStatusToggle, 0, "Set Earth Low");
@@ -343,24 +358,29 @@ void TfrmHardwareControl::CreateGeneralIO() {
   AddMonitorMarks(OptionalRelaysGroup, "Shape9", "Shape8", "Shape7", 96, 50);
   relay2Level_ = AddLevel(OptionalRelaysGroup, {LevelKind::Monitor, "Relay2ValueBox", "Relay2Value", {}, 96, 50,
                                                 monitorBoxWidth, monitorBoxHeight, monitorFillHeight, 0, 0, {}});
+  relay1Level_->Box()->SetHint("Relay 1 line monitor: click or drag to set it");
+  relay2Level_->Box()->SetHint("Relay 2 line monitor: click or drag to set it");
   Relay1ValueBox = relay1Level_->Box();
   Relay1Value = relay1Level_->Fill();
   Relay2ValueBox = relay2Level_->Box();
   Relay2Value = relay2Level_->Fill();
 
-  DigitalInput1 = AddToggle(GroupBox5, "DigitalInput1", 8, 128, LinkImages);
+  DigitalInput1 = AddToggle(GroupBox5, "DigitalInput1", 8, 128, LinkImages, 0, "Digital input 1: click to close or open it");
   AddLabel(GroupBox5, "Label2", 34, 127, "Digital Input 1");
-  DigitalInput2 = AddToggle(GroupBox5, "DigitalInput2", 8, 140, LinkImages);
+  DigitalInput2 = AddToggle(GroupBox5, "DigitalInput2", 8, 140, LinkImages, 0, "Digital input 2: click to close or open it");
   AddLabel(GroupBox5, "Label4", 34, 139, "Digital Input 2");
 }
 
 void TfrmHardwareControl::CreateLinks() {
   gbxLinksAndOptions = Place<TGroupBox>(this, "gbxLinksAndOptions", 352, 0, 129, 57, "Links and Options");
-  VdSModeSelect = AddToggle(gbxLinksAndOptions, "VdSModeSelect", 8, 16, LinkImages);
+  VdSModeSelect = AddToggle(gbxLinksAndOptions, "VdSModeSelect", 8, 16, LinkImages, 0,
+                            "VdS mode link: click to fit or remove it (fire brigade panel and alarm counter)");
   AddLabel(gbxLinksAndOptions, "Label15", 34, 15, "VdS Mode Select");
-  FourZonePanel = AddToggle(gbxLinksAndOptions, "FourZonePanel", 8, 28, LinkImages);
+  FourZonePanel = AddToggle(gbxLinksAndOptions, "FourZonePanel", 8, 28, LinkImages, 0,
+                            "Four zone panel link: click to fit or remove it");
   AddLabel(gbxLinksAndOptions, "Label41", 34, 27, "Four Zone Panel");
-  EightZonePanel = AddToggle(gbxLinksAndOptions, "EightZonePanel", 8, 40, LinkImages, 1);
+  EightZonePanel = AddToggle(gbxLinksAndOptions, "EightZonePanel", 8, 40, LinkImages, 1,
+                             "Eight zone panel link: click to fit or remove it");
   AddLabel(gbxLinksAndOptions, "Label42", 34, 39, "Eight Zone Panel");
 }
 
@@ -379,6 +399,7 @@ void TfrmHardwareControl::CreateVdSOptions() {
   transmissionDeviceLevel_ =
       AddLevel(VdSHardwareOptions, {LevelKind::Monitor, "TransmissionDeviceValueBox", "TransmissionDeviceValue", {}, 8,
                                     226, monitorBoxWidth, monitorBoxHeight, monitorFillHeight, 0, 0, {}});
+  transmissionDeviceLevel_->Box()->SetHint("Transmission device line monitor: click or drag to set it");
   TransmissionDeviceValueBox = transmissionDeviceLevel_->Box();
   TransmissionDeviceValue = transmissionDeviceLevel_->Fill();
   FireOutputActiveRelay = AddImage(VdSHardwareOptions, "FireOutputActiveRelay", 120, 192, FaultDisabledRelayImages);
@@ -404,13 +425,16 @@ void TfrmHardwareControl::CreateFireBrigadePanels() {
     legend->SetAutoSize(false);
     legend->SetWordWrap(true);
     legend->SetBounds(24, 3, 63, 24);
-    if (layout.switchName) *switches[i - 3] = AddToggle(panel, layout.switchName, 86, 7, SwitchImages);
+    if (!layout.switchName) continue;
+    *switches[i - 3] = AddToggle(panel, layout.switchName, 86, 7, SwitchImages, 0,
+                                 std::string(layout.legend) + ": " + layout.switchHint);
   }
   // The reset and test switches are momentary: released, they spring back.
   for (TImageSelector* momentary : {FWP6Switch, FWP8Switch}) {
     momentary->OnMouseUp = [this](TControl* s, MouseButton b, ShiftState sh, int x, int y) { ToggleImage(s, b, sh, x, y); };
   }
-  FWPOvercurrent = AddToggle(GroupBox2, "FWPOvercurrent", 8, 152, InputStatusToggle);
+  FWPOvercurrent = AddToggle(GroupBox2, "FWPOvercurrent", 8, 152, InputStatusToggle, 0,
+                             "Fire brigade panel overcurrent: click to signal or clear it");
   AddLabel(GroupBox2, "Label19", 22, 151, "Overcurrent", peripheralFontPixels);
 }
 
@@ -453,7 +477,7 @@ void TfrmHardwareControl::ChangeVdSLayout() {
   VdSHardwareOptions->SetVisible(vds);
   const TGroupBox* links = gbxLinksAndOptions;
   if (vds) {
-    KeepOnScreen();
+    ReplaceIfCrowded();
     gbxSoftwareVersion->SetBounds(links->Left() + links->Width() + groupSpacing, links->Top(),
                                   gbxSoftwareVersion->Width(), gbxSoftwareVersion->Height());
     return;
@@ -462,10 +486,21 @@ void TfrmHardwareControl::ChangeVdSLayout() {
                                 gbxSoftwareVersion->Width(), gbxSoftwareVersion->Height());
 }
 
-// The enlarged window keeps its margin from the screen's right and bottom edges.
-void TfrmHardwareControl::KeepOnScreen() {
-  if (Left() + Width() > ScreenWidth() - screenMargin) Move(ScreenWidth() - Width() - screenMargin, Top());
-  if (Top() + Height() > ScreenHeight() - screenMargin) Move(Left(), ScreenHeight() - Height() - screenMargin);
+// Widened, the window is placed again only if it now covers the front panel
+// or leaves the screen: a window with room to grow stays where the user put it.
+void TfrmHardwareControl::ReplaceIfCrowded() {
+  if (!Showing()) return;
+  const WindowBox frame = FrameOf(*this);
+  const bool covers = frmMainDisplay && frmMainDisplay->Showing() && Overlap(frame, FrameOf(*frmMainDisplay));
+  if (covers || !FullyInside(frame, Host().Screen())) PlaceBothWindows();
+}
+
+void TfrmHardwareControl::PlaceBothWindows() {
+  if (!frmMainDisplay) {
+    CentreOnScreen();
+    return;
+  }
+  PlaceForms(*frmMainDisplay, *this, frmMainDisplay->KeysArea());
 }
 
 void TfrmHardwareControl::OptionalRelaysClick(TControl*) {
@@ -483,7 +518,7 @@ void TfrmHardwareControl::FormShow(TForm*) {
   SetFormAutoSize(true);
   if (placed_) return;
   placed_ = true;
-  Move(ScreenWidth() - Width() - screenMargin, ScreenHeight() - Height() - screenMargin);
+  PlaceBothWindows();
 }
 
 void TfrmHardwareControl::FormClose(TForm*) {

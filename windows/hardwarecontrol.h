@@ -209,7 +209,9 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   void FollowCrossLink(const TLevelControl& moved, ShiftState shift, int x, int y);
   void SetSupplyForMains();
   void ChangeVdSLayout();
-  void KeepOnScreen();
+  // Both windows placed afresh on the screen.
+  void PlaceBothWindows();
+  void ReplaceIfCrowded();
 
   std::vector<std::unique_ptr<TLevelControl>> levels_;
   std::array<TLevelControl*, 8> zoneLevels_{};

@@ -1,7 +1,10 @@
 #include "windows/maindisplay.h"
 
+#include <algorithm>
+
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
+#include "windows/framework/host.h"
 
 TfrmMainDisplay* frmMainDisplay = nullptr;
 
@@ -9,6 +12,7 @@ namespace {
 constexpr int clientWidth = 780;
 constexpr int clientHeight = 361;
 constexpr int zoneCount = 8;
+constexpr int boardPictureRaise = 8;
 constexpr int zoneRows[zoneCount] = {132, 160, 187, 215, 243, 271, 298, 326};
 constexpr int zoneFireLedLeft = 298;
 constexpr int zoneFaultLedLeft = 321;
@@ -18,6 +22,8 @@ constexpr int dragging = 1;
 constexpr int released = 0;
 constexpr int pressed = 1;
 constexpr int selected = 1;
+// The firmware confirms a key press on its third read in a row that finds it down.
+constexpr int readsToSeeKey = 3;
 
 struct Legend {
   int left, top, width, height;
@@ -77,6 +83,10 @@ constexpr Legend legends[] = {
 };
 static_assert(std::size(legends) == 44);
 
+bool SeenByFirmware(const HardwareState& board, std::size_t key) {
+  return board.keyReadsPressed[key].load(std::memory_order_relaxed) >= readsToSeeKey;
+}
+
 TImageSelector* AsSelector(TControl* sender) { return dynamic_cast<TImageSelector*>(sender); }
 
 bool LinkFitted(const ControlState* link) { return link && link->ItemIndex() != 0; }
@@ -89,6 +99,8 @@ TfrmMainDisplay::TfrmMainDisplay() : TForm("frmMainDisplay", "QX40 Simulation", 
   CreateLeds();
   CreateLegends();
   CreateOtherControls();
+  keys_ = {AcceptButton,     SoundersStartStopButton, ResetButton,             BuzzerMuteButton,
+           DelayOnOffButton, ItemSelectButton,        DisableTestNormalButton, LampTestButton};
   themed_.emplace_back(Keyswitch, Role::Keyswitch);
   themed_.emplace_back(InternalTone, Role::Tone);
   for (TImageSelector* button : {BuzzerMuteButton, SoundersStartStopButton, AcceptButton, DelayOnOffButton,
@@ -135,7 +147,8 @@ void TfrmMainDisplay::CreatePictures() {
         image->SetVisible(shown);
     return image;
   };
-  PCBBackImage = picture("PCBBackImage", 0, -8, clientWidth, clientHeight, false);
+  // The board photograph starts above the client area; it reaches down to the bottom edge.
+  PCBBackImage = picture("PCBBackImage", 0, -boardPictureRaise, clientWidth, clientHeight + boardPictureRaise, false);
   ButtonSilkScreen = picture("ButtonSilkScreen", 664, 93, 67, 256, false);
   SystemNumberSilkScreen = picture("SystemNumberSilkScreen", 362, 123, 14, 214, false);
   ZoneNumberSilkScreen = picture("ZoneNumberSilkScreen", 311, 132, 9, 204, false);
@@ -159,15 +172,21 @@ TImageSelector* TfrmMainDisplay::AddButton(const std::string& name, int left, in
 }
 
 void TfrmMainDisplay::CreateButtons() {
-  const auto button = [this](const char* name, int top) { return AddButton(name, 634, top, MarvaneButtonDisplay, released); };
-  AcceptButton = button("AcceptButton", 95);
-  SoundersStartStopButton = button("SoundersStartStopButton", 127);
-  ResetButton = button("ResetButton", 158);
-  BuzzerMuteButton = button("BuzzerMuteButton", 190);
-  DelayOnOffButton = button("DelayOnOffButton", 222);
-  ItemSelectButton = button("ItemSelectButton", 254);
-  DisableTestNormalButton = button("DisableTestNormalButton", 285);
-  LampTestButton = button("LampTestButton", 317);
+  const auto button = [this](const char* name, int top, const char* hint) {
+    TImageSelector* key = AddButton(name, 634, top, MarvaneButtonDisplay, released);
+    key->SetHint(hint);
+    return key;
+  };
+  AcceptButton = button("AcceptButton", 95, "Accept: silences the buzzer and starts the second delay stage (key on)");
+  SoundersStartStopButton =
+      button("SoundersStartStopButton", 127, "Sounders start/stop: silences or restarts the sounders (key on)");
+  ResetButton = button("ResetButton", 158, "Reset: resets the panel (key on)");
+  BuzzerMuteButton = button("BuzzerMuteButton", 190, "Buzzer mute: silences the panel's buzzer");
+  DelayOnOffButton = button("DelayOnOffButton", 222, "Delay on/off: switches the delays to outputs (key on); in a fire, ends the delay");
+  ItemSelectButton = button("ItemSelectButton", 254, "Item select: steps through the items to disable or test (key on)");
+  DisableTestNormalButton =
+      button("DisableTestNormalButton", 285, "Disable/test/normal: disables, tests or restores the selected item (key on)");
+  LampTestButton = button("LampTestButton", 317, "Lamp test: lights every indicator while held (key on)");
 }
 
 TImageSelector* TfrmMainDisplay::AddLed(const std::string& name, int left, int top, Role role, int index) {
@@ -214,19 +233,25 @@ void TfrmMainDisplay::CreateLegends() {
 void TfrmMainDisplay::CreateOtherControls() {
   InternalTone = AddSelector("InternalTone", 738, 320, MarvaneInternalToneImages, 1);
   Keyswitch = AddSelector("Keyswitch", 680, 200, MarvaneKeySwitchDisplay, 0);
+  Keyswitch->SetHint("Keyswitch: drag up and left to turn it on (access level 2), down and right to turn it off");
   Keyswitch->OnMouseDown = [this](TControl* s, MouseButton b, ShiftState sh, int x, int y) { KeyswitchMouseDown(s, b, sh, x, y); };
   Keyswitch->OnMouseMove = [this](TControl* s, ShiftState sh, int x, int y) { KeyswitchMouseMove(s, sh, x, y); };
   Keyswitch->OnMouseUp = [this](TControl* s, MouseButton b, ShiftState sh, int x, int y) { KeyswitchMouseUp(s, b, sh, x, y); };
   SelectCorvellaFascia = AddSelector("SelectCorvellaFascia", 720, 24, CorvellaButtonImages, 0);
   SelectCorvellaFascia->OnClick = [this](TControl* s) { SelectCorvellaFasciaClick(s); };
+  SelectCorvellaFascia->SetHint("Show the Corvella fascia");
   SelectMarvaneFascia = AddSelector("SelectMarvaneFascia", 696, 24, MarvaneButtonImages, selected);
   SelectMarvaneFascia->OnClick = [this](TControl* s) { SelectMarvaneFasciaClick(s); };
+  SelectMarvaneFascia->SetHint("Show the Marvane fascia");
   SelectCoverOff = AddSelector("SelectCoverOff", 744, 24, PCBButtonImages, 0);
   SelectCoverOff->OnClick = [this](TControl* s) { SelectCoverOffClick(s); };
+  SelectCoverOff->SetHint("Take the cover off to show the circuit board (the panel sees the cover open), or put it back");
   CoverOffSwitch = AddButton("CoverOffSwitch", 730, 253, PCBButtonDisplay, pressed);
   CoverOffSwitch->SetVisible(false);
+  CoverOffSwitch->SetHint("Cover switch: closed while the left button is held; a right click keeps it closed");
   PCBKeyswitch = AddButton("PCBKeyswitch", 730, 206, PCBButtonDisplay, released);
   PCBKeyswitch->SetVisible(false);
+  PCBKeyswitch->SetHint("Keyswitch contact: on while the left button is held; a right click keeps it on");
   frmAlarmCounter1 = Place<TfrmAlarmCounter>(this, "frmAlarmCounter1", 700, 96, 54, 23);
   frmAlarmCounter1->SetVisible(false);
 }
@@ -236,13 +261,39 @@ void TfrmMainDisplay::CreateOtherControls() {
 void TfrmMainDisplay::imsButtonMouseDown(TControl* sender, MouseButton button, ShiftState, int, int) {
   TImageSelector* selector = AsSelector(sender);
   if (!selector || button == MouseButton::Middle) return;
+  if (const auto key = KeyIndex(selector)) releasePending_[*key].store(false);
   selector->SetItemIndex(pressed);
 }
 
 void TfrmMainDisplay::imsButtonMouseUp(TControl* sender, MouseButton button, ShiftState, int, int) {
   TImageSelector* selector = AsSelector(sender);
   if (!selector || button != MouseButton::Left) return;
+  const auto key = KeyIndex(selector);
+  const HardwareState* board = boardInstance.load();
+  if (holdShortPresses_ && key && board && !SeenByFirmware(*board, *key)) {
+    releasePending_[*key].store(true);
+    return;
+  }
   selector->SetItemIndex(released);
+}
+
+std::optional<std::size_t> TfrmMainDisplay::KeyIndex(const TControl* control) const {
+  const auto key = std::find(keys_.begin(), keys_.end(), control);
+  if (key == keys_.end()) return std::nullopt;
+  return std::size_t(key - keys_.begin());
+}
+
+// On the tick's thread; the release itself is done on the window thread,
+// where a new press of the same key cannot cross it.
+void TfrmMainDisplay::BeforeKeysCopied(const HardwareState& board) {
+  for (std::size_t key = 0; key < keys_.size(); ++key) {
+    if (!releasePending_[key].load() || !SeenByFirmware(board, key)) continue;
+    Host().Post([this, key] { ReleaseHeldKey(key); });
+  }
+}
+
+void TfrmMainDisplay::ReleaseHeldKey(std::size_t key) {
+  if (releasePending_[key].exchange(false)) keys_[key]->SetItemIndex(released);
 }
 
 void TfrmMainDisplay::KeyswitchMouseDown(TControl* sender, MouseButton, ShiftState shift, int x, int y) {
@@ -344,6 +395,18 @@ void TfrmMainDisplay::UpdateZoneIndicatorVisibility() {
   SetZoneLedsVisible(LinkFitted(FourZonePanel) ? firstEightZoneOnly : firstOptionalZone, false);
 }
 
+WindowBox TfrmMainDisplay::KeysArea() const {
+  int left = Keyswitch->Left(), top = Keyswitch->Top();
+  int right = Keyswitch->Left() + Keyswitch->Width(), bottom = Keyswitch->Top() + Keyswitch->Height();
+  for (const TImageSelector* key : keys_) {
+    left = std::min(left, key->Left());
+    top = std::min(top, key->Top());
+    right = std::max(right, key->Left() + key->Width());
+    bottom = std::max(bottom, key->Top() + key->Height());
+  }
+  return {left, top, right - left, bottom - top};
+}
+
 void TfrmMainDisplay::SetZoneLedsVisible(int firstZone, bool visible) {
   for (int zone = firstZone; zone < zoneCount; ++zone) {
     ZoneFireLEDs[zone]->SetVisible(visible);
@@ -378,6 +441,7 @@ void TfrmMainDisplay::WireFrontPanel(BoardWiring& wiring) {
   wiring.disableTestNormalButton = DisableTestNormalButton;
   wiring.lampTestButton = LampTestButton;
   wiring.resetButton = ResetButton;
+  wiring.keyCopyListener = this;
   wiring.keyswitch = Keyswitch;
   wiring.pcbKeyswitch = PCBKeyswitch;
   wiring.coverOffSwitch = CoverOffSwitch;

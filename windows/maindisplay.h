@@ -5,6 +5,8 @@
 // writes the LEDs through their ItemIndex.
 
 #include <array>
+#include <atomic>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -12,8 +14,9 @@
 #include "windows/alarmcounter.h"
 #include "windows/framework/form.h"
 #include "windows/imageselector.h"
+#include "windows/placement.h"
 
-class TfrmMainDisplay : public TForm {
+class TfrmMainDisplay : public TForm, private KeyCopyListener {
  public:
   TfrmMainDisplay();
 
@@ -34,6 +37,14 @@ class TfrmMainDisplay : public TForm {
 
   // Points the board's periodic update at this window's controls.
   void WireFrontPanel(BoardWiring& wiring);
+
+  // On (the default), a push key the mouse lets go of before the firmware
+  // has seen it stays down until it has, so that no click is lost. Off, every
+  // key follows the mouse exactly, as the scenario language needs.
+  void SetHoldShortPresses(bool hold) { holdShortPresses_ = hold; }
+  bool IsPushKey(const TControl* control) const { return KeyIndex(control).has_value(); }
+  // The push keys and the keyswitch: what another window should not cover.
+  WindowBox KeysArea() const;
 
   // The hardware control window's zone-count links, set by that window; an
   // absent link reads as open.
@@ -124,6 +135,12 @@ class TfrmMainDisplay : public TForm {
     TImageList* button;
   };
 
+  // Window thread: lets go of a key held for the firmware, unless pressed again since.
+  void ReleaseHeldKey(std::size_t key);
+  // The control's place among the push keys; none for any other control.
+  std::optional<std::size_t> KeyIndex(const TControl* control) const;
+  void BeforeKeysCopied(const HardwareState& board) override;
+
   void CreateImageLists();
   void CreatePictures();
   void CreateButtons();
@@ -148,6 +165,11 @@ class TfrmMainDisplay : public TForm {
   // The indicators, the keyswitch, the buzzer and the buttons in the order a
   // view change gives them their lists.
   std::vector<std::pair<TImageSelector*, Role>> themed_;
+  // The push keys in the board's key-read bit order, and which of them the
+  // mouse has let go of while they are held for the firmware.
+  std::array<TImageSelector*, 8> keys_{};
+  std::array<std::atomic<bool>, 8> releasePending_{};
+  bool holdShortPresses_ = true;
 };
 
 // The application's main window; null outside its lifetime.

@@ -22,6 +22,8 @@ await() {
 }
 
 cd "$work"
+# The program remembers its windows per user: here, in the scratch directory.
+export XDG_CONFIG_HOME="$work/config"
 QT_QPA_PLATFORM=xcb "$qx40" >"$work/app.log" 2>&1 &
 app=$!
 await "$xprobe" origin "QX40 Simulation" || fail "front panel window did not appear"

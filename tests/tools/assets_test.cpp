@@ -60,7 +60,7 @@ const ImageList kImageLists[] = {
 };
 
 const Picture kPictures[] = {
-    {"PCBBackImage", 780, 361},          {"ButtonSilkScreen", 67, 256},
+    {"PCBBackImage", 780, 369},          {"ButtonSilkScreen", 67, 256},
     {"SystemNumberSilkScreen", 14, 214}, {"ZoneNumberSilkScreen", 9, 204},
     {"CorvellaBackImage", 780, 361},     {"MarvaneBackImage", 780, 361},
 };

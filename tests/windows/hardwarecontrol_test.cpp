@@ -89,12 +89,20 @@ TEST_F(HardwareWindowTest, TogglesCarryTheirHints) {
   const struct {
     const char* name;
     const char* hint;
-  } hints[] = {{"CapEOLZone1", "Capactor EOL Enable"},  {"CapEOLZone8", "Capactor EOL Enable"},
+  } hints[] = {{"CapEOLZone1", "Capacitor EOL Enable"},  {"CapEOLZone8", "Capacitor EOL Enable"},
                {"CrossLinkBatteryCharger", "Battery/Charger Cross Link"},
                {"EarthHoldHigh", "Set Earth High"},     {"EarthHoldLow", "Set Earth Low"},
-               {"Sounder1FaultInput", "Sounder 1 Fault"}, {"Sounder2FaultInput", "Sounder 2 Fault"},
-               {"FWPOvercurrent", ""}};
+               {"Sounder1FaultInput", "Sounder 1 Fault"}, {"Sounder2FaultInput", "Sounder 2 Fault"}};
   for (const auto& hint : hints) EXPECT_EQ(Selector(hint.name)->Hint(), hint.hint) << hint.name;
+}
+
+TEST_F(HardwareWindowTest, EveryControlTheMouseActsOnSaysWhatItDoes) {
+  for (const TForm* form : {static_cast<const TForm*>(h), static_cast<const TForm*>(m())}) {
+    for (const TControl* control : form->Controls()) {
+      const bool clickable = control->OnMouseDown || control->OnClick;
+      EXPECT_TRUE(!clickable || !control->Hint().empty()) << control->Name();
+    }
+  }
 }
 
 TEST_F(HardwareWindowTest, FireBrigadePanelsHoldTheirLedsLegendsAndSwitches) {
@@ -209,12 +217,27 @@ TEST_F(HardwareWindowTest, ZoneLinksSetTheFrontPanelZoneLeds) {
 
 // ---- Placement and the VdS layout ---------------------------------------------------------
 
-TEST_F(HardwareWindowTest, ShownAtTheBottomRightSizedToItsContents) {
+// A laptop's work area with framed windows, whatever the test's display.
+class LaptopScreen : public WindowHost {
+ public:
+  LaptopScreen() : previous_(Host()) { SetWindowHost(this); }
+  ~LaptopScreen() override { SetWindowHost(&previous_); }
+  ScreenRect Screen() const override { return {0, 0, 1366, 768}; }
+  FrameExtents WindowFrame() const override { return {4, 30, 4, 4}; }
+
+ private:
+  WindowHost& previous_;
+};
+
+TEST_F(HardwareWindowTest, ShownClearOfTheFrontPanelSizedToItsContents) {
+  const LaptopScreen screen;
+  m()->Show();
   h->Show();
   EXPECT_EQ(h->ClientWidth(), 481);  // up to the links group
   EXPECT_EQ(h->ClientHeight(), 337);
-  EXPECT_EQ(h->Left(), ScreenWidth() - h->Width() - 30);
-  EXPECT_EQ(h->Top(), ScreenHeight() - h->Height() - 30);
+  EXPECT_TRUE(FullyInside(FrameOf(*h), Host().Screen()));
+  EXPECT_TRUE(FullyInside(FrameOf(*m()), Host().Screen()));
+  EXPECT_FALSE(Overlap(FrameOf(*h), FrameOf(*m())));
 }
 
 TEST_F(HardwareWindowTest, ShownAgainTheWindowKeepsWhereTheUserPutIt) {
@@ -246,15 +269,19 @@ TEST(HardwareWindowLifetime, FrontPanelForgetsTheLinksWhenTheWindowGoes) {
   front.UpdateZoneIndicatorVisibility();
 }
 
-TEST_F(HardwareWindowTest, VdSModeWidensTheWindowWithinTheScreenMargin) {
+TEST_F(HardwareWindowTest, VdSModeWidensTheWindowAndPlacesBothAgainWhenItWouldLeaveTheScreen) {
+  const LaptopScreen laptop;
   m()->Show();
   h->Show();
+  m()->Move(0, 0);
+  const ScreenRect screen = Host().Screen();
+  h->Move(screen.width - FrameOf(*h).width - 3, screen.height - FrameOf(*h).height - 3);
   LeftClick(h->VdSModeSelect);
   EXPECT_TRUE(h->VdSHardwareOptions->Visible());
   EXPECT_TRUE(m()->frmAlarmCounter1->Visible());
   EXPECT_EQ(h->ClientWidth(), 601);
-  EXPECT_EQ(h->Left() + h->Width(), ScreenWidth() - 30);
-  EXPECT_EQ(h->Top() + h->Height(), ScreenHeight() - 30);
+  EXPECT_TRUE(FullyInside(FrameOf(*h), screen));
+  EXPECT_FALSE(Overlap(FrameOf(*h), FrameOf(*m())));
   EXPECT_EQ(std::pair(h->gbxSoftwareVersion->Left(), h->gbxSoftwareVersion->Top()), std::pair(488, 0));
 
   LeftClick(h->VdSModeSelect);

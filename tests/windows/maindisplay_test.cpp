@@ -86,7 +86,7 @@ TEST_P(MainDisplayLayoutTest, ControlSitsAtItsPlaceWithItsStartIndex) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layout, MainDisplayLayoutTest,
-    ::testing::Values(Placement{"PCBBackImage", 0, -8, 780, 361, 0}, Placement{"ButtonSilkScreen", 664, 93, 67, 256, 0},
+    ::testing::Values(Placement{"PCBBackImage", 0, -8, 780, 369, 0}, Placement{"ButtonSilkScreen", 664, 93, 67, 256, 0},
                       Placement{"SystemNumberSilkScreen", 362, 123, 14, 214, 0},
                       Placement{"ZoneNumberSilkScreen", 311, 132, 9, 204, 0},
                       Placement{"AcceptButton", 634, 95, 29, 29, 0}, Placement{"LampTestButton", 634, 317, 29, 29, 0},

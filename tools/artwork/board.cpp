@@ -414,6 +414,15 @@ void SwitchMarks(QPainter& p) {
   for (const Key& key : kKeys) SilkOutline(p, QRectF(KeyRect(key.y)).adjusted(-2, -2, 2, 2));
 }
 
+// The view selectors sit in a switch block soldered to the board and marked
+// in its print like every other part, not on a piece of fascia.
+void SelectorBlock(QPainter& p) {
+  const QRectF block(kSelectorTray);
+  SilkOutline(p, block.adjusted(-2, -2, 2, 2));
+  p.fillRect(block, TrayColour());
+  Silk(p, QRectF(block.left() - 38, block.top() + 13, 34, 8), "S11 VIEW", 6, Qt::AlignRight);
+}
+
 void BoardPrint(QPainter& p) {
   Silk(p, QRectF(20, 340, 270, 10), "QX40 CONTROL BOARD  PCB 518-200 ISS 3", 7, Qt::AlignLeft);
   Silk(p, QRectF(486, 340, 140, 10), "94V-0  0703", 6, Qt::AlignLeft);
@@ -422,7 +431,7 @@ void BoardPrint(QPainter& p) {
 // The whole board in client coordinates; the silk-screen strips are crops of
 // it with their print added, so tracks run on beneath them.
 void PaintBoard(QPainter& p) {
-  p.fillRect(QRectF(0, -kBoardOffsetY, kPanelSize.width(), kPanelSize.height()), kMask);
+  p.fillRect(QRectF(QPointF(0, -kBoardOffsetY), kBoardPictureSize), kMask);
   Parts parts(p);
   parts.MountingHole({12, 0});
   parts.MountingHole({762, 2});
@@ -435,11 +444,11 @@ void PaintBoard(QPainter& p) {
   TopRight(parts);
   SwitchMarks(p);
   BoardPrint(p);
-  SelectorTray(p);
+  SelectorBlock(p);
 }
 
 QImage BoardPicture() {
-  return Render(kPanelSize, 2, [](QPainter& p) {
+  return Render(kBoardPictureSize, 2, [](QPainter& p) {
     p.translate(0, kBoardOffsetY);
     PaintBoard(p);
   });

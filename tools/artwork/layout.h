@@ -14,6 +14,8 @@ enum class Lamp { Red, Yellow, Green };
 constexpr QSize kPanelSize{780, 361};
 // The board picture sits 8 pixels above the client area.
 constexpr int kBoardOffsetY = 8;
+// The board picture: taller by that offset, so that it reaches the window's bottom edge.
+constexpr QSize kBoardPictureSize{kPanelSize.width(), kPanelSize.height() + kBoardOffsetY};
 
 constexpr int kLedSize = 11;
 constexpr QPoint kFireLed{298, 104};

@@ -11,8 +11,14 @@
 class TForm;
 class TTimer;
 
+// The part of the screen windows may use: the whole screen less any panels.
 struct ScreenRect {
   int left = 0, top = 0, width = 1024, height = 768;
+};
+
+// What the window system draws round a window's client area.
+struct FrameExtents {
+  int left = 0, top = 0, right = 0, bottom = 0;
 };
 
 class WindowHost {
@@ -37,6 +43,8 @@ class WindowHost {
   virtual int TextWidth(const Font& font, const std::string& text) const;
   virtual int TextHeight(const Font& font) const;
   virtual ScreenRect Screen() const { return {}; }
+  // A form's Left and Top are those of its frame.
+  virtual FrameExtents WindowFrame() const { return {}; }
 };
 
 // The host of every window of the process; a do-nothing host while none is set.

@@ -1,0 +1,49 @@
+#include "qt/user_settings.h"
+
+#include <QSettings>
+
+#include "windows/maindisplay.h"
+#include "windows/placement.h"
+
+namespace {
+constexpr int selected = 1;
+const QString corvella = QStringLiteral("corvella");
+const QString marvane = QStringLiteral("marvane");
+
+QString Key(const TForm& form, const char* field) {
+  return QStringLiteral("windows/%1/%2").arg(QString::fromStdString(form.Name()), QLatin1String(field));
+}
+
+void RestorePosition(const QSettings& settings, TForm& form) {
+  bool leftRead = false, topRead = false;
+  const int left = settings.value(Key(form, "left")).toInt(&leftRead);
+  const int top = settings.value(Key(form, "top")).toInt(&topRead);
+  if (!leftRead || !topRead) return;
+  WindowBox frame = FrameOf(form);
+  frame.left = left;
+  frame.top = top;
+  if (FullyInside(frame, Host().Screen())) form.Move(left, top);
+}
+
+void RememberPosition(QSettings& settings, const TForm& form) {
+  settings.setValue(Key(form, "left"), form.Left());
+  settings.setValue(Key(form, "top"), form.Top());
+}
+}  // namespace
+
+void RestoreWindows(QSettings& settings, TfrmMainDisplay& front, TForm& hardware) {
+  RestorePosition(settings, front);
+  RestorePosition(settings, hardware);
+  const QString fascia = settings.value(QStringLiteral("windows/fascia")).toString();
+  if (fascia == corvella) front.SelectCorvellaFasciaClick(front.SelectCorvellaFascia);
+  if (fascia == marvane) front.SelectMarvaneFasciaClick(front.SelectMarvaneFascia);
+  const bool coverOff = settings.value(QStringLiteral("windows/coverOff")).toBool();
+  if (coverOff != (front.SelectCoverOff->ItemIndex() == selected)) front.SelectCoverOffClick(front.SelectCoverOff);
+}
+
+void RememberWindows(QSettings& settings, const TfrmMainDisplay& front, const TForm& hardware) {
+  RememberPosition(settings, front);
+  RememberPosition(settings, hardware);
+  settings.setValue(QStringLiteral("windows/fascia"), front.SelectCorvellaFascia->ItemIndex() == selected ? corvella : marvane);
+  settings.setValue(QStringLiteral("windows/coverOff"), front.SelectCoverOff->ItemIndex() == selected);
+}
