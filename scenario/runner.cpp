@@ -128,7 +128,73 @@ class Runner {
     return std::move(result_);
   }
 
+  // A session: the live machine's lines, one at a time as they come.
+  void OpenSession() { Start(); }
+
+  // One line of a session; its reply, or nothing while a wait runs.
+  std::optional<std::string> RunLine(const std::string& text) {
+    result_.failures.clear();
+    out_.str("");
+    try {
+      const std::optional<Command> command = ParseLine(text);
+      if (!command) return okReply;
+      std::visit([this](const auto& c) {
+        RefuseInSession(c);
+        Check(c);
+      }, *command);
+      if (const auto* print = std::get_if<Print>(&*command)) return PrintedValue(*print);
+      if (BeginWait(*command)) return ResumeLine();
+      std::visit([this](const auto& c) { Do(c); }, *command);
+      return Reply();
+    } catch (const ScriptError& error) {
+      return "error: " + error.message;
+    } catch (const std::exception& error) {
+      return std::string("error: ") + error.what();
+    }
+  }
+
+  // The running wait's reply once the machine's time reaches its end or,
+  // for a wait-until, its target holds the value; nothing before.
+  std::optional<std::string> ResumeLine() {
+    if (!pending_) return std::nullopt;
+    const bool over = NowMs() >= pending_->endMs;
+    if (pending_->reader) {
+      const Value actual = pending_->reader();
+      if (!(actual == pending_->until.value) && !over) return std::nullopt;
+      Check(pending_->until.target, pending_->until.value, actual);
+    } else if (!over) {
+      return std::nullopt;
+    }
+    pending_.reset();
+    return Reply();
+  }
+
  private:
+  static constexpr const char* okReply = "ok";
+
+  // A session never steps its machine, whose time runs on its own.
+  template <class C>
+  static void RefuseInSession(const C&) {}
+  static void RefuseInSession(const Stall&) { RefuseStepped("stall"); }
+  static void RefuseInSession(const Measure&) { RefuseStepped("measure"); }
+  static void RefuseInSession(const Mark&) { RefuseStepped("mark"); }
+  static void RefuseInSession(const Restart&) { RefuseStepped("restart"); }
+  [[noreturn]] static void RefuseStepped(const std::string& command) {
+    Fail("'" + command + "' is for scripts, whose time qx40-scenario steps; not for a running panel");
+  }
+
+  // A wait starts here and ends in ResumeLine; false for any other command.
+  bool BeginWait(const Command& command) {
+    if (const auto* wait = std::get_if<Wait>(&command)) {
+      pending_ = PendingWait{NowMs() + wait->steps * stepMs, {}, {}};
+    } else if (const auto* until = std::get_if<WaitUntil>(&command)) {
+      pending_ = PendingWait{NowMs() + until->steps * stepMs, *until, panel_->ReaderOf(until->target)};
+    }
+    return pending_.has_value();
+  }
+
+  std::string Reply() const { return result_.failures.empty() ? okReply : result_.failures.back().message; }
+
   std::string Resolve(const std::string& path) const { return (caller_ / path).lexically_normal().string(); }
 
   void Error(int line, const std::string& message) {
@@ -293,7 +359,7 @@ class Runner {
     sim_ = nullptr;
   }
 
-  int64_t NowMs() const { return offsetMs_ + (sim_ ? sim_->NowMs() : 0); }
+  int64_t NowMs() const { return offsetMs_ + (sim_ ? sim_->PanelTimeMs() : 0); }
 
   void Sample() {
     Watch();
@@ -363,9 +429,11 @@ class Runner {
 
   void Do(const Expect& expect) { Check(expect.target, expect.value, panel_->ReaderOf(expect.target)()); }
 
+  std::string PrintedValue(const Print& print) const { return FormatValue(panel_->ReaderOf(print.target)()); }
+
   // Read before writing, so an error leaves no half line.
   void Do(const Print& print) {
-    const std::string value = FormatValue(panel_->ReaderOf(print.target)());
+    const std::string value = PrintedValue(print);
     out_ << result_.script << ':' << line_ << ": " << Seconds(NowMs()) << ' ' << print.target.text << " = " << value
          << '\n';
   }
@@ -481,6 +549,13 @@ class Runner {
   };
   std::vector<std::pair<int, const Measure*>> measuresSince_;  // points into the script's commands
   std::map<int, Watcher> watches_;                           // by the measurement's line
+  // A session's wait, until the machine's time reaches its end.
+  struct PendingWait {
+    int64_t endMs;
+    WaitUntil until;
+    Reader reader;  // empty for a plain wait
+  };
+  std::optional<PendingWait> pending_;
   std::vector<Reader> timelineReaders_;
   int line_ = 0;
   // Virtual time of this script before the present simulator.
@@ -608,6 +683,20 @@ std::string ShardText(const std::string& option) {
 }
 
 }  // namespace
+
+struct Session::State {
+  explicit State(Machine& live) : runner(options) {
+    options.live = &live;
+    runner.OpenSession();
+  }
+  RunOptions options;
+  Runner runner;
+};
+
+Session::Session(Machine& live) : state_(std::make_unique<State>(live)) {}
+Session::~Session() = default;
+std::optional<std::string> Session::Run(const std::string& line) { return state_->runner.RunLine(line); }
+std::optional<std::string> Session::Resume() { return state_->runner.ResumeLine(); }
 
 std::vector<std::string> ShardOf(std::vector<std::string> scripts, int index, int count) {
   if (count == 1) return scripts;
