@@ -5,7 +5,13 @@
 
 #include <optional>
 #include <ostream>
+#include <string>
+
+struct DesktopOptions {
+  std::string control;  // the control socket's path; empty: none
+};
 
 // An exit code when the program should stop here; nothing when the windows
-// may open.
-std::optional<int> AnswerDesktopCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+// may open, with the options read.
+std::optional<int> AnswerDesktopCommandLine(int argc, const char* const* argv, DesktopOptions& options,
+                                            std::ostream& out, std::ostream& err);

@@ -2,9 +2,12 @@
 // desktop, over the machine running in real time.
 
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <exception>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <unistd.h>
 
 #include "board/settings_file.h"
@@ -14,6 +17,7 @@
 #include "qt/command_line.h"
 #include "qt/desktop_host.h"
 #include "qt/settings_notices.h"
+#include "scenario/control_socket.h"
 #include "windows/maindisplay.h"
 
 namespace {
@@ -36,11 +40,29 @@ void QuitOnSignals(QObject* owner) {
   std::signal(SIGTERM, RequestStop);
 }
 
+// The control socket is served on the window thread, where the windows'
+// controls may be touched, as often as the board ticks.
+constexpr int controlServeMs = 10;
+
+// Makes the control socket's file, if one was asked for; false, said, when it cannot.
+bool OpenControlSocket(const std::string& path, std::optional<scenario::ListeningSocket>& listener) {
+  if (path.empty()) return true;
+  try {
+    listener.emplace(path);
+    return true;
+  } catch (const scenario::ControlSocketError& error) {
+    std::cerr << "qx40: --control: " << error.what() << '\n';
+    return false;
+  }
+}
+
 // Both windows in creation order; the hardware window, created last, goes
 // first and saves the settings on its way.
-int RunWindows(DesktopHost& host) {
+int RunWindows(DesktopHost& host, const DesktopOptions& options) {
   const SettingsLock lock;
   if (!PrepareSettingsDirectory(lock)) return exitUsage;
+  std::optional<scenario::ListeningSocket> listener;
+  if (!OpenControlSocket(options.control, listener)) return exitUsage;
   Machine machine(BoardPacing::RealTime);
   TfrmMainDisplay& front = machine.front();
   // Closing the front panel ends the program, whatever else is open.
@@ -51,6 +73,13 @@ int RunWindows(DesktopHost& host) {
   host.Attach(machine.hardware());
   front.Show();
   machine.hardware().Show();
+  std::unique_ptr<scenario::ControlSocket> control;
+  QTimer controlTimer;
+  if (listener) {
+    control = std::make_unique<scenario::ControlSocket>(std::move(*listener), machine);
+    QObject::connect(&controlTimer, &QTimer::timeout, [&control] { control->Serve(); });
+    controlTimer.start(controlServeMs);
+  }
   TApplication::exec();
   host.Detach(machine.hardware());
   host.Detach(front);
@@ -60,13 +89,14 @@ int RunWindows(DesktopHost& host) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const auto answered = AnswerDesktopCommandLine(argc, argv, std::cout, std::cerr)) return *answered;
+  DesktopOptions options;
+  if (const auto answered = AnswerDesktopCommandLine(argc, argv, options, std::cout, std::cerr)) return *answered;
   TApplication application(argc, argv, "QX40 Simulation");
   DesktopHost host;
   SetWindowHost(&host);
   int code = 0;
   try {
-    code = RunWindows(host);
+    code = RunWindows(host, options);
   } catch (const std::exception& error) {
     TApplication::ShowException(&error);
   } catch (...) {
