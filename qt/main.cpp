@@ -6,7 +6,6 @@
 #include <csignal>
 #include <exception>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <unistd.h>
 
@@ -40,9 +39,33 @@ void QuitOnSignals(QObject* owner) {
   std::signal(SIGTERM, RequestStop);
 }
 
-// The control socket is served on the window thread, where the windows'
-// controls may be touched, as often as the board ticks.
-constexpr int controlServeMs = 10;
+// The control socket, served on the window thread, where the windows'
+// controls may be touched. A new client wakes it; while any is connected it
+// is served as often as the board ticks, and with none it costs nothing.
+class ControlService {
+ public:
+  ControlService(scenario::ListeningSocket listener, Machine& machine)
+      : socket_(std::move(listener), machine), arrivals_(socket_.Fd(), QSocketNotifier::Read) {
+    QObject::connect(&arrivals_, &QSocketNotifier::activated, [this] { Serve(); });
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Serve(); });
+  }
+
+ private:
+  static constexpr int serveMs = 10;
+
+  void Serve() {
+    socket_.Serve();
+    if (socket_.Clients() == 0) {
+      timer_.stop();
+    } else if (!timer_.isActive()) {
+      timer_.start(serveMs);
+    }
+  }
+
+  scenario::ControlSocket socket_;
+  QSocketNotifier arrivals_;
+  QTimer timer_;
+};
 
 // Makes the control socket's file, if one was asked for; false, said, when it cannot.
 bool OpenControlSocket(const std::string& path, std::optional<scenario::ListeningSocket>& listener) {
@@ -73,13 +96,8 @@ int RunWindows(DesktopHost& host, const DesktopOptions& options) {
   host.Attach(machine.hardware());
   front.Show();
   machine.hardware().Show();
-  std::unique_ptr<scenario::ControlSocket> control;
-  QTimer controlTimer;
-  if (listener) {
-    control = std::make_unique<scenario::ControlSocket>(std::move(*listener), machine);
-    QObject::connect(&controlTimer, &QTimer::timeout, [&control] { control->Serve(); });
-    controlTimer.start(controlServeMs);
-  }
+  std::optional<ControlService> control;
+  if (listener) control.emplace(std::move(*listener), machine);
   TApplication::exec();
   host.Detach(machine.hardware());
   host.Detach(front);

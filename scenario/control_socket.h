@@ -75,6 +75,8 @@ class ControlSocket {
   // that are over; never blocks.
   void Serve();
   size_t Clients() const { return clients_.size(); }
+  // Readable when a client is waiting to be accepted.
+  int Fd() const { return listener_.Fd(); }
 
  private:
   struct Client;
