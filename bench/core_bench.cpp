@@ -4,11 +4,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <memory>
 
-#include <unistd.h>
-
+#include "bench/scratch_main.h"
 #include "board/analogue.h"
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
@@ -92,13 +90,4 @@ BENCHMARK(BM_StepperVirtualSecond)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-// Runs in a scratch directory: a board saves Hardware.dat where it stands.
-int main(int argc, char** argv) {
-  char scratch[] = "/tmp/qx40-bench-XXXXXX";
-  if (!mkdtemp(scratch) || chdir(scratch) != 0) return 1;
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::filesystem::remove_all(scratch);
-  return 0;
-}
+int main(int argc, char** argv) { return RunInScratchDirectory(argc, argv); }

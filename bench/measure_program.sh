@@ -3,12 +3,14 @@
 # start-up time until both windows are shown, CPU use while idle with both
 # windows open (as a percentage of one core), and resident memory.
 #
-#   bench/measure_program.sh [BUILD_DIR] [IDLE_SECONDS]
+#   bench/measure_program.sh [BUILD_DIR] [IDLE_SECONDS] [QX40_OPTION...]
 #
-# BUILD_DIR (default build) must hold qx40 and tests/qx40-xprobe.
+# BUILD_DIR (default build) must hold qx40 and tests/qx40-xprobe; the options
+# after the two go to qx40 (--control qx40.sock, say, made in its folder).
 set -euo pipefail
 build="${1:-build}"
 idle_seconds="${2:-30}"
+shift $(($# < 2 ? $# : 2))
 qx40="$(realpath "$build/qx40")"
 xprobe="$(realpath "$build/tests/qx40-xprobe")"
 
@@ -21,7 +23,7 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$app/stat"; }
 
 cd "$work"
 start=$(now_ms)
-QT_QPA_PLATFORM=xcb "$qx40" >"$work/app.log" 2>&1 &
+QT_QPA_PLATFORM=xcb "$qx40" "$@" >"$work/app.log" 2>&1 &
 app=$!
 until shown "QX40 Simulation" && shown "Hardware Interface"; do
   kill -0 "$app" 2>/dev/null || { echo "the simulator ended during start-up" >&2; exit 1; }

@@ -1,5 +1,6 @@
 #include "qt/command_line.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@ namespace {
 constexpr std::string_view program = "qx40";
 constexpr std::string_view usage =
     "usage: qx40 [--log FILE.csv] [--record FILE.qxs] [--exercise FILE.qxs [--report FILE.html]]\n"
+    "            [--control PATH]\n"
     "       qx40 --help | --version\n"
     "Opens the QX40 front panel and the hardware control window on the desktop.\n"
     "  --log FILE.csv       write the panel's event log as it happens\n"
@@ -20,6 +22,9 @@ constexpr std::string_view usage =
     "                       its checkpoints are judged; the debrief goes to --report FILE.html\n"
     "                       (default: the exercise's name with .html, in the current directory)\n"
     "Right-click the hardware window to pause, resume or abandon an exercise or to open the event log.\n"
+    "  --control PATH       also take scenario lines on a Unix domain socket made at PATH\n"
+    "                       for this user alone (socat - UNIX-CONNECT:PATH), one reply\n"
+    "                       line each; another machine reaches it only through ssh -L\n"
     "Needs a display (DISPLAY or WAYLAND_DISPLAY); QT_QPA_PLATFORM chooses Qt's platform.\n"
     "Settings: Hardware.dat (the panel's memory and the hardware window's settings)\n"
     "is read from and written to the directory qx40 is started in.\n";
@@ -42,6 +47,7 @@ std::string* OptionField(const std::string& name, DesktopOptions& options) {
   if (name == "--record") return &options.record;
   if (name == "--exercise") return &options.exercise;
   if (name == "--report") return &options.report;
+  if (name == "--control") return &options.control;
   return nullptr;
 }
 
@@ -51,14 +57,22 @@ std::optional<int> ReadDesktopCommandLine(int argc, const char* const* argv, Des
                                           std::ostream& out, std::ostream& err) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   if (const std::optional<int> answered = AnswerHelpOrVersion(arguments, program, usage, out)) return answered;
+  // --name VALUE or --name=VALUE.
   for (size_t i = 0; i < arguments.size(); ++i) {
-    std::string* field = OptionField(arguments[i], options);
+    const size_t equals = arguments[i].find('=');
+    const std::string name = arguments[i].substr(0, equals);
+    std::string* field = OptionField(name, options);
     if (!field) return RejectArgument(program, arguments[i], usage, err);
-    if (i + 1 >= arguments.size()) {
-      err << program << ": " << arguments[i] << " needs a file name\n" << usage;
+    if (equals != std::string::npos) {
+      *field = arguments[i].substr(equals + 1);
+    } else if (i + 1 < arguments.size()) {
+      *field = arguments[++i];
+    }
+    if (field->empty()) {
+      err << program << ": " << name << " needs " << (name == "--control" ? "the socket's path" : "a file name")
+          << ": qx40 " << name << (name == "--control" ? " PATH" : " FILE") << '\n' << usage;
       return exitUsage;
     }
-    *field = arguments[++i];
   }
   if (!options.report.empty() && options.exercise.empty()) {
     err << program << ": --report is the debrief of an --exercise\n" << usage;

@@ -12,6 +12,7 @@ struct DesktopOptions {
   std::string record;    // the session recorded as a scenario script
   std::string exercise;  // a scenario script run as an exercise on the live panel
   std::string report;    // the exercise's debrief; empty: its name with .html, here
+  std::string control;   // the control socket's path; empty: none
 };
 
 // An exit code when the program should stop here; nothing when the windows

@@ -3,9 +3,11 @@
 
 #include <QSettings>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <unistd.h>
 
 #include "board/settings_file.h"
@@ -18,6 +20,7 @@
 #include "qt/settings_notices.h"
 #include "qt/training.h"
 #include "qt/user_settings.h"
+#include "scenario/control_socket.h"
 #include "windows/maindisplay.h"
 
 namespace {
@@ -40,11 +43,53 @@ void QuitOnSignals(QObject* owner) {
   std::signal(SIGTERM, RequestStop);
 }
 
+// The control socket, served on the window thread, where the windows'
+// controls may be touched. A new client wakes it; while any is connected it
+// is served as often as the board ticks, and with none it costs nothing.
+class ControlService {
+ public:
+  ControlService(scenario::ListeningSocket listener, Machine& machine)
+      : socket_(std::move(listener), machine), arrivals_(socket_.Fd(), QSocketNotifier::Read) {
+    QObject::connect(&arrivals_, &QSocketNotifier::activated, [this] { Serve(); });
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Serve(); });
+  }
+
+ private:
+  static constexpr int serveMs = 10;
+
+  void Serve() {
+    socket_.Serve();
+    if (socket_.Clients() == 0) {
+      timer_.stop();
+    } else if (!timer_.isActive()) {
+      timer_.start(serveMs);
+    }
+  }
+
+  scenario::ControlSocket socket_;
+  QSocketNotifier arrivals_;
+  QTimer timer_;
+};
+
+// Makes the control socket's file, if one was asked for; false, said, when it cannot.
+bool OpenControlSocket(const std::string& path, std::optional<scenario::ListeningSocket>& listener) {
+  if (path.empty()) return true;
+  try {
+    listener.emplace(path);
+    return true;
+  } catch (const scenario::ControlSocketError& error) {
+    std::cerr << "qx40: --control: " << error.what() << '\n';
+    return false;
+  }
+}
+
 // Both windows in creation order; the hardware window, created last, goes
 // first and saves the settings on its way.
-int RunWindows(DesktopHost& host, TrainingSession& training) {
+int RunWindows(DesktopHost& host, const DesktopOptions& options, TrainingSession& training) {
   const SettingsLock lock;
   if (!PrepareSettingsDirectory(lock)) return exitUsage;
+  std::optional<scenario::ListeningSocket> listener;
+  if (!OpenControlSocket(options.control, listener)) return exitUsage;
   Machine machine(BoardPacing::RealTime);
   TfrmMainDisplay& front = machine.front();
   // Closing the front panel ends the program, whatever else is open.
@@ -62,6 +107,8 @@ int RunWindows(DesktopHost& host, TrainingSession& training) {
   machine.hardware().Show();
   QSettings userSettings(QStringLiteral("qx40"), QStringLiteral("qx40"));
   RestoreWindows(userSettings, front, machine.hardware());
+  std::optional<ControlService> control;
+  if (listener) control.emplace(std::move(*listener), machine);
   TApplication::exec();
   training.Detach();
   RememberWindows(userSettings, front, machine.hardware());
@@ -83,7 +130,7 @@ int main(int argc, char** argv) {
   SetWindowHost(&host);
   int code = 0;
   try {
-    code = RunWindows(host, training);
+    code = RunWindows(host, options, training);
   } catch (const std::exception& error) {
     TApplication::ShowException(&error);
   } catch (...) {

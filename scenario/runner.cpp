@@ -170,13 +170,13 @@ class Runner {
   bool Advance() {
     if (pausedAtMs_) return next_ <= commands_.size();
     Sample();
-    while (!pending_ || PendingDone()) {
+    while (!pending_ || WaitOver()) {
       pending_.reset();
       if (next_ >= commands_.size()) return Finish();
       const auto& [at, command] = commands_[next_++];
       line_ = at;
       try {
-        std::visit([this](const auto& c) { Begin(c); }, command);
+        if (!BeginWait(command)) std::visit([this](const auto& c) { Begin(c); }, command);
         if (IsAction(command) && options_.acted) options_.acted(lineTexts_[at]);
       } catch (const ScriptError& error) {
         Error(line_, error.message);
@@ -216,6 +216,38 @@ class Runner {
     return result;
   }
 
+  // A session: the live machine's lines, one at a time as they come.
+  void OpenSession() { Start(); }
+
+  // One line of a session; its reply, or nothing while a wait runs.
+  std::optional<std::string> RunLine(const std::string& text) {
+    result_.failures.clear();
+    out_.str("");
+    try {
+      const std::optional<Command> command = ParseLine(text);
+      if (!command) return okReply;
+      std::visit([this](const auto& c) {
+        RefuseInSession(c);
+        Check(c);
+      }, *command);
+      if (const auto* print = std::get_if<Print>(&*command)) return PrintedValue(*print);
+      if (BeginWait(*command)) return ResumeLine();
+      std::visit([this](const auto& c) { Do(c); }, *command);
+      return Reply();
+    } catch (const ScriptError& error) {
+      return "error: " + error.message;
+    } catch (const std::exception& error) {
+      return std::string("error: ") + error.what();
+    }
+  }
+
+  // The running wait's reply once it is over; nothing before.
+  std::optional<std::string> ResumeLine() {
+    if (!pending_ || !WaitOver()) return std::nullopt;
+    pending_.reset();
+    return Reply();
+  }
+
  private:
   static bool IsAction(const Command& command) {
     return std::holds_alternative<Mouse>(command) || std::holds_alternative<Level>(command) ||
@@ -234,33 +266,56 @@ class Runner {
     return false;
   }
 
-  // A command that takes time leaves itself pending; the rest are done at once.
+  // A wait or a measurement is left pending; the rest are done at once.
   template <class C>
   void Begin(const C& command) {
     Do(command);
   }
-  void Begin(const Wait& wait) { pending_ = Pending{NowMs() + wait.steps * stepMs, nullptr, {}}; }
-  void Begin(const WaitUntil& wait) { pending_ = Pending{NowMs() + wait.steps * stepMs, &wait, {}}; }
   void Begin(const Measure& measure) {
     const int64_t start = MeasureStart(measure);
-    pending_ = Pending{start + measure.until.steps * stepMs, &measure.until, {}};
-    pending_->measure = {&measure, start};
+    pending_ = PendingWait{start + measure.until.steps * stepMs, measure.until, panel_->ReaderOf(measure.until.target),
+                           &measure, start};
   }
 
-  // A pending wait is done at its time; a condition as soon as it holds.
-  bool PendingDone() {
-    const WaitUntil* until = pending_->until;
-    const bool timeUp = NowMs() >= pending_->endMs;
-    if (!until) return timeUp;
-    const Value actual = panel_->ReaderOf(until->target)();
-    if (!(actual == until->value) && !timeUp) return false;
-    if (pending_->measure.first) {
-      EndMeasure(*pending_->measure.first, pending_->measure.second, actual);
+  static constexpr const char* okReply = "ok";
+
+  // A session never steps its machine, whose time runs on its own.
+  template <class C>
+  static void RefuseInSession(const C&) {}
+  static void RefuseInSession(const Stall&) { RefuseStepped("stall"); }
+  static void RefuseInSession(const Measure&) { RefuseStepped("measure"); }
+  static void RefuseInSession(const Mark&) { RefuseStepped("mark"); }
+  static void RefuseInSession(const Restart&) { RefuseStepped("restart"); }
+  [[noreturn]] static void RefuseStepped(const std::string& command) {
+    Fail("'" + command + "' is for scripts, whose time qx40-scenario steps; not for a running panel");
+  }
+
+  // A wait starts here and ends in ResumeLine; false for any other command.
+  bool BeginWait(const Command& command) {
+    if (const auto* wait = std::get_if<Wait>(&command)) {
+      pending_ = PendingWait{NowMs() + wait->steps * stepMs, {}, {}, nullptr, 0};
+    } else if (const auto* until = std::get_if<WaitUntil>(&command)) {
+      pending_ = PendingWait{NowMs() + until->steps * stepMs, *until, panel_->ReaderOf(until->target), nullptr, 0};
+    }
+    return pending_.has_value();
+  }
+
+  // A wait is over when the machine's time reaches its end or, for a
+  // condition, when its target holds the value; the condition is judged then.
+  bool WaitOver() {
+    const bool over = NowMs() >= pending_->endMs;
+    if (!pending_->reader) return over;
+    const Value actual = pending_->reader();
+    if (!(actual == pending_->until.value) && !over) return false;
+    if (pending_->measure) {
+      EndMeasure(*pending_->measure, pending_->measureStartMs, actual);
     } else {
-      Check(until->target, until->value, actual);
+      Check(pending_->until.target, pending_->until.value, actual);
     }
     return true;
   }
+
+  std::string Reply() const { return result_.failures.empty() ? okReply : result_.failures.back().message; }
 
   std::string Resolve(const std::string& path) const { return (caller_ / path).lexically_normal().string(); }
 
@@ -537,9 +592,11 @@ class Runner {
 
   void Do(const Expect& expect) { Check(expect.target, expect.value, panel_->ReaderOf(expect.target)()); }
 
+  std::string PrintedValue(const Print& print) const { return FormatValue(panel_->ReaderOf(print.target)()); }
+
   // Read before writing, so an error leaves no half line.
   void Do(const Print& print) {
-    const std::string value = FormatValue(panel_->ReaderOf(print.target)());
+    const std::string value = PrintedValue(print);
     out_ << result_.script << ':' << line_ << ": " << Seconds(NowMs()) << ' ' << print.target.text << " = " << value
          << '\n';
   }
@@ -656,6 +713,15 @@ class Runner {
   };
   std::vector<std::pair<int, const Measure*>> measuresSince_;  // points into the script's commands
   std::map<int, Watcher> watches_;                           // by the measurement's line
+  // A session's or an exercise's wait, until the machine's time reaches its end.
+  struct PendingWait {
+    int64_t endMs;
+    WaitUntil until;
+    Reader reader;           // empty for a plain wait
+    const Measure* measure;  // and its start, for a measurement
+    int64_t measureStartMs;
+  };
+  std::optional<PendingWait> pending_;
   std::vector<Reader> timelineReaders_;
   int line_ = 0;
   int checkedLine_ = 0;  // the line being checked before time starts
@@ -669,12 +735,6 @@ class Runner {
   Commands commands_;
   std::map<int, std::string> lineTexts_;  // as written, for a recording
   size_t next_ = 0;
-  struct Pending {
-    int64_t endMs;
-    const WaitUntil* until;
-    std::pair<const Measure*, int64_t> measure;  // and its start
-  };
-  std::optional<Pending> pending_;
   std::optional<int64_t> pausedAtMs_;
   size_t checkpoints_ = 0;
 };
@@ -814,6 +874,20 @@ std::string ShardText(const std::string& option) {
 }
 
 }  // namespace
+
+struct Session::State {
+  explicit State(Machine& live) : runner(options) {
+    options.live = &live;
+    runner.OpenSession();
+  }
+  RunOptions options;
+  Runner runner;
+};
+
+Session::Session(Machine& live) : state_(std::make_unique<State>(live)) {}
+Session::~Session() = default;
+std::optional<std::string> Session::Run(const std::string& line) { return state_->runner.RunLine(line); }
+std::optional<std::string> Session::Resume() { return state_->runner.ResumeLine(); }
 
 std::vector<std::string> ShardOf(std::vector<std::string> scripts, int index, int count) {
   if (count == 1) return scripts;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -32,6 +33,29 @@ struct RunOptions {
   Machine* live = nullptr;
   // An exercise's instructor lines (press, level, set...) as they act on the panel.
   std::function<void(const std::string& line)> acted;
+};
+
+// A running machine's lines one at a time as they come (a control socket's
+// client), each answered with one line, through the runner's own commands.
+// The machine's time runs on its own (its threads, or a test stepping it):
+// a wait ends when that time reaches it, and what needs the time stepped
+// (stall, measure, mark, restart) is refused.
+class Session {
+ public:
+  explicit Session(Machine& live);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // "ok", a print's value, a failed expectation ("FAIL at ...") or "error: "
+  // and what was wrong; nothing while a wait runs.
+  std::optional<std::string> Run(const std::string& line);
+  // The running wait's reply once it is over; nothing until then, or with no wait.
+  std::optional<std::string> Resume();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 // Exit codes.

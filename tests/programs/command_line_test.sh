@@ -33,4 +33,5 @@ for program in "$@"; do
 done
 expect 0 "Hardware.dat" out "$1" --help
 expect 2 "DISPLAY" err "${headless[@]}" "$1"
+expect 2 "needs the socket's path" err "${headless[@]}" "$1" --control
 exit $status

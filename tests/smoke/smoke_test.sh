@@ -3,7 +3,7 @@
 # zone 1 into the fire band lights zone 1's fire LED on the screen, and closing
 # the hardware window ends the program with exit code 0 and a 309-byte
 # Hardware.dat. A second run, from that file, ends by closing the front panel,
-# and a third by SIGTERM.
+# and a third, driven through its control socket, by SIGTERM.
 set -euo pipefail
 qx40="$1"
 xprobe="$2"
@@ -75,10 +75,34 @@ await "$xprobe" origin "Hardware Interface" || fail "second run: hardware window
 await lit || fail "second run: zone 1 fire LED did not light from the saved settings"
 end_and_check "closing the front panel" "$xprobe" close "QX40 Simulation"
 
-# A terminate signal saves as a close does.
-QT_QPA_PLATFORM=xcb "$qx40" >>"$work/app.log" 2>&1 &
+# The control socket: one line sent, its reply line printed.
+sock="$work/qx40.sock"
+ask() {
+  /usr/bin/python3 -c 'import socket, sys
+s = socket.socket(socket.AF_UNIX)
+s.connect(sys.argv[1])
+s.sendall(sys.argv[2].encode() + b"\n")
+print(s.makefile().readline().rstrip("\n"))' "$sock" "$1"
+}
+expect_reply() {
+  local got
+  got="$(ask "$1")"
+  [ "$got" = "$2" ] || fail "control socket: '$1' answered '$got', not '$2'"
+}
+
+# A terminate signal saves as a close does, and removes the control socket.
+# This run starts as with no Hardware.dat: no fire until the socket makes one.
+rm -f "$work/Hardware.dat"
+QT_QPA_PLATFORM=xcb "$qx40" --control "$sock" >>"$work/app.log" 2>&1 &
 app=$!
 await "$xprobe" origin "Hardware Interface" || fail "third run: hardware window did not appear"
+[ "$(stat -c %a "$sock")" = 600 ] || fail "control socket mode is $(stat -c %a "$sock"), not 600"
+expect_reply "print var zonesInFire" 0
+expect_reply "level ZoneAnalogueControl1 500 ohm" ok
+expect_reply "wait-until var zonesInFire 0x01 within 5s" ok
+expect_reply "print config 129" 1
+expect_reply "print $(printf 'x\001')" "error: a control character at byte 8: send lines of text"
 rm -f "$work/Hardware.dat"
 end_and_check "SIGTERM" kill -TERM "$app"
-echo "smoke: both windows shown, zone 1 fire LED lit, clean exits by either window and SIGTERM, Hardware.dat 309 bytes"
+[ ! -e "$sock" ] || fail "the control socket was left behind"
+echo "smoke: both windows shown, zone 1 fire LED lit, clean exits by either window and SIGTERM, Hardware.dat 309 bytes, control socket answered"
