@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "machine/machine.h"
-#include "scenario/runner.h"
+#include "tests/scenario/live_panel.h"
 #include "tests/scenario/test_files.h"
-#include "windows/maindisplay.h"
 
 namespace {
 
@@ -17,15 +15,6 @@ constexpr const char* fireExercise =
     "wait-until SounderOutput1 0 within 60s  # the trainee silences the sounders\n"
     "wait 5s\n"
     "expect FireLED 0                       # never: the fire is still there\n";
-
-// Steps the panel, the exercise looking at it every 20 ms as the desktop's timer does.
-void Live(Machine& machine, scenario::Exercise& exercise, int64_t ms) {
-  for (int64_t t = 0; t < ms; t += 20) {
-    machine.Advance(20);
-    exercise.Advance();
-  }
-}
-
 
 }  // namespace
 
@@ -41,13 +30,8 @@ TEST(Exercise, CheckpointsAreJudgedAtTheirTimesWhileTheTraineeActs) {
   EXPECT_EQ(exercise.Progress().judged, 1u);  // the fire shows; the silence is awaited
 
   // The trainee: key on, then Sounders start/stop.
-  TfrmMainDisplay& front = machine.front();
-  front.Keyswitch->MouseDown(MouseButton::Left, ssLeft, 2, 2);
-  front.Keyswitch->MouseUp(MouseButton::Left, 0, 2, 2);
-  Live(machine, exercise, 200);
-  front.SoundersStartStopButton->MouseDown(MouseButton::Left, ssLeft, 4, 4);
-  Live(machine, exercise, 200);
-  front.SoundersStartStopButton->MouseUp(MouseButton::Left, 0, 4, 4);
+  TurnKey(machine, exercise, true);
+  PressKey(machine, exercise, machine.front().SoundersStartStopButton);
   Live(machine, exercise, 1000);
   EXPECT_EQ(exercise.Progress().judged, 2u);
 
