@@ -4,12 +4,13 @@
 // pacing is chosen once: the tick and firmware threads in real time (the
 // desktop program), or a stepper that calls the same routines in virtual time
 // (the scenario runner, the web page, tests and benchmarks). Front ends only
-// draw the windows and feed them input.
+// draw the windows, feed them input and may give an audio output.
 
 #include <cstdint>
 #include <memory>
 
 #include "board/board_wiring.h"
+#include "machine/sound.h"
 #include "machine/stepper.h"
 #include "windows/hardwarecontrol.h"
 
@@ -25,8 +26,9 @@ class Machine : public BoardLifecycle {
  public:
   // Creates the front panel, then the hardware control window (which starts
   // the board and loads Hardware.dat from the working directory); in virtual
-  // time then runs FirmwareStart.
-  explicit Machine(BoardPacing pacing);
+  // time then runs FirmwareStart. The audio output, if any, plays the buzzer
+  // and sounders after every board tick; it must outlive the machine.
+  explicit Machine(BoardPacing pacing, AudioOutput* audio = nullptr);
   // Shuts down in the program's order, saving Hardware.dat.
   ~Machine() override;
   Machine(const Machine&) = delete;
@@ -49,9 +51,13 @@ class Machine : public BoardLifecycle {
   // The hardware window calls these from its creation and destruction.
   void StartBoard(TfrmHardwareControl& window) override;
   void StopBoard() override;
+  void FollowSound() { sound_.Follow(heard_); }
 
   BoardPacing pacing_;
   Stepper stepper_;
+  Sound sound_;
+  // Set while the board runs; the ticks read it.
+  SoundSources heard_;
   BoardWiring wiring_;
   std::unique_ptr<TTimerThread> tickThread_;
   std::unique_ptr<HardwareState> board_;

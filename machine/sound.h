@@ -1,0 +1,43 @@
+#pragma once
+// What the simulator lets the user hear: the internal buzzer while the front
+// panel's buzzer indicator shows it (so its pulses are heard as they are
+// seen), and the sounder tone while either sounder output is on; nothing
+// while the hardware window's mute box is checked. The front end gives the
+// audio output; without one nothing is played.
+
+class ControlState;
+class TCheckBox;
+
+enum class Tone { Buzzer, Sounder };
+
+// Where the tones are played; called from the thread that ticks the board.
+class AudioOutput {
+ public:
+  virtual ~AudioOutput() = default;
+  virtual void Start(Tone tone) = 0;
+  virtual void Stop(Tone tone) = 0;
+};
+
+// The panel's state the sound follows, read whole from any thread.
+struct SoundSources {
+  const ControlState* internalTone = nullptr;
+  const ControlState* sounderOutput1 = nullptr;
+  const ControlState* sounderOutput2 = nullptr;
+  const TCheckBox* mute = nullptr;
+};
+
+class Sound {
+ public:
+  explicit Sound(AudioOutput* output) : output_(output) {}
+
+  // Starts and stops the tones so that what plays is what the sources give
+  // now; with no sources, nothing.
+  void Follow(const SoundSources& sources);
+
+ private:
+  void Play(Tone tone, bool on, bool& playing);
+
+  AudioOutput* output_;
+  bool buzzerPlaying_ = false;
+  bool sounderPlaying_ = false;
+};
