@@ -5,15 +5,18 @@
 #include <csignal>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <unistd.h>
 
 #include "board/settings_file.h"
 #include "machine/command_line.h"
 #include "machine/machine.h"
 #include "qt/application.h"
+#include "qt/audio_output.h"
 #include "qt/command_line.h"
 #include "qt/desktop_host.h"
 #include "qt/settings_notices.h"
+#include "qt/sound_preference.h"
 #include "windows/maindisplay.h"
 
 namespace {
@@ -41,7 +44,10 @@ void QuitOnSignals(QObject* owner) {
 int RunWindows(DesktopHost& host) {
   const SettingsLock lock;
   if (!PrepareSettingsDirectory(lock)) return exitUsage;
-  Machine machine(BoardPacing::RealTime);
+  // Before the machine, which plays on it until it goes.
+  const std::unique_ptr<AudioOutput> speaker = OpenAudioOutput();
+  Machine machine(BoardPacing::RealTime, speaker.get());
+  RememberSoundMute(*machine.hardware().SoundMute);
   TfrmMainDisplay& front = machine.front();
   // Closing the front panel ends the program, whatever else is open.
   front.OnClose = [](TForm*) { TApplication::quit(); };
