@@ -18,8 +18,6 @@ constexpr double sounderHighHz = 1000;
 // Each of the sounder's two tones lasts this long.
 constexpr double sounderToneSeconds = 0.25;
 constexpr float sounderLevel = 0.3F;
-// Short, so that the buzzer's pulses are heard when they are seen.
-constexpr qint64 bufferMicroseconds = 50'000;
 
 // Where no sound server runs (CI, Xvfb), Qt Multimedia says so on standard
 // error when asked for a device; that is no news to the user, so while the
@@ -38,11 +36,11 @@ QAudioDevice DefaultOutputQuietly() {
   return device;
 }
 
-// The sink and the stream it pulls; the sink goes first.
+// The sink and the stream it pulls; the sink goes first. The sink keeps its
+// own buffer size: a PulseAudio stream given a short one stalls for seconds.
 class Speaker : public AudioOutput {
  public:
   Speaker(const QAudioDevice& device, const QAudioFormat& format) : tones_(format), sink_(device, format) {
-    sink_.setBufferSize(format.bytesForDuration(bufferMicroseconds));
     sink_.start(&tones_);
   }
   ~Speaker() override { sink_.stop(); }
