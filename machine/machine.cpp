@@ -7,8 +7,7 @@
 #include "machine/timerthread.h"
 #include "windows/maindisplay.h"
 
-Machine::Machine(BoardPacing pacing, AudioOutput* audio)
-    : pacing_(pacing), stepper_(periodicUpdate), sound_(audio) {
+Machine::Machine(BoardPacing pacing) : pacing_(pacing), stepper_(periodicUpdate) {
   stepper_.afterTick = [this] { FollowSound(); };
   front_ = std::make_unique<TfrmMainDisplay>();
   frmMainDisplay = front_.get();

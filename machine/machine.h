@@ -26,9 +26,8 @@ class Machine : public BoardLifecycle {
  public:
   // Creates the front panel, then the hardware control window (which starts
   // the board and loads Hardware.dat from the working directory); in virtual
-  // time then runs FirmwareStart. The audio output, if any, plays the buzzer
-  // and sounders after every board tick; it must outlive the machine.
-  explicit Machine(BoardPacing pacing, AudioOutput* audio = nullptr);
+  // time then runs FirmwareStart.
+  explicit Machine(BoardPacing pacing);
   // Shuts down in the program's order, saving Hardware.dat.
   ~Machine() override;
   Machine(const Machine&) = delete;
@@ -40,6 +39,10 @@ class Machine : public BoardLifecycle {
 
   // Panel time: the board ticks run so far, in milliseconds.
   int64_t PanelTimeMs() const;
+
+  // Any thread, once: from the next board tick on, the buzzer and sounders
+  // play on the output, which must outlive the machine.
+  void PlayOn(AudioOutput& output) { sound_.SetOutput(output); }
 
   // Virtual time only: one 5 ms step; whole steps until at least ms have passed.
   void Step() { stepper_.Step(); }

@@ -8,19 +8,20 @@ bool On(const ControlState* control) { return control && control->ItemIndex() !=
 }  // namespace
 
 void Sound::Follow(const SoundSources& sources) {
-  if (!output_) return;
+  AudioOutput* output = output_.load(std::memory_order_acquire);
+  if (!output) return;
   const bool muted = !sources.mute || sources.mute->State() == CheckBoxState::Checked;
-  Play(Tone::Buzzer, !muted && On(sources.internalTone), buzzerPlaying_);
-  Play(Tone::Sounder, !muted && (On(sources.sounderOutput1) || On(sources.sounderOutput2)), sounderPlaying_);
+  Play(*output, Tone::Buzzer, !muted && On(sources.internalTone), buzzerPlaying_);
+  Play(*output, Tone::Sounder, !muted && (On(sources.sounderOutput1) || On(sources.sounderOutput2)), sounderPlaying_);
 }
 
 // Only changes reach the output.
-void Sound::Play(Tone tone, bool on, bool& playing) {
+void Sound::Play(AudioOutput& output, Tone tone, bool on, bool& playing) {
   if (on == playing) return;
   playing = on;
   if (on) {
-    output_->Start(tone);
+    output.Start(tone);
   } else {
-    output_->Stop(tone);
+    output.Stop(tone);
   }
 }

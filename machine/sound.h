@@ -5,6 +5,8 @@
 // while the hardware window's mute box is checked. The front end gives the
 // audio output; without one nothing is played.
 
+#include <atomic>
+
 class ControlState;
 class TCheckBox;
 
@@ -28,16 +30,17 @@ struct SoundSources {
 
 class Sound {
  public:
-  explicit Sound(AudioOutput* output) : output_(output) {}
+  // Any thread, once: the output the tones play on from the next Follow on.
+  void SetOutput(AudioOutput& output) { output_.store(&output, std::memory_order_release); }
 
   // Starts and stops the tones so that what plays is what the sources give
   // now; with no sources, nothing.
   void Follow(const SoundSources& sources);
 
  private:
-  void Play(Tone tone, bool on, bool& playing);
+  void Play(AudioOutput& output, Tone tone, bool on, bool& playing);
 
-  AudioOutput* output_;
+  std::atomic<AudioOutput*> output_{nullptr};
   bool buzzerPlaying_ = false;
   bool sounderPlaying_ = false;
 };

@@ -46,8 +46,10 @@ int RunWindows(DesktopHost& host) {
   if (!PrepareSettingsDirectory(lock)) return exitUsage;
   // Before the machine, which plays on it until it goes.
   const std::unique_ptr<AudioOutput> speaker = OpenAudioOutput();
-  Machine machine(BoardPacing::RealTime, speaker.get());
+  Machine machine(BoardPacing::RealTime);
+  // The mute box as the user left it before anything plays.
   RememberSoundMute(*machine.hardware().SoundMute);
+  if (speaker) machine.PlayOn(*speaker);
   TfrmMainDisplay& front = machine.front();
   // Closing the front panel ends the program, whatever else is open.
   front.OnClose = [](TForm*) { TApplication::quit(); };

@@ -67,7 +67,11 @@ class SoundTest : public ::testing::Test {
   }
 
   FakeAudio audio;
-  std::unique_ptr<Machine> sim = std::make_unique<Machine>(BoardPacing::Stepped, &audio);
+  std::unique_ptr<Machine> sim = [this] {
+    auto machine = std::make_unique<Machine>(BoardPacing::Stepped);
+    machine->PlayOn(audio);
+    return machine;
+  }();
 };
 
 // The panel starts with its system fault latched: the fault beep, 500 ms every
