@@ -8,6 +8,7 @@
 #include "windows/maindisplay.h"
 
 Machine::Machine(BoardPacing pacing) : pacing_(pacing), stepper_(periodicUpdate) {
+  stepper_.afterTick = [this] { FollowSound(); };
   front_ = std::make_unique<TfrmMainDisplay>();
   frmMainDisplay = front_.get();
   hardware_ = std::make_unique<TfrmHardwareControl>(*this, pacing_ == BoardPacing::RealTime);
@@ -32,9 +33,10 @@ void Machine::StartBoard(TfrmHardwareControl& window) {
   wiring_.batteryLevel = &panel.batteryLevelFiltered;
   wiring_.chargerLevel = &panel.chargerLevelFiltered;
   periodicUpdate.wiring = &wiring_;
+  heard_ = {front_->InternalTone, window.SounderOutput1, window.SounderOutput2, window.SoundMute};
   const bool realTime = pacing_ == BoardPacing::RealTime;
   if (realTime) {
-    tickThread_ = std::make_unique<TTimerThread>(periodicUpdate);
+    tickThread_ = std::make_unique<TTimerThread>(periodicUpdate, [this] { FollowSound(); });
     tickThread_->Resume();
   }
   board_ = std::make_unique<HardwareState>(realTime ? TFireAlarmApplication::Create : nullptr);
@@ -50,9 +52,12 @@ int64_t Machine::PanelTimeMs() const {
 }
 
 // The tick first, so that no tick reaches the board once it goes; the board
-// then stops its firmware thread and stages its part of the file.
+// then stops its firmware thread and stages its part of the file. What
+// played stops with it.
 void Machine::StopBoard() {
   tickThread_.reset();
+  heard_ = {};
+  FollowSound();
   periodicUpdate.wiring = nullptr;
   board_.reset();
   boardInstance.store(nullptr);

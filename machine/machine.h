@@ -4,12 +4,13 @@
 // pacing is chosen once: the tick and firmware threads in real time (the
 // desktop program), or a stepper that calls the same routines in virtual time
 // (the scenario runner, the web page, tests and benchmarks). Front ends only
-// draw the windows and feed them input.
+// draw the windows, feed them input and may give an audio output.
 
 #include <cstdint>
 #include <memory>
 
 #include "board/board_wiring.h"
+#include "machine/sound.h"
 #include "machine/stepper.h"
 #include "windows/hardwarecontrol.h"
 
@@ -41,6 +42,10 @@ class Machine : public BoardLifecycle {
   // Panel time: the board ticks run so far, in milliseconds.
   int64_t PanelTimeMs() const;
 
+  // Any thread, once: from the next board tick on, the buzzer and sounders
+  // play on the output, which must outlive the machine.
+  void PlayOn(AudioOutput& output) { sound_.SetOutput(output); }
+
   // Virtual time only: one 5 ms step; whole steps until at least ms have passed.
   void Step() { stepper_.Step(); }
   void Advance(int64_t ms) { stepper_.Advance(ms); }
@@ -51,9 +56,13 @@ class Machine : public BoardLifecycle {
   // The hardware window calls these from its creation and destruction.
   void StartBoard(TfrmHardwareControl& window) override;
   void StopBoard() override;
+  void FollowSound() { sound_.Follow(heard_); }
 
   BoardPacing pacing_;
   Stepper stepper_;
+  Sound sound_;
+  // Set while the board runs; the ticks read it.
+  SoundSources heard_;
   BoardWiring wiring_;
   std::unique_ptr<TTimerThread> tickThread_;
   std::unique_ptr<HardwareState> board_;

@@ -4,15 +4,17 @@
 #include "firmware/main_loop.h"
 #include "machine/timerthread.h"
 
-
 Stepper::Stepper(PeriodicUpdate& update) : update_(update) {}
 
 void Stepper::Start() { FirmwareStart(); }
 
 void Stepper::Step() {
   nowMs_ += stepMs;
-  if (nowMs_ % boardTickMs == 0) update_.Tick();
-  if (nowMs_ % watchdogIntervalMs == 0) update_.WatchdogTimerTimer();
+  if (nowMs_ % boardTickMs == 0) {
+    update_.Tick();
+    if (nowMs_ % watchdogIntervalMs == 0) update_.WatchdogTimerTimer();
+    if (afterTick) afterTick();
+  }
   if (!firmwareStalled) FirmwarePass();
 }
 

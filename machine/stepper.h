@@ -4,6 +4,7 @@
 // 5 ms steps. Nothing sleeps, so a run is the same every time.
 
 #include <cstdint>
+#include <functional>
 
 class PeriodicUpdate;
 
@@ -15,7 +16,7 @@ class Stepper {
   // The firmware thread's start: FirmwareStart, once.
   void Start();
   // Adds 5 ms; then the board tick at every 10 ms, the watchdog period at
-  // every 100 ms, and one FirmwarePass.
+  // every 100 ms, afterTick, and one FirmwarePass.
   void Step();
   // Whole steps until at least ms have passed.
   void Advance(int64_t ms);
@@ -23,6 +24,8 @@ class Stepper {
 
   // While set, steps leave out FirmwarePass, as a stalled firmware thread would.
   bool firmwareStalled = false;
+  // Runs after each board tick (and the watchdog period that falls with it).
+  std::function<void()> afterTick;
 
  private:
   PeriodicUpdate& update_;

@@ -20,6 +20,7 @@ void TTimerThread::Execute() {
   auto deadline = Clock::now();
   while (!Terminated()) {
     update_.Tick();
+    if (afterTick_) afterTick_();
     ticks_.fetch_add(1, std::memory_order_relaxed);
     deadline += period;
     const auto now = Clock::now();

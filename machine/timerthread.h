@@ -1,8 +1,10 @@
 #pragma once
-// The tick thread: the board tick every 10 ms until asked to stop.
+// The tick thread: the board tick, then afterTick, every 10 ms until asked to stop.
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "board/worker_thread.h"
 
@@ -12,7 +14,8 @@ constexpr int64_t boardTickMs = 10;
 
 class TTimerThread : public WorkerThread {
  public:
-  explicit TTimerThread(PeriodicUpdate& update) : update_(update) {}
+  explicit TTimerThread(PeriodicUpdate& update, std::function<void()> afterTick = {})
+      : update_(update), afterTick_(std::move(afterTick)) {}
   ~TTimerThread() override;
 
   // Ticks run so far: panel time in 10 ms units.
@@ -23,5 +26,6 @@ class TTimerThread : public WorkerThread {
 
  private:
   PeriodicUpdate& update_;
+  std::function<void()> afterTick_;
   std::atomic<int64_t> ticks_{0};
 };

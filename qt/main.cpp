@@ -7,6 +7,7 @@
 #include <csignal>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include "machine/command_line.h"
 #include "machine/machine.h"
 #include "qt/application.h"
+#include "qt/audio_output.h"
 #include "qt/command_line.h"
 #include "qt/desktop_host.h"
 #include "qt/messages.h"
@@ -21,6 +23,7 @@
 #include "qt/training.h"
 #include "qt/user_settings.h"
 #include "scenario/control_socket.h"
+#include "qt/sound_preference.h"
 #include "windows/maindisplay.h"
 
 namespace {
@@ -90,7 +93,12 @@ int RunWindows(DesktopHost& host, const DesktopOptions& options, TrainingSession
   if (!PrepareSettingsDirectory(lock)) return exitUsage;
   std::optional<scenario::ListeningSocket> listener;
   if (!OpenControlSocket(options.control, listener)) return exitUsage;
+  // Before the machine, which plays on it until it goes.
+  const std::unique_ptr<AudioOutput> speaker = OpenAudioOutput();
   Machine machine(BoardPacing::RealTime);
+  // The mute box as the user left it before anything plays.
+  RememberSoundMute(*machine.hardware().SoundMute);
+  if (speaker) machine.PlayOn(*speaker);
   TfrmMainDisplay& front = machine.front();
   // Closing the front panel ends the program, whatever else is open.
   front.OnClose = [](TForm*) { TApplication::quit(); };

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev libjpeg62-turbo-dev libx11-dev
+  qt6-base-dev qt6-multimedia-dev libgl-dev libjpeg62-turbo-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libxml2-utils gcovr
   appstream desktop-file-utils groff-base

@@ -369,6 +369,8 @@ void TfrmHardwareControl::CreateGeneralIO() {
   AddLabel(GroupBox5, "Label2", 34, 127, "Digital Input 1");
   DigitalInput2 = AddToggle(GroupBox5, "DigitalInput2", 8, 140, LinkImages, 0, "Digital input 2: click to close or open it");
   AddLabel(GroupBox5, "Label4", 34, 139, "Digital Input 2");
+  SoundMute = Place<TCheckBox>(GroupBox5, "SoundMute", 108, 133, 80, 15, "Mute sound");
+  SoundMute->SetHint("Mute the buzzer and sounder tones (remembered for you, not in Hardware.dat)");
 }
 
 void TfrmHardwareControl::CreateLinks() {

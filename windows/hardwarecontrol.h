@@ -149,6 +149,8 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   TShape* Relay2Value;
   TImageSelector* DigitalInput1;
   TImageSelector* DigitalInput2;
+  // Silences what the simulator plays; the front end remembers it per user.
+  TCheckBox* SoundMute;
 
   // Links.
   TImageSelector* VdSModeSelect;

@@ -3,7 +3,8 @@
 # zone 1 into the fire band lights zone 1's fire LED on the screen, and closing
 # the hardware window ends the program with exit code 0 and a 309-byte
 # Hardware.dat. A second run, from that file, ends by closing the front panel,
-# and a third, driven through its control socket, by SIGTERM.
+# and a third, driven through its control socket, by SIGTERM. None of them
+# says anything about the missing sound.
 set -euo pipefail
 qx40="$1"
 xprobe="$2"
@@ -105,4 +106,6 @@ expect_reply "print $(printf 'x\001')" "error: a control character at byte 8: se
 rm -f "$work/Hardware.dat"
 end_and_check "SIGTERM" kill -TERM "$app"
 [ ! -e "$sock" ] || fail "the control socket was left behind"
+# No sound server runs here: the program is silent and says nothing of it.
+if grep -i -E "pulse|audio|multimedia" "$work/app.log" >&2; then fail "the program spoke of sound without a sound server"; fi
 echo "smoke: both windows shown, zone 1 fire LED lit, clean exits by either window and SIGTERM, Hardware.dat 309 bytes, control socket answered"
