@@ -11,15 +11,6 @@ source "$(dirname "$0")/xserver.sh"
 
 fail() { echo "exercise: $*" >&2; cat "$work/app.log" >&2 || true; exit 1; }
 
-# Waits up to 20 s for a command to succeed.
-await() {
-  for _ in $(seq 200); do
-    if "$@" >/dev/null 2>&1; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-
 cd "$work"
 cat >short.qxs <<'SCRIPT'
 level ZoneAnalogueControl1 500 ohm

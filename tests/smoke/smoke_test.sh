@@ -13,18 +13,7 @@ source "$(dirname "$0")/xserver.sh"
 
 fail() { echo "smoke: $*" >&2; exit 1; }
 
-# Waits up to 20 s for a command to succeed.
-await() {
-  for _ in $(seq 200); do
-    if "$@" >/dev/null 2>&1; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-
 cd "$work"
-# The program remembers its windows per user: here, in the scratch directory.
-export XDG_CONFIG_HOME="$work/config"
 QT_QPA_PLATFORM=xcb "$qx40" >"$work/app.log" 2>&1 &
 app=$!
 await "$xprobe" origin "QX40 Simulation" || fail "front panel window did not appear"

@@ -15,3 +15,15 @@ xvfb=$!
 for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || { echo "Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
+
+# The program remembers its windows per user: here, in the scratch directory.
+export XDG_CONFIG_HOME="$work/config"
+
+# Waits up to 20 s for a command to succeed.
+await() {
+  for _ in $(seq 200); do
+    if "$@" >/dev/null 2>&1; then return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
