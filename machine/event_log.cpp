@@ -193,7 +193,7 @@ int64_t WallMs() {
 }
 
 std::string WallText(int64_t wallMs) {
-  const std::time_t seconds = wallMs / 1000;
+  const auto seconds = static_cast<std::time_t>(wallMs / 1000);
   std::tm utc{};
   gmtime_r(&seconds, &utc);
   char text[64];
