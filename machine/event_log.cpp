@@ -407,10 +407,13 @@ void EventLog::SampleKeys(int64_t panelMs, bool presses) {
 
 void WriteEventCsvHeader(std::ostream& out) { out << "source,panel_time_s,wall_clock,category,event\n"; }
 
+std::string PanelSeconds(int64_t ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%lld.%03lld", static_cast<long long>(ms / 1000), static_cast<long long>(ms % 1000));
+  return text;
+}
+
 void WriteEventCsvRow(std::ostream& out, const PanelEvent& event, const std::string& source) {
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%lld.%03lld", static_cast<long long>(event.panelMs / 1000),
-                static_cast<long long>(event.panelMs % 1000));
-  out << CsvField(source) << ',' << seconds << ',' << WallText(event.wallMs) << ',' << CategoryName(event.category) << ','
+  out << CsvField(source) << ',' << PanelSeconds(event.panelMs) << ',' << WallText(event.wallMs) << ',' << CategoryName(event.category) << ','
       << CsvField(event.text) << '\n';
 }

@@ -25,6 +25,9 @@ struct PanelEvent {
 
 const char* CategoryName(EventCategory category);
 
+// Panel time as seconds with milliseconds: "61.250".
+std::string PanelSeconds(int64_t ms);
+
 class EventLog {
  public:
   // Watches this machine from its present state: what is already so at the

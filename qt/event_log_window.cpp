@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <cstdio>
 #include <fstream>
 
 namespace {
@@ -18,11 +17,7 @@ constexpr EventCategory categories[] = {EventCategory::Fire,      EventCategory:
                                         EventCategory::Configuration, EventCategory::Hardware};
 constexpr int allCategories = 0;
 
-QString PanelTime(int64_t ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld.%03lld s", static_cast<long long>(ms / 1000), static_cast<long long>(ms % 1000));
-  return text;
-}
+QString PanelTime(int64_t ms) { return QString::fromStdString(PanelSeconds(ms) + " s"); }
 
 }  // namespace
 

@@ -1,6 +1,5 @@
 #include "scenario/runner.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,11 +51,6 @@ constexpr int keyPressWaitMs = 100;
 
 [[noreturn]] void Fail(const std::string& message) { throw ScriptError{message}; }
 
-std::string Seconds(int64_t ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld.%03lld", static_cast<long long>(ms / 1000), static_cast<long long>(ms % 1000));
-  return text;
-}
 
 MouseButton ButtonOf(Button button) {
   if (button == Button::Right) return MouseButton::Right;
@@ -199,8 +193,8 @@ class Runner {
   void Abandon() {
     if (next_ > commands_.size()) return;
     Resume();
-    out_ << result_.script << ':' << line_ << ": abandoned at " << Seconds(NowMs()) << '\n';
-    result_.errors.push_back({line_, "abandoned at " + Seconds(NowMs())});
+    out_ << result_.script << ':' << line_ << ": abandoned at " << PanelSeconds(NowMs()) << '\n';
+    result_.errors.push_back({line_, "abandoned at " + PanelSeconds(NowMs())});
     Finish();
   }
 
@@ -583,9 +577,9 @@ class Runner {
     if (actual == measure.until.value) measurement.measuredMs = NowMs() - start;
     if (watched != watches_.end() && watched->second.heldMs) measurement.measuredMs = *watched->second.heldMs - start;
     if (watched != watches_.end()) watches_.erase(watched);
-    out_ << result_.script << ':' << line_ << ": " << Seconds(NowMs()) << " measure \"" << measure.label << "\" = "
-         << (measurement.measuredMs ? Seconds(*measurement.measuredMs) : "not reached") << " (limit "
-         << Seconds(measurement.limitMs) << ") " << (measurement.Passed() ? "PASS" : "FAIL") << '\n';
+    out_ << result_.script << ':' << line_ << ": " << PanelSeconds(NowMs()) << " measure \"" << measure.label << "\" = "
+         << (measurement.measuredMs ? PanelSeconds(*measurement.measuredMs) : "not reached") << " (limit "
+         << PanelSeconds(measurement.limitMs) << ") " << (measurement.Passed() ? "PASS" : "FAIL") << '\n';
     result_.measurements.push_back(measurement);
     Check(measure.until.target, measure.until.value, actual);
   }
@@ -597,7 +591,7 @@ class Runner {
   // Read before writing, so an error leaves no half line.
   void Do(const Print& print) {
     const std::string value = PrintedValue(print);
-    out_ << result_.script << ':' << line_ << ": " << Seconds(NowMs()) << ' ' << print.target.text << " = " << value
+    out_ << result_.script << ':' << line_ << ": " << PanelSeconds(NowMs()) << ' ' << print.target.text << " = " << value
          << '\n';
   }
 
@@ -608,7 +602,7 @@ class Runner {
       return;
     }
     ++result_.failed;
-    const std::string message = "FAIL at " + Seconds(NowMs()) + ": expected " + target.text + " = " +
+    const std::string message = "FAIL at " + PanelSeconds(NowMs()) + ": expected " + target.text + " = " +
                                 FormatValue(expected) + ", got " + FormatValue(actual);
     result_.failures.push_back({line_, message});
     out_ << result_.script << ':' << line_ << ": " << message << '\n';
