@@ -144,6 +144,7 @@ def test_panel(browser, server):
 
 
 COMPARE = """(async () => {
+  await qx40.whole();
   const canvas = document.getElementById('form%d');
   const img = new Image();
   img.src = 'render/%s.png?' + Math.random();

@@ -444,7 +444,7 @@ async function start() {
     lists[i] = JSON.parse(core.UTF8ToString(core._qx40_draw_list(i)));
   }
   // The first picture waits for its artwork, so that it is whole.
-  await Promise.all(lists.flatMap((list, i) => list.ops.filter((op) => op.file).map((op) => image(op.file, i).loaded)));
+  await artworkArrived();
   for (let i = 0; i < FORM_COUNT; ++i) drawForm(i);
   document.getElementById("loading").remove();
   document.getElementById("scale").addEventListener("input", applyScale);
@@ -457,9 +457,16 @@ async function start() {
   setInterval(tick, TICK_MS);
 }
 
+// Once every picture the windows show now has arrived.
+function artworkArrived() {
+  return Promise.all(lists.flatMap((list, i) => list.ops.filter((op) => op.file).map((op) => image(op.file, i).loaded)));
+}
+
 // What a test or a course page may drive: the stepper (with ?manual) and the drawing lists.
 window.qx40 = {
   step: (steps) => { core._qx40_step(steps); drawDirty(); },
+  // Resolves once the windows are drawn whole: a fascia shown for the first time loads its picture.
+  whole: async () => { await artworkArrived(); drawDirty(); },
   nowMs: () => core._qx40_now_ms(),
   list: (index) => JSON.parse(core.UTF8ToString(core._qx40_draw_list(index))),
   loadSettings,
