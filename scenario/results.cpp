@@ -48,6 +48,19 @@ bool GetList(std::istream& in, std::vector<T>& list, GetOne getOne) {
 
 void WriteResult(const ScriptResult& result, std::ostream& out) {
   Put(out, result.script);
+  Put(out, result.title);
+  Put(out, result.teaches);
+  Put(out, result.trainee);
+  Put(out, result.startedWallMs);
+  Put(out, result.abandonedMs ? *result.abandonedMs : -1);
+  PutList(out, result.pauses, [&](const Pause& p) {
+    Put(out, p.fromMs);
+    Put(out, p.toMs);
+  });
+  PutList(out, result.said, [&](const Said& s) {
+    Put(out, s.atMs);
+    Put(out, s.text);
+  });
   Put(out, result.output);
   Put(out, result.passed);
   Put(out, result.failed);
@@ -65,6 +78,10 @@ void WriteResult(const ScriptResult& result, std::ostream& out) {
     Put(out, c.atMs);
     Put(out, c.text);
     Put(out, int64_t(c.passed));
+    Put(out, int64_t(c.reached));
+    Put(out, c.target);
+    Put(out, c.expected);
+    Put(out, c.requirement);
   });
   PutList(out, result.timeline, [&](const Signal& signal) {
     Put(out, signal.name);
@@ -95,9 +112,13 @@ std::optional<ScriptResult> ReadResult(std::istream& in) {
     return true;
   };
   const auto getCheckpoint = [&](Checkpoint& c) {
-    int64_t passed = 0;
-    if (!(Get(in, c.line) && Get(in, c.atMs) && Get(in, c.text) && Get(in, passed))) return false;
+    int64_t passed = 0, reached = 0;
+    if (!(Get(in, c.line) && Get(in, c.atMs) && Get(in, c.text) && Get(in, passed) && Get(in, reached) &&
+          Get(in, c.target) && Get(in, c.expected) && Get(in, c.requirement))) {
+      return false;
+    }
     c.passed = passed != 0;
+    c.reached = reached != 0;
     return true;
   };
   const auto getSignal = [&](Signal& signal) {
@@ -110,8 +131,13 @@ std::optional<ScriptResult> ReadResult(std::istream& in) {
     event.category = EventCategory(category);
     return category >= 0 && category <= int64_t(EventCategory::Hardware);
   };
-  int64_t wallMicroseconds = 0;
-  const bool complete = Get(in, result.script) && Get(in, result.output) && Get(in, result.passed) &&
+  int64_t wallMicroseconds = 0, abandoned = -1;
+  const auto getPause = [&](Pause& p) { return Get(in, p.fromMs) && Get(in, p.toMs); };
+  const auto getSaid = [&](Said& s) { return Get(in, s.atMs) && Get(in, s.text); };
+  const bool complete = Get(in, result.script) && Get(in, result.title) && Get(in, result.teaches) &&
+                        Get(in, result.trainee) && Get(in, result.startedWallMs) && Get(in, abandoned) &&
+                        GetList(in, result.pauses, getPause) && GetList(in, result.said, getSaid) &&
+                        Get(in, result.output) && Get(in, result.passed) &&
                         Get(in, result.failed) && GetList(in, result.failures, getProblem) &&
                         GetList(in, result.errors, getProblem) && GetList(in, result.measurements, getMeasurement) &&
                         GetList(in, result.checkpoints, getCheckpoint) &&
@@ -119,6 +145,7 @@ std::optional<ScriptResult> ReadResult(std::istream& in) {
                         GetList(in, result.events, getEvent) && Get(in, result.endMs) && Get(in, wallMicroseconds);
   if (!complete) return std::nullopt;
   result.wallSeconds = double(wallMicroseconds) / 1e6;
+  if (abandoned >= 0) result.abandonedMs = abandoned;
   return result;
 }
 

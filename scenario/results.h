@@ -28,12 +28,28 @@ struct Measurement {
   bool Passed() const { return measuredMs && *measuredMs <= limitMs; }
 };
 
-// An expectation judged: an expect, a wait-until or a measure.
+// An expectation judged: an expect, a wait-until, a measure or an expect
+// throughout. One that an abandoned exercise never reached is listed too.
 struct Checkpoint {
   int line;
   int64_t atMs;      // script time at which it was judged
   std::string text;  // TARGET = VALUE as expected
   bool passed;
+  bool reached = true;      // false: the exercise ended before it was judged
+  std::string target;       // TARGET as written
+  std::string expected;     // VALUE as written
+  std::string requirement;  // a measure's label; empty for the others
+};
+
+// A message the script showed the trainee, at its time.
+struct Said {
+  int64_t atMs;
+  std::string text;
+};
+
+// A stretch of script time the exercise stood still.
+struct Pause {
+  int64_t fromMs, toMs;
 };
 
 // A measured target's values over the script, one entry per change.
@@ -44,6 +60,14 @@ struct Signal {
 
 struct ScriptResult {
   std::string script;
+  // From the script's header comment: "# Exercise: TITLE." and "# Teaches: ...".
+  std::string title;
+  std::string teaches;
+  std::string trainee;                // as given; empty: not named
+  int64_t startedWallMs = 0;          // wall clock at the start, ms since the epoch; 0: unknown
+  std::optional<int64_t> abandonedMs;  // script time of an exercise's abandonment
+  std::vector<Pause> pauses;
+  std::vector<Said> said;
   std::string output;  // the script's report lines
   int passed = 0;
   int failed = 0;
