@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "machine/machine.h"
+#include "windows/hardwarecontrol.h"
 #include "windows/maindisplay.h"
 
 namespace {
@@ -26,6 +27,8 @@ std::string Today() {
   std::strftime(text, sizeof text, "%Y-%m-%d %H:%M UTC", &utc);
   return text;
 }
+
+std::string QualifiedName(const TControl& control) { return control.Form()->Name() + "." + control.Name(); }
 
 }  // namespace
 
@@ -65,12 +68,16 @@ void SessionRecorder::Attach(Machine& machine) {
   };
   machine.front().OnPointer = follow;
   machine.hardware().OnPointer = follow;
+  machine.front().OnHeldKeyReleased = [this](TControl& key) { Released(key); };
+  levelWidths_.clear();
+  for (const auto& level : machine.hardware().Levels()) levelWidths_.push_back(level->FillWidth());
 }
 
 void SessionRecorder::Detach() {
   WaitUntilNow();
   machine_->front().OnPointer = nullptr;
   machine_->hardware().OnPointer = nullptr;
+  machine_->front().OnHeldKeyReleased = nullptr;
   machine_ = nullptr;
 }
 
@@ -81,10 +88,30 @@ void SessionRecorder::WaitUntilNow() {
   file_.flush();
 }
 
-void SessionRecorder::Line(const std::string& text) {
+void SessionRecorder::Write(const std::string& line) {
   WaitUntilNow();
-  file_ << text << '\n';
+  file_ << line << '\n';
   file_.flush();
+}
+
+void SessionRecorder::Line(const std::string& text) { Write(text); }
+
+void SessionRecorder::Released(TControl& key) {
+  Write("release " + QualifiedName(key) + " left");
+}
+
+// A drag on a level (and its linked partner) is replayed as the positions it set.
+bool SessionRecorder::RecordLevels(const TControl& target) {
+  bool onLevel = false;
+  const auto& levels = machine_->hardware().Levels();
+  for (size_t i = 0; i < levels.size(); ++i) {
+    onLevel = onLevel || &target == levels[i]->Box() || &target == levels[i]->Fill();
+    const int width = levels[i]->FillWidth();
+    if (width == levelWidths_[i]) continue;
+    levelWidths_[i] = width;
+    Write("level " + QualifiedName(*levels[i]->Box()) + ' ' + std::to_string(width));
+  }
+  return onLevel;
 }
 
 // A press or release on the bare window, or a control with no name, changes
@@ -93,15 +120,12 @@ void SessionRecorder::Pointer(TForm::PointerAction action, TControl& target, Mou
   const bool move = action == TForm::PointerAction::Move;
   if (action == TForm::PointerAction::Down) ++held_;
   if (action == TForm::PointerAction::Up && held_ > 0) --held_;
+  if (RecordLevels(target)) return;
   if ((move && held_ == 0) || &target == target.Form() || target.Name().empty()) return;
-  WaitUntilNow();
-  const std::string name = target.Form()->Name() + "." + target.Name();
+  // Held on for the firmware: recorded when the panel lets go of it.
+  if (action == TForm::PointerAction::Up && machine_->front().HeldForFirmware(&target)) return;
   const std::string at = std::to_string(x) + ' ' + std::to_string(y);
-  if (move) {
-    file_ << "move " << name << ' ' << at << '\n';
-  } else {
-    file_ << (action == TForm::PointerAction::Down ? "press " : "release ") << name << ' ' << ButtonName(button)
-          << " at " << at << '\n';
-  }
-  file_.flush();
+  if (move) return Write("move " + QualifiedName(target) + ' ' + at);
+  Write(std::string(action == TForm::PointerAction::Down ? "press " : "release ") + QualifiedName(target) + ' ' +
+        ButtonName(button) + " at " + at);
 }

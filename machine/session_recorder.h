@@ -1,13 +1,16 @@
 #pragma once
-// Records what a person does in both windows as a scenario script: press,
-// move (with a button held) and release on the named control, in its
-// coordinates, with waits in panel time between them, so that the scenario
-// runner replays the session. Each line is flushed as it is written, so a
-// crash keeps what was recorded so far.
+// Records what the panel received from a person in both windows as a
+// scenario script, with waits in panel time between the lines, so that the
+// scenario runner replays the session to the same panel: press, move (with a
+// button held) and release on the named control, in its coordinates; a key
+// the mouse let go of before the firmware saw it is released when the panel
+// let go of it; a level control's drag is the level it set. Each line is
+// flushed as it is written, so a crash keeps what was recorded so far.
 
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "windows/framework/form.h"
 
@@ -32,12 +35,17 @@ class SessionRecorder {
 
  private:
   void Pointer(TForm::PointerAction action, TControl& target, MouseButton button, int x, int y);
+  void Released(TControl& key);
+  // A level line for each level control whose position changed; true if the target is one.
+  bool RecordLevels(const TControl& target);
   void WaitUntilNow();
+  void Write(const std::string& line);
 
   std::ofstream file_;
   Machine* machine_ = nullptr;
   int64_t lastMs_ = 0;
   int held_ = 0;  // buttons down; moves count only while one is
+  std::vector<int> levelWidths_;  // each level control's position as last recorded
 };
 
 // Copies Hardware.dat in the working directory, if there is one, to the

@@ -13,7 +13,7 @@ namespace {
 constexpr std::string_view program = "qx40";
 constexpr std::string_view usage =
     "usage: qx40 [--log FILE.csv] [--record FILE.qxs] [--exercise FILE.qxs [--report FILE.html]]\n"
-    "            [--control PATH]\n"
+    "            [--trainee NAME] [--control PATH]\n"
     "       qx40 --help | --version\n"
     "Opens the QX40 front panel and the hardware control window on the desktop.\n"
     "  --log FILE.csv       write the panel's event log as it happens\n"
@@ -21,7 +21,9 @@ constexpr std::string_view usage =
     "  --exercise FILE.qxs  run a scenario script as an exercise on the live panel, in real time;\n"
     "                       its checkpoints are judged; the debrief goes to --report FILE.html\n"
     "                       (default: the exercise's name with .html, in the current directory)\n"
-    "Right-click the hardware window to pause, resume or abandon an exercise or to open the event log.\n"
+    "  --trainee NAME       the trainee's name, shown in an exercise's debrief\n"
+    "Right-click the hardware window to start an exercise from the library, to pause, resume or\n"
+    "abandon one, or to open the event log.\n"
     "  --control PATH       also take scenario lines on a Unix domain socket made at PATH\n"
     "                       for this user alone (socat - UNIX-CONNECT:PATH), one reply\n"
     "                       line each; another machine reaches it only through ssh -L\n"
@@ -48,6 +50,7 @@ std::string* OptionField(const std::string& name, DesktopOptions& options) {
   if (name == "--exercise") return &options.exercise;
   if (name == "--report") return &options.report;
   if (name == "--control") return &options.control;
+  if (name == "--trainee") return &options.trainee;
   return nullptr;
 }
 

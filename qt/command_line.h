@@ -13,6 +13,7 @@ struct DesktopOptions {
   std::string exercise;  // a scenario script run as an exercise on the live panel
   std::string report;    // the exercise's debrief; empty: its name with .html, here
   std::string control;   // the control socket's path; empty: none
+  std::string trainee;   // the trainee's name, shown in an exercise's debrief
 };
 
 // An exit code when the program should stop here; nothing when the windows

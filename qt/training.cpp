@@ -1,11 +1,21 @@
 #include "qt/training.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMessageBox>
 #include <QTimer>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
+#include <system_error>
+#include <unistd.h>
 
 #include "machine/machine.h"
 #include "qt/desktop_host.h"
@@ -14,11 +24,16 @@
 #include "scenario/report.h"
 #include "scenario/runner.h"
 #include "windows/hardwarecontrol.h"
+#include "windows/maindisplay.h"
 
 namespace {
-// The log and the exercise look at the panel from the window thread as often
-// as the firmware reads its keys, as the runner does.
+namespace fs = std::filesystem;
+
+// The log looks at the panel from the window thread as often as the firmware
+// reads its keys; an exercise as often as the board ticks, so that a
+// checkpoint is timed to the tick that met it, as its replay times it.
 constexpr int sampleIntervalMs = 20;
+constexpr int exerciseIntervalMs = 10;
 
 std::string Clock(int64_t ms) {
   char text[32];
@@ -29,11 +44,32 @@ std::string Clock(int64_t ms) {
 
 // FILE.qxs's report, FILE.html, in the working directory.
 std::string DefaultReport(const std::string& exercise) {
-  return std::filesystem::path(exercise).filename().replace_extension(".html").string();
+  return fs::path(exercise).filename().replace_extension(".html").string();
 }
 
+// Writable without creating it: a refused start leaves no empty file behind.
 void CheckWritable(const std::string& path, const char* what) {
-  if (!std::ofstream(path, std::ios::app)) throw std::runtime_error("cannot write the " + std::string(what) + " " + path + ": choose a writable path");
+  std::error_code failed;
+  const fs::path folder = fs::absolute(path, failed).parent_path();
+  const bool exists = fs::exists(path, failed);
+  if (fs::is_directory(path, failed) || access(exists ? path.c_str() : folder.c_str(), W_OK) != 0) {
+    const std::string reason = fs::is_directory(path, failed) ? "it is a directory" : std::generic_category().message(errno);
+    throw std::runtime_error("cannot write the " + std::string(what) + " " + path + ": " + reason + "; choose a writable path");
+  }
+}
+
+int64_t WallNowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+// The exercise library: installed beside the artwork, or linked beside the program in a build.
+QString LibraryFolder() {
+  const QString programDir = QCoreApplication::applicationDirPath();
+  for (const QString& folder : {programDir + "/../share/qx40/exercises", programDir + "/exercises"}) {
+    if (QDir(folder).exists()) return QDir(folder).canonicalPath();
+  }
+  return {};
 }
 }  // namespace
 
@@ -41,15 +77,26 @@ TrainingSession::TrainingSession() = default;
 TrainingSession::~TrainingSession() = default;
 
 bool TrainingSession::Open(const DesktopOptions& options, std::ostream& err) {
+  trainee_ = options.trainee;
   try {
-    if (!options.log.empty()) OpenLog(options.log);
-    if (!options.record.empty()) OpenRecording(options.record);
     if (!options.exercise.empty()) {
       exercisePath_ = options.exercise;
-      if (!std::ifstream(exercisePath_)) throw std::runtime_error("cannot read the exercise " + exercisePath_);
+      if (!std::ifstream(exercisePath_)) {
+        throw std::runtime_error("cannot read the exercise " + exercisePath_ + ": " + std::generic_category().message(errno));
+      }
       reportPath_ = options.report.empty() ? DefaultReport(exercisePath_) : options.report;
       CheckWritable(reportPath_, "report");
+      if (!options.record.empty()) CheckWritable(options.record, "recording");
+      if (!options.log.empty()) CheckWritable(options.log, "event log");
+      const std::vector<scenario::Problem> problems = scenario::CheckExercise(exercisePath_);
+      for (const scenario::Problem& problem : problems) {
+        err << exercisePath_ << (problem.line ? ":" + std::to_string(problem.line) : "") << ": error: " << problem.message
+            << '\n';
+      }
+      if (!problems.empty()) return false;
     }
+    if (!options.log.empty()) OpenLog(options.log);
+    if (!options.record.empty()) OpenRecording(options.record);
   } catch (const std::exception& error) {
     err << "qx40: " << error.what() << '\n';
     return false;
@@ -70,28 +117,44 @@ void TrainingSession::OpenRecording(const std::string& path) {
 
 bool TrainingSession::Attach(Machine& machine, DesktopHost& host, std::ostream& err) {
   machine_ = &machine;
+  host_ = &host;
   if (recorder_) recorder_->Attach(machine);
   logWindow_ = std::make_unique<EventLogWindow>();
   events_ = std::make_unique<EventLog>(machine, [this](const PanelEvent& event) { Record(event); });
-  if (!exercisePath_.empty()) {
-    auto acted = [this](const std::string& line) {
-      if (recorder_) recorder_->Line(line);
-    };
-    exercise_ = std::make_unique<scenario::Exercise>(exercisePath_, machine, acted);
-    if (!exercise_->Loaded()) {
-      for (const scenario::Problem& problem : exercise_->Result().errors) {
-        err << exercisePath_ << (problem.line ? ":" + std::to_string(problem.line) : "") << ": error: " << problem.message
-            << '\n';
-      }
-      exercise_.reset();
-      return false;
-    }
-  }
   caption_ = machine.hardware().Caption();
-  AddMenu(host);
+  if (!exercisePath_.empty() && !StartExercise(exercisePath_, err)) return false;
+  AddMenu();
   sampler_ = std::make_unique<QTimer>();
   QObject::connect(sampler_.get(), &QTimer::timeout, [this] { Tick(); });
-  sampler_->start(sampleIntervalMs);
+  sampler_->start(exercise_ ? exerciseIntervalMs : sampleIntervalMs);
+  return true;
+}
+
+bool TrainingSession::StartExercise(const std::string& path, std::ostream& err) {
+  scenario::ExerciseHooks hooks;
+  hooks.acted = [this](const std::string& line) {
+    if (recorder_) recorder_->Line(line);
+  };
+  hooks.said = [this](const std::string& text) { ShowMessage(text); };
+  hooks.trainee = trainee_;
+  hooks.startedWallMs = WallNowMs();
+  auto exercise = std::make_unique<scenario::Exercise>(path, *machine_, std::move(hooks));
+  if (!exercise->Loaded()) {
+    for (const scenario::Problem& problem : exercise->Result().errors) {
+      err << path << (problem.line ? ":" + std::to_string(problem.line) : "") << ": error: " << problem.message << '\n';
+    }
+    return false;
+  }
+  exercisePath_ = path;
+  exercise_ = std::move(exercise);
+  reported_ = false;
+  if (recorder_) {
+    const scenario::ScriptResult described = exercise_->Result();
+    recorder_->Line("# Exercise: " + described.title + ".");
+    if (!described.teaches.empty()) recorder_->Line("# Teaches: " + described.teaches);
+    if (!trainee_.empty()) recorder_->Line("# Done by: " + trainee_);
+  }
+  if (sampler_) sampler_->start(exerciseIntervalMs);
   return true;
 }
 
@@ -102,31 +165,93 @@ void TrainingSession::Record(const PanelEvent& event) {
   log_.flush();
 }
 
-// Right-click on the hardware window: the exercise's controls and the log.
-void TrainingSession::AddMenu(DesktopHost& host) {
-  QWidget* window = host.WidgetOf(machine_->hardware());
+// Right-click on the hardware window: the exercise library and the running
+// exercise's controls, and the log.
+void TrainingSession::AddMenu() {
+  QWidget* window = host_->WidgetOf(machine_->hardware());
   if (!window) return;
   window->setContextMenuPolicy(Qt::ActionsContextMenu);
-  if (exercise_) {
-    pause_ = new QAction("Pause exercise", window);
-    QObject::connect(pause_, &QAction::triggered, [this] {
-      exercise_->Progress().paused ? exercise_->Resume() : exercise_->Pause();
-      ShowProgress();
-    });
-    abandon_ = new QAction("Abandon exercise", window);
-    QObject::connect(abandon_, &QAction::triggered, [this] {
-      exercise_->Abandon();
-      Tick();
-    });
-    window->addAction(pause_);
-    window->addAction(abandon_);
-  }
+  auto* library = new QMenu("Start exercise", window);
+  AddLibrary(*library);
+  window->addAction(library->menuAction());
+  pause_ = new QAction("Pause exercise", window);
+  QObject::connect(pause_, &QAction::triggered, [this] {
+    if (!exercise_) return;
+    exercise_->Progress().paused ? exercise_->Resume() : exercise_->Pause();
+    ShowProgress();
+  });
+  abandon_ = new QAction("Abandon exercise...", window);
+  QObject::connect(abandon_, &QAction::triggered, [this] { ConfirmAbandon(); });
+  window->addAction(pause_);
+  window->addAction(abandon_);
   auto* log = new QAction("Event log...", window);
   QObject::connect(log, &QAction::triggered, [this] {
     logWindow_->show();
     logWindow_->raise();
   });
   window->addAction(log);
+  ShowProgress();
+}
+
+// Each exercise by its title, what it teaches as the entry's hint.
+void TrainingSession::AddLibrary(QMenu& menu) {
+  const QString folder = LibraryFolder();
+  menu.setToolTipsVisible(true);
+  for (const QString& file : QDir(folder).entryList({"*.qxs"}, QDir::Files, QDir::Name)) {
+    const std::string path = (folder + "/" + file).toStdString();
+    const scenario::ScriptResult described = scenario::DescribeScript(path);
+    const QString title = QString::fromStdString(described.title.empty() ? file.toStdString() : described.title);
+    QAction* entry = menu.addAction(title);
+    entry->setToolTip(QString::fromStdString(described.teaches));
+    QObject::connect(entry, &QAction::triggered, [this, path] { ChooseExercise(path); });
+  }
+  menu.setEnabled(!menu.isEmpty());
+}
+
+// The trainee's name is asked for where the exercise starts; a running one ends first.
+void TrainingSession::ChooseExercise(const std::string& path) {
+  QWidget* window = host_->WidgetOf(machine_->hardware());
+  if (exercise_ && !reported_) {
+    ConfirmAbandon();
+    if (!reported_) return;
+  }
+  bool accepted = false;
+  const QString name = QInputDialog::getText(window, "Start exercise", "Trainee's name:", QLineEdit::Normal,
+                                             QString::fromStdString(trainee_), &accepted);
+  if (!accepted) return;
+  trainee_ = name.trimmed().toStdString();
+  reportPath_ = DefaultReport(path);
+  std::ostringstream errors;
+  try {
+    CheckWritable(reportPath_, "report");
+  } catch (const std::exception& error) {
+    errors << error.what() << '\n';
+  }
+  if (errors.str().empty() && StartExercise(path, errors)) return ShowProgress();
+  QMessageBox::warning(window, "Start exercise", QString::fromStdString(errors.str()));
+}
+
+void TrainingSession::ConfirmAbandon() {
+  if (!exercise_ || reported_) return;
+  QWidget* window = host_->WidgetOf(machine_->hardware());
+  const auto answer = QMessageBox::question(
+      window, "Abandon exercise",
+      "Abandon the exercise? Its debrief will say so, and every checkpoint not yet judged will be listed as not reached.");
+  if (answer != QMessageBox::Yes) return;
+  exercise_->Abandon();
+  Tick();
+}
+
+// A say line's message, beside the panel, as plain text.
+void TrainingSession::ShowMessage(const std::string& text) {
+  QWidget* front = host_->WidgetOf(machine_->front());
+  auto* box = new QMessageBox(QMessageBox::Information, "Instructor", QString::fromStdString(text), QMessageBox::Ok, front);
+  box->setTextFormat(Qt::PlainText);
+  box->setModal(false);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+  if (front) box->move(front->frameGeometry().right() - 320, front->frameGeometry().top() + 40);
+  box->show();
 }
 
 void TrainingSession::Tick() {
@@ -138,22 +263,25 @@ void TrainingSession::Tick() {
 
 // How far the exercise is, never what comes next.
 void TrainingSession::ShowProgress() {
+  const bool running = exercise_ && !reported_;
+  if (pause_) {
+    pause_->setEnabled(running);
+    abandon_->setEnabled(running);
+  }
+  if (!exercise_) return;
   const scenario::ExerciseProgress progress = exercise_->Progress();
-  std::string caption = caption_ + " - exercise " + std::filesystem::path(exercisePath_).stem().string() + " " +
+  std::string caption = caption_ + " - exercise " + fs::path(exercisePath_).stem().string() + " " +
                         Clock(progress.elapsedMs) + ", " + std::to_string(progress.judged) + " of " +
                         std::to_string(progress.checkpoints) + " checkpoints";
   if (progress.paused) caption += " (paused)";
   if (progress.finished) caption += " (ended; report in " + reportPath_ + ")";
   if (caption != machine_->hardware().Caption()) machine_->hardware().SetCaption(caption);
-  if (pause_) {
-    pause_->setText(progress.paused ? "Resume exercise" : "Pause exercise");
-    pause_->setEnabled(!progress.finished);
-    abandon_->setEnabled(!progress.finished);
-  }
+  if (pause_) pause_->setText(progress.paused ? "Resume exercise" : "Pause exercise");
 }
 
 void TrainingSession::WriteReport() {
   reported_ = true;
+  if (sampler_) sampler_->start(sampleIntervalMs);
   std::ofstream file(reportPath_, std::ios::binary);
   scenario::WriteHtmlReport({exercise_->Result()}, file);
   if (!file.flush()) {

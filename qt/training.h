@@ -2,10 +2,11 @@
 // The desktop program's training options: --log FILE.csv writes the panel's
 // event log as it happens; --record FILE.qxs records the session as a
 // scenario script; --exercise FILE.qxs runs a script on the live panel with
-// its debrief in --report FILE.html. Every file is checked before any window
-// shows, so a path that cannot be written ends the program at once with the
-// reason. The hardware window's context menu pauses, resumes or abandons the
-// exercise and opens the event log.
+// its debrief in --report FILE.html, for the trainee --trainee names. Every
+// file is checked before any window shows, so a bad path or script ends the
+// program at once with the reason and leaves nothing behind. The hardware
+// window's context menu starts an exercise from the library, pauses, resumes
+// or abandons it, and opens the event log.
 
 #include <QObject>
 #include <fstream>
@@ -21,7 +22,9 @@ class DesktopHost;
 class EventLogWindow;
 class Machine;
 class QAction;
+class QMenu;
 class QTimer;
+class QWidget;
 namespace scenario {
 class Exercise;
 }
@@ -33,13 +36,12 @@ class TrainingSession {
   TrainingSession(const TrainingSession&) = delete;
   TrainingSession& operator=(const TrainingSession&) = delete;
 
-  // Opens the files the options name. False, with the reason on err, if one
-  // cannot be written.
+  // Checks the exercise and opens the files the options name. False, with
+  // the reason on err, if the exercise has errors or a file cannot be written.
   bool Open(const DesktopOptions& options, std::ostream& err);
 
   // Follows the machine's panel and windows until Detach; the windows must
-  // have their desktop windows. False, with each error of the exercise's
-  // script on err, if it cannot run.
+  // have their desktop windows. False, with the reason on err, if the exercise cannot start.
   bool Attach(Machine& machine, DesktopHost& host, std::ostream& err);
   // Ends a running exercise (abandoned) and writes its report.
   void Detach();
@@ -48,18 +50,25 @@ class TrainingSession {
   void OpenLog(const std::string& path);
   void OpenRecording(const std::string& path);
   void Record(const PanelEvent& event);
-  void AddMenu(DesktopHost& host);
+  bool StartExercise(const std::string& path, std::ostream& err);
+  void ChooseExercise(const std::string& path);
+  void AddMenu();
+  void AddLibrary(QMenu& menu);
+  void ConfirmAbandon();
   void Tick();
   void ShowProgress();
+  void ShowMessage(const std::string& text);
   void WriteReport();
 
   Machine* machine_ = nullptr;
+  DesktopHost* host_ = nullptr;
   std::ofstream log_;
   std::unique_ptr<SessionRecorder> recorder_;
   std::unique_ptr<EventLog> events_;
   std::unique_ptr<EventLogWindow> logWindow_;
   std::string exercisePath_;
   std::string reportPath_;
+  std::string trainee_;
   std::unique_ptr<scenario::Exercise> exercise_;
   bool reported_ = false;
   std::string caption_;  // the hardware window's own

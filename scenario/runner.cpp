@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cerrno>
+#include <cstring>
+#include <utility>
 #include <chrono>
 #include <sstream>
 #include <system_error>
@@ -100,6 +102,41 @@ struct ScratchDirectory {
   fs::path path;
 };
 
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t");
+  return first == std::string::npos ? std::string() : text.substr(first);
+}
+
+// A header key: a capitalised word or two and a colon ("Teaches:", "Done by:").
+bool IsHeaderKey(const std::string& text) {
+  const size_t colon = text.find(':');
+  return colon != std::string::npos && colon < 16 && std::isupper(static_cast<unsigned char>(text[0]));
+}
+
+// "# Exercise: TITLE." and "# Teaches: ..." (on as many comment lines as it
+// takes, up to the next key or empty comment), and a recording's "# Done by: NAME".
+void ReadHeader(const std::vector<std::string>& lines, ScriptResult& result) {
+  std::string* continued = nullptr;
+  for (const std::string& line : lines) {
+    if (!line.starts_with('#')) break;
+    const std::string text = Trimmed(line.substr(1));
+    const auto value = [&](const char* key) { return Trimmed(text.substr(std::strlen(key))); };
+    if (text.empty() || IsHeaderKey(text)) continued = nullptr;
+    if (text.starts_with("Exercise:")) {
+      result.title = value("Exercise:");
+      if (!result.title.empty() && result.title.back() == '.') result.title.pop_back();
+      if (!result.title.empty()) result.title[0] = char(std::toupper(static_cast<unsigned char>(result.title[0])));
+    } else if (text.starts_with("Teaches:")) {
+      result.teaches = value("Teaches:");
+      continued = &result.teaches;
+    } else if (text.starts_with("Done by:")) {
+      result.trainee = value("Done by:");
+    } else if (continued) {
+      *continued += ' ' + text;
+    }
+  }
+}
+
 // One script's lines, each with its line number.
 using Commands = std::vector<std::pair<int, Command>>;
 
@@ -124,7 +161,8 @@ class Runner {
     marksSeen_.clear();
     marks_.clear();
     measuresSince_.clear();
-    watches_.clear();
+    running_.clear();
+    waitEndMs_.reset();
     result_.script = path;
     out_.str("");
     line_ = 0;
@@ -160,18 +198,24 @@ class Runner {
     return result_.errors.empty();
   }
 
+  void Name(const std::string& trainee, int64_t startedWallMs) {
+    result_.trainee = trainee;
+    result_.startedWallMs = startedWallMs;
+  }
+
   // Runs what is due by now; false once the script is done or abandoned.
   bool Advance() {
-    if (pausedAtMs_) return next_ <= commands_.size();
+    if (Finished()) return false;
     Sample();
-    while (!pending_ || WaitOver()) {
-      pending_.reset();
-      if (next_ >= commands_.size()) return Finish();
+    if (pausedAtMs_) return true;
+    while (!Holding()) {
+      if (next_ >= commands_.size()) return AnyRunning() || Finish();
       const auto& [at, command] = commands_[next_++];
       line_ = at;
       try {
-        if (!BeginWait(command)) std::visit([this](const auto& c) { Begin(c); }, command);
-        if (IsAction(command) && options_.acted) options_.acted(lineTexts_[at]);
+        std::visit([this](const auto& c) { Begin(c); }, command);
+        Acted(command, lineTexts_[at]);
+        JudgeDue();
       } catch (const ScriptError& error) {
         Error(line_, error.message);
       }
@@ -179,44 +223,60 @@ class Runner {
     return true;
   }
 
+  // The exercise's lines stand still while paused; the panel runs on, and
+  // its time, which the debrief shows, with it.
   void Pause() {
-    if (!pausedAtMs_ && next_ <= commands_.size()) pausedAtMs_ = sim_->PanelTimeMs();
+    if (!pausedAtMs_ && !Finished()) pausedAtMs_ = NowMs();
   }
 
-  // The exercise's clock stood still while paused; the panel did not.
   void Resume() {
     if (!pausedAtMs_) return;
-    offsetMs_ -= sim_->PanelTimeMs() - *pausedAtMs_;
+    const int64_t paused = NowMs() - *pausedAtMs_;
+    result_.pauses.push_back({*pausedAtMs_, NowMs()});
+    pausedMs_ += paused;
+    if (waitEndMs_) *waitEndMs_ += paused;
     pausedAtMs_.reset();
   }
 
+  // Every checkpoint not judged by now is listed as not reached.
   void Abandon() {
-    if (next_ > commands_.size()) return;
+    if (Finished()) return;
     Resume();
+    result_.abandonedMs = NowMs();
     out_ << result_.script << ':' << line_ << ": abandoned at " << PanelSeconds(NowMs()) << '\n';
-    result_.errors.push_back({line_, "abandoned at " + PanelSeconds(NowMs())});
+    for (const Running& check : running_) {
+      if (check.started) NotReached(check.line, check.target, check.value, check.requirement);
+    }
+    for (size_t i = next_; i < commands_.size(); ++i) {
+      std::visit([&](const auto& c) { NotReached(commands_[i].first, c); }, commands_[i].second);
+    }
     Finish();
   }
 
   ExerciseProgress Progress() const {
-    const int64_t now = pausedAtMs_ ? *pausedAtMs_ + offsetMs_ : NowMs();
-    return {now, result_.checkpoints.size(), checkpoints_, pausedAtMs_.has_value(), next_ > commands_.size()};
+    const int64_t now = (pausedAtMs_ ? *pausedAtMs_ : NowMs()) - pausedMs_;
+    return {now, JudgedCount(), checkpoints_, pausedAtMs_.has_value(), Finished()};
   }
 
   ScriptResult Result() {
     ScriptResult result = result_;
     result.output = out_.str();
     result.endMs = NowMs();
+    if (pausedAtMs_) result.pauses.push_back({*pausedAtMs_, NowMs()});
     return result;
   }
 
   // A session: the live machine's lines, one at a time as they come.
-  void OpenSession() { Start(); }
+  void OpenSession() {
+    session_ = true;
+    Start();
+  }
 
   // One line of a session; its reply, or nothing while a wait runs.
   std::optional<std::string> RunLine(const std::string& text) {
     result_.failures.clear();
     out_.str("");
+    warning_.clear();
     try {
       const std::optional<Command> command = ParseLine(text);
       if (!command) return okReply;
@@ -225,9 +285,8 @@ class Runner {
         Check(c);
       }, *command);
       if (const auto* print = std::get_if<Print>(&*command)) return PrintedValue(*print);
-      if (BeginWait(*command)) return ResumeLine();
-      std::visit([this](const auto& c) { Do(c); }, *command);
-      return Reply();
+      std::visit([this](const auto& c) { Begin(c); }, *command);
+      return ResumeLine();
     } catch (const ScriptError& error) {
       return "error: " + error.message;
     } catch (const std::exception& error) {
@@ -235,10 +294,10 @@ class Runner {
     }
   }
 
-  // The running wait's reply once it is over; nothing before.
+  // The running line's reply once it is judged or its wait is over; nothing before.
   std::optional<std::string> ResumeLine() {
-    if (!pending_ || !WaitOver()) return std::nullopt;
-    pending_.reset();
+    Sample();
+    if (Holding()) return std::nullopt;
     return Reply();
   }
 
@@ -250,26 +309,47 @@ class Runner {
 
   static bool IsCheckpoint(const Command& command) {
     return std::holds_alternative<Expect>(command) || std::holds_alternative<WaitUntil>(command) ||
-           std::holds_alternative<Measure>(command);
+           std::holds_alternative<Measure>(command) || std::holds_alternative<Throughout>(command);
   }
+
+  // What a recording of the exercise keeps of a line: actions, messages and
+  // marks as written; checkpoints too, in the form that holds no later line,
+  // since the trainee's recorded actions follow them.
+  void Acted(const Command& command, const std::string& text) const {
+    if (!options_.acted) return;
+    const bool holds = std::holds_alternative<WaitUntil>(command) || std::holds_alternative<Measure>(command) ||
+                       std::holds_alternative<Throughout>(command);
+    if (holds && !text.starts_with("meanwhile")) return options_.acted("meanwhile " + Trimmed(text));
+    const bool kept = IsAction(command) || holds || std::holds_alternative<Expect>(command) ||
+                      std::holds_alternative<Say>(command) || std::holds_alternative<Mark>(command);
+    if (kept) options_.acted(Trimmed(text));
+  }
+
+  bool Finished() const { return next_ > commands_.size(); }
 
   bool Finish() {
     next_ = commands_.size() + 1;
-    pending_.reset();
+    running_.clear();
+    waitEndMs_.reset();
     result_.endMs = NowMs();
     return false;
   }
 
-  // A wait or a measurement is left pending; the rest are done at once.
+  size_t JudgedCount() const {
+    return size_t(std::count_if(result_.checkpoints.begin(), result_.checkpoints.end(),
+                                [](const Checkpoint& c) { return c.reached; }));
+  }
+
+  void NotReached(int line, const Target& target, const Value& value, const std::string& requirement) {
+    result_.checkpoints.push_back(
+        {line, NowMs(), target.text + " = " + FormatValue(value), false, false, target.text, FormatValue(value), requirement});
+  }
   template <class C>
-  void Begin(const C& command) {
-    Do(command);
-  }
-  void Begin(const Measure& measure) {
-    const int64_t start = MeasureStart(measure);
-    pending_ = PendingWait{start + measure.until.steps * stepMs, measure.until, panel_->ReaderOf(measure.until.target),
-                           &measure, start};
-  }
+  void NotReached(int, const C&) {}
+  void NotReached(int line, const Expect& c) { NotReached(line, c.target, c.value, {}); }
+  void NotReached(int line, const WaitUntil& c) { NotReached(line, c.target, c.value, {}); }
+  void NotReached(int line, const Throughout& c) { NotReached(line, c.target, c.value, {}); }
+  void NotReached(int line, const Measure& c) { NotReached(line, c.until.target, c.until.value, c.label); }
 
   static constexpr const char* okReply = "ok";
 
@@ -284,32 +364,136 @@ class Runner {
     Fail("'" + command + "' is for scripts, whose time qx40-scenario steps; not for a running panel");
   }
 
-  // A wait starts here and ends in ResumeLine; false for any other command.
-  bool BeginWait(const Command& command) {
-    if (const auto* wait = std::get_if<Wait>(&command)) {
-      pending_ = PendingWait{NowMs() + wait->steps * stepMs, {}, {}, nullptr, 0};
-    } else if (const auto* until = std::get_if<WaitUntil>(&command)) {
-      pending_ = PendingWait{NowMs() + until->steps * stepMs, *until, panel_->ReaderOf(until->target), nullptr, 0};
+  // A checkpoint being watched: from its line on, or for a measure since a
+  // mark from the mark on, until it is judged.
+  struct Running {
+    enum class Kind { Until, Measure, Throughout };
+    Kind kind = Kind::Until;
+    int line = 0;
+    Target target;
+    Value value;
+    Reader reader;
+    int64_t startMs = 0;
+    int64_t endMs = 0;
+    bool holds = true;      // holds the lines after it (not a meanwhile)
+    bool started = true;    // its line has been reached
+    bool sawOther = false;  // a measure: the target had another value since its start
+    std::optional<int64_t> answerMs;  // held (wait-until, measure) or first broken (throughout)
+    Value last;
+    std::string requirement;
+  };
+
+  void Watch(Running& check) const {
+    if (check.answerMs) return;
+    check.last = check.reader();
+    const bool holding = check.last == check.value;
+    if (check.kind == Running::Kind::Throughout) {
+      if (!holding) check.answerMs = NowMs();
+    } else if (!holding) {
+      check.sawOther = true;
+    } else if (check.kind == Running::Kind::Until || check.sawOther) {
+      check.answerMs = NowMs();
     }
-    return pending_.has_value();
   }
 
-  // A wait is over when the machine's time reaches its end or, for a
-  // condition, when its target holds the value; the condition is judged then.
-  bool WaitOver() {
-    const bool over = NowMs() >= pending_->endMs;
-    if (!pending_->reader) return over;
-    const Value actual = pending_->reader();
-    if (!(actual == pending_->until.value) && !over) return false;
-    if (pending_->measure) {
-      EndMeasure(*pending_->measure, pending_->measureStartMs, actual);
-    } else {
-      Check(pending_->until.target, pending_->until.value, actual);
-    }
-    return true;
+  void WatchAll() {
+    for (Running& check : running_) Watch(check);
   }
 
-  std::string Reply() const { return result_.failures.empty() ? okReply : result_.failures.back().message; }
+  // Judges each started checkpoint whose answer is known or whose time is up.
+  void JudgeDue() {
+    if (pausedAtMs_) return;
+    for (size_t i = 0; i < running_.size();) {
+      Running& check = running_[i];
+      if (!check.started || (!check.answerMs && NowMs() < check.endMs)) {
+        ++i;
+        continue;
+      }
+      const int savedLine = std::exchange(line_, check.line);
+      Judge(check);
+      line_ = savedLine;
+      running_.erase(running_.begin() + std::ptrdiff_t(i));
+    }
+  }
+
+  void Judge(const Running& check) {
+    switch (check.kind) {
+      case Running::Kind::Until:
+        return Check(check.target, check.value, check.answerMs ? check.value : check.last, JudgedAt(check));
+      case Running::Kind::Throughout:
+        return Check(check.target, check.value, check.answerMs ? check.last : check.value, JudgedAt(check));
+      case Running::Kind::Measure:
+        return EndMeasure(check);
+    }
+  }
+
+  // When its answer was seen, or else the end of its time.
+  int64_t JudgedAt(const Running& check) const { return check.answerMs ? NowMs() : check.endMs; }
+
+  bool Holding() {
+    if (waitEndMs_ && NowMs() >= *waitEndMs_) waitEndMs_.reset();
+    if (waitEndMs_) return true;
+    return std::any_of(running_.begin(), running_.end(), [](const Running& c) { return c.started && c.holds; });
+  }
+
+  bool AnyRunning() const {
+    return std::any_of(running_.begin(), running_.end(), [](const Running& c) { return c.started; });
+  }
+
+  // Waits and checkpoints start here and end when the time passes; the rest are done at once.
+  template <class C>
+  void Begin(const C& command) {
+    Do(command);
+  }
+  void Begin(const Wait& wait) { waitEndMs_ = NowMs() + wait.steps * stepMs; }
+  void Begin(const WaitUntil& until) {
+    StartCheck(NewCheck(Running::Kind::Until, until.target, until.value, NowMs(), until.steps, !until.meanwhile, true));
+  }
+  void Begin(const Throughout& throughout) {
+    StartCheck(NewCheck(Running::Kind::Throughout, throughout.target, throughout.value, NowMs(), throughout.steps,
+                        !throughout.meanwhile, true));
+  }
+  void Begin(const Measure& measure) {
+    const auto early = std::find_if(running_.begin(), running_.end(), [&](const Running& c) { return c.line == line_; });
+    if (early != running_.end()) {  // watched since its mark
+      early->started = true;
+      early->holds = !measure.until.meanwhile;
+      return;
+    }
+    StartCheck(MeasureCheck(measure, NowMs(), !measure.until.meanwhile, true));
+  }
+
+  Running NewCheck(Running::Kind kind, const Target& target, const Value& value, int64_t startMs, int64_t steps,
+                   bool holds, bool started) const {
+    Running check;
+    check.kind = kind;
+    check.line = line_;
+    check.target = target;
+    check.value = value;
+    check.reader = panel_->ReaderOf(target);
+    check.startMs = startMs;
+    check.endMs = startMs + steps * stepMs;
+    check.holds = holds;
+    check.started = started;
+    return check;
+  }
+
+  Running MeasureCheck(const Measure& measure, int64_t startMs, bool holds, bool started) const {
+    Running check = NewCheck(Running::Kind::Measure, measure.until.target, measure.until.value, startMs,
+                             measure.until.steps, holds, started);
+    check.requirement = measure.label;
+    return check;
+  }
+
+  void StartCheck(Running check) {
+    Watch(check);
+    running_.push_back(std::move(check));
+  }
+
+  std::string Reply() const {
+    if (!result_.failures.empty()) return result_.failures.back().message;
+    return warning_.empty() ? okReply : std::string(okReply) + " (warning: " + warning_ + ")";
+  }
 
   std::string Resolve(const std::string& path) const { return (caller_ / path).lexically_normal().string(); }
 
@@ -355,17 +539,20 @@ class Runner {
   Commands Prepare(std::istream& in) {
     Commands commands;
     std::vector<Problem> problems;
+    std::vector<std::string> header;
     int line = 0;
     for (std::string text; std::getline(in, text);) {
       ++line;
       if (!text.empty() && text.back() == '\r') text.pop_back();
       if (exercise_) lineTexts_[line] = text;
+      if (commands.empty() && problems.empty()) header.push_back(text);
       try {
         if (std::optional<Command> command = ParseLine(text)) commands.emplace_back(line, std::move(*command));
       } catch (const ScriptError& error) {
         problems.push_back({line, error.message});
       }
     }
+    ReadHeader(header, result_);
     if (!commands.empty()) {
       signals_ = TimelineTargets(commands);
       Start();
@@ -385,12 +572,16 @@ class Runner {
     return commands;
   }
 
+  // One meaning everywhere: a line runs when the one before it is done, and
+  // a wait or a checkpoint holds the lines after it until it is over.
   void RunCommands(const Commands& commands) {
     for (const auto& [at, command] : commands) {
       line_ = at;
-      std::visit([this](const auto& c) { Do(c); }, command);
+      std::visit([this](const auto& c) { Begin(c); }, command);
       Sample();
+      while (Holding()) Step();
     }
+    while (AnyRunning()) Step();
   }
 
   // The report's timeline shows the targets the script measures, then the
@@ -412,6 +603,7 @@ class Runner {
   template <class C>
   void Check(const C&) {}
   void Check(const WaitUntil& wait) { panel_->ReaderOf(wait.target); }
+  void Check(const Throughout& throughout) { panel_->ReaderOf(throughout.target); }
   void Check(const Measure& measure) {
     Check(measure.until);
     if (!measure.since.empty() && !marksSeen_.contains(measure.since)) {
@@ -427,11 +619,17 @@ class Runner {
   }
 
   // A click takes no time, and the firmware confirms a key only after it has
-  // been down for several reads; the click is still done as written.
-  void WarnTooShort(const std::string& key) const {
-    std::cerr << result_.script << ':' << checkedLine_ << ": warning: 'click " << key
-              << "' is too short for the firmware to see the key; write 'press " << key << "', 'wait "
-              << keyPressWaitMs << "ms', 'release " << key << "'\n";
+  // been down for several reads; the click is still done as written. A
+  // session's client is told in its reply, a script's author on stderr.
+  void WarnTooShort(const std::string& key) {
+    std::ostringstream text;
+    text << "'click " << key << "' is too short for the firmware to see the key; write 'press " << key << "', 'wait "
+         << keyPressWaitMs << "ms', 'release " << key << "'";
+    if (session_) {
+      warning_ = text.str();
+      return;
+    }
+    std::cerr << result_.script << ':' << checkedLine_ << ": warning: " << text.str() << '\n';
   }
   void Check(const Level& level) { LevelWidth(level); }
   void Check(const Stall&) {
@@ -441,7 +639,9 @@ class Runner {
     if (options_.live) Fail("restart would end the live panel (on the web page, reload it instead)");
   }
   void Check(const Screenshot&) {
-    if (!options_.screenshot) Fail("this program draws no windows: no screenshot");
+    if (options_.screenshot) return;
+    Fail(options_.live ? "the live panel takes no screenshots: run the script in qx40-scenario for one"
+                       : "this program draws no windows: no screenshot");
   }
 
   // The last script's simulator leaves its settings where --save says.
@@ -498,7 +698,7 @@ class Runner {
   void ShutDown() {
     events_.reset();
     timelineReaders_.clear();
-    watches_.clear();
+    running_.clear();
     panel_.reset();
     owned_.reset();
     sim_ = nullptr;
@@ -509,7 +709,8 @@ class Runner {
   // After a step only the panel can have changed; after a command also what
   // a person sets.
   void Sample(EventLog::Scope scope = EventLog::Scope::PanelAndInputs) {
-    Watch();
+    WatchAll();
+    JudgeDue();
     if (trace_) trace_->Sample(traceBaseMs_ + NowMs());
     if (events_ && (scope == EventLog::Scope::PanelAndInputs || NowMs() % eventSampleMs == 0)) {
       events_->Sample(NowMs(), scope);
@@ -530,61 +731,45 @@ class Runner {
     for (int64_t i = 0; i < wait.steps; ++i) Step();
   }
 
-  // Steps until the target holds the value or the steps run out; its last value.
-  Value StepUntil(const WaitUntil& wait) {
-    const Reader reader = panel_->ReaderOf(wait.target);
-    Value actual = reader();
-    for (int64_t i = 0; i < wait.steps && !(actual == wait.value); ++i) {
-      Step();
-      actual = reader();
-    }
-    return actual;
-  }
-
-  void Do(const WaitUntil& wait) { Check(wait.target, wait.value, StepUntil(wait)); }
-
-  // From a mark on, every later measurement since it watches its target at
-  // each step, so that one that held before its line is reached is timed
-  // from when it first held.
+  // From a mark on, every later measurement since it watches its target, so
+  // that one whose target changed before its line is reached is timed from
+  // the mark.
   void Do(const Mark& mark) {
     marks_[mark.name] = NowMs();
+    const int savedLine = line_;
     for (const auto& [at, measure] : measuresSince_) {
-      if (measure->since == mark.name) watches_[at] = {panel_->ReaderOf(measure->until.target), measure->until.value, {}};
+      if (measure->since != mark.name) continue;
+      std::erase_if(running_, [at = at](const Running& c) { return c.line == at; });
+      line_ = at;
+      StartCheck(MeasureCheck(*measure, NowMs(), true, false));
     }
+    line_ = savedLine;
   }
 
-  void Watch() {
-    for (auto& [at, watch] : watches_) {
-      if (!watch.heldMs && watch.reader() == watch.value) watch.heldMs = NowMs();
-    }
+  void Do(const Say& say) {
+    result_.said.push_back({NowMs(), say.text});
+    out_ << result_.script << ':' << line_ << ": " << PanelSeconds(NowMs()) << " say " << FormatValue(Value{true, 0, say.text})
+         << '\n';
+    if (options_.said) options_.said(say.text);
   }
 
-  // Since a mark, the limit counts from the mark: the steps left are fewer.
-  void Do(const Measure& measure) {
-    const int64_t start = MeasureStart(measure);
-    WaitUntil until = measure.until;
-    until.steps = std::max<int64_t>(0, until.steps - (NowMs() - start) / stepMs);
-    EndMeasure(measure, start, StepUntil(until));
-  }
-
-  int64_t MeasureStart(const Measure& measure) const {
-    return measure.since.empty() ? NowMs() : marks_.at(measure.since);
-  }
-
-  void EndMeasure(const Measure& measure, int64_t start, const Value& actual) {
-    const auto watched = watches_.find(line_);
-    Measurement measurement{line_, measure.label, start, measure.until.steps * stepMs, std::nullopt};
-    if (actual == measure.until.value) measurement.measuredMs = NowMs() - start;
-    if (watched != watches_.end() && watched->second.heldMs) measurement.measuredMs = *watched->second.heldMs - start;
-    if (watched != watches_.end()) watches_.erase(watched);
-    out_ << result_.script << ':' << line_ << ": " << PanelSeconds(NowMs()) << " measure \"" << measure.label << "\" = "
-         << (measurement.measuredMs ? PanelSeconds(*measurement.measuredMs) : "not reached") << " (limit "
-         << PanelSeconds(measurement.limitMs) << ") " << (measurement.Passed() ? "PASS" : "FAIL") << '\n';
+  // One judgement: the measured time against its limit.
+  void EndMeasure(const Running& check) {
+    Measurement measurement{check.line, check.requirement, check.startMs, check.endMs - check.startMs, std::nullopt};
+    if (check.answerMs) measurement.measuredMs = *check.answerMs - check.startMs;
+    const bool passed = measurement.Passed();
+    const int64_t atMs = JudgedAt(check);
+    out_ << result_.script << ':' << check.line << ": " << PanelSeconds(atMs) << " measure \"" << check.requirement
+         << "\" = " << (measurement.measuredMs ? PanelSeconds(*measurement.measuredMs) : "not reached") << " (limit "
+         << PanelSeconds(measurement.limitMs) << ") " << (passed ? "PASS" : "FAIL") << '\n';
     result_.measurements.push_back(measurement);
-    Check(measure.until.target, measure.until.value, actual);
+    const std::string failure = "\"" + check.requirement + "\" not reached within " + PanelSeconds(measurement.limitMs) +
+                                " s: expected " + check.target.text + " to become " + FormatValue(check.value) +
+                                ", it is " + FormatValue(check.last);
+    Judged(check.target, check.value, passed, atMs, passed ? std::string() : failure, check.requirement);
   }
 
-  void Do(const Expect& expect) { Check(expect.target, expect.value, panel_->ReaderOf(expect.target)()); }
+  void Do(const Expect& expect) { Check(expect.target, expect.value, panel_->ReaderOf(expect.target)(), NowMs()); }
 
   std::string PrintedValue(const Print& print) const { return FormatValue(panel_->ReaderOf(print.target)()); }
 
@@ -595,15 +780,22 @@ class Runner {
          << '\n';
   }
 
-  void Check(const Target& target, const Value& expected, const Value& actual) {
-    result_.checkpoints.push_back({line_, NowMs(), target.text + " = " + FormatValue(expected), actual == expected});
-    if (actual == expected) {
+  void Check(const Target& target, const Value& expected, const Value& actual, int64_t atMs) {
+    const std::string failure = "expected " + target.text + " = " + FormatValue(expected) + ", got " + FormatValue(actual);
+    Judged(target, expected, actual == expected, atMs, actual == expected ? std::string() : failure, {});
+  }
+
+  // Every checkpoint's one verdict.
+  void Judged(const Target& target, const Value& expected, bool passed, int64_t atMs, const std::string& failure,
+              const std::string& requirement) {
+    result_.checkpoints.push_back({line_, atMs, target.text + " = " + FormatValue(expected), passed, true, target.text,
+                                   FormatValue(expected), requirement});
+    if (passed) {
       ++result_.passed;
       return;
     }
     ++result_.failed;
-    const std::string message = "FAIL at " + PanelSeconds(NowMs()) + ": expected " + target.text + " = " +
-                                FormatValue(expected) + ", got " + FormatValue(actual);
+    const std::string message = "FAIL at " + PanelSeconds(atMs) + ": " + failure;
     result_.failures.push_back({line_, message});
     out_ << result_.script << ':' << line_ << ": " << message << '\n';
   }
@@ -700,22 +892,11 @@ class Runner {
   std::vector<Target> signals_;
   std::set<std::string> marksSeen_;
   std::map<std::string, int64_t> marks_;
-  struct Watcher {
-    Reader reader;
-    Value value;
-    std::optional<int64_t> heldMs;
-  };
   std::vector<std::pair<int, const Measure*>> measuresSince_;  // points into the script's commands
-  std::map<int, Watcher> watches_;                           // by the measurement's line
-  // A session's or an exercise's wait, until the machine's time reaches its end.
-  struct PendingWait {
-    int64_t endMs;
-    WaitUntil until;
-    Reader reader;           // empty for a plain wait
-    const Measure* measure;  // and its start, for a measurement
-    int64_t measureStartMs;
-  };
-  std::optional<PendingWait> pending_;
+  std::vector<Running> running_;                             // checkpoints being watched
+  std::optional<int64_t> waitEndMs_;                         // a plain wait's end
+  bool session_ = false;
+  std::string warning_;  // a session line's warning, for its reply
   std::vector<Reader> timelineReaders_;
   int line_ = 0;
   int checkedLine_ = 0;  // the line being checked before time starts
@@ -730,6 +911,7 @@ class Runner {
   std::map<int, std::string> lineTexts_;  // as written, for a recording
   size_t next_ = 0;
   std::optional<int64_t> pausedAtMs_;
+  int64_t pausedMs_ = 0;  // paused so far, which the exercise's own clock leaves out
   size_t checkpoints_ = 0;
 };
 
@@ -915,12 +1097,14 @@ struct Exercise::Parts {
   Runner runner{options};
 };
 
-Exercise::Exercise(const std::string& path, Machine& machine, std::function<void(const std::string&)> acted)
+Exercise::Exercise(const std::string& path, Machine& machine, ExerciseHooks hooks)
     : parts_(std::make_unique<Parts>()) {
   parts_->options.live = &machine;
-  parts_->options.acted = std::move(acted);
+  parts_->options.acted = std::move(hooks.acted);
+  parts_->options.said = std::move(hooks.said);
   parts_->options.report = "exercise";  // keeps the timeline and the event log for the debrief
   loaded_ = parts_->runner.LoadExercise(path);
+  parts_->runner.Name(hooks.trainee, hooks.startedWallMs);
 }
 
 Exercise::~Exercise() = default;
@@ -932,12 +1116,50 @@ void Exercise::Abandon() { parts_->runner.Abandon(); }
 ExerciseProgress Exercise::Progress() const { return parts_->runner.Progress(); }
 ScriptResult Exercise::Result() const { return parts_->runner.Result(); }
 
-void ListNames(std::ostream& out) {
+ScriptResult DescribeScript(const std::string& path) {
+  ScriptResult described;
+  described.script = path;
+  std::ifstream in(path);
+  std::vector<std::string> header;
+  for (std::string line; std::getline(in, line) && line.starts_with('#');) header.push_back(line);
+  ReadHeader(header, described);
+  return described;
+}
+
+std::vector<Problem> CheckExercise(const std::string& path) {
+  const fs::path caller = fs::current_path();
+  const ScratchDirectory directory;
+  std::error_code failed;
+  if (directory.path.empty() || (fs::current_path(directory.path, failed), failed)) {
+    return {{0, "cannot make a working directory to check the exercise in"}};
+  }
+  std::vector<Problem> problems;
+  {
+    ResetBoardGlobals();
+    ResetFirmwareState();
+    Machine machine(BoardPacing::Stepped);
+    problems = Exercise((caller / path).lexically_normal().string(), machine).Result().errors;
+  }
   ResetBoardGlobals();
   ResetFirmwareState();
-  Machine simulation(BoardPacing::Stepped);
-  const Panel panel(simulation);
-  for (const std::string& name : panel.ControlNames(true)) out << "control " << name << '\n';
+  fs::current_path(caller, failed);
+  return problems;
+}
+
+// In a scratch directory, so that the panel's settings land nowhere.
+void ListNames(std::ostream& out) {
+  const fs::path caller = fs::current_path();
+  const ScratchDirectory directory;
+  std::error_code failed;
+  if (!directory.path.empty()) fs::current_path(directory.path, failed);
+  {
+    ResetBoardGlobals();
+    ResetFirmwareState();
+    Machine simulation(BoardPacing::Stepped);
+    const Panel panel(simulation);
+    for (const std::string& name : panel.ControlNames(true)) out << "control " << name << '\n';
+  }
+  fs::current_path(caller, failed);
   for (const std::string& attribute : Attributes()) out << "attribute " << attribute << '\n';
   for (const FirmwareVariable& variable : FirmwareVariables()) {
     out << "var " << variable.name << (variable.count > 1 ? "[" + std::to_string(variable.count) + "]" : "") << '\n';

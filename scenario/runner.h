@@ -31,8 +31,11 @@ struct RunOptions {
   // A running machine the scripts drive instead of a fresh one each (the web
   // page's live panel); it is neither reset nor shut down, and restart is refused.
   Machine* live = nullptr;
-  // An exercise's instructor lines (press, level, set...) as they act on the panel.
+  // An exercise's lines as they act on the panel, show a message or start a
+  // checkpoint, in the form a recording replays them.
   std::function<void(const std::string& line)> acted;
+  // A say line's message, as it is shown.
+  std::function<void(const std::string& text)> said;
 };
 
 // A running machine's lines one at a time as they come (a control socket's
@@ -82,12 +85,21 @@ struct ExerciseProgress {
 // lines happen at their times while a trainee works the windows, and its
 // expectations are checkpoints, judged without stopping anything. Everything
 // is called from the window thread.
+struct ExerciseHooks {
+  // Each line that acts on the panel, shows a message or starts a checkpoint,
+  // as a recording replays it.
+  std::function<void(const std::string& line)> acted;
+  // A say line's message, to be shown to the trainee.
+  std::function<void(const std::string& text)> said;
+  std::string trainee;        // for the debrief; empty: not named
+  int64_t startedWallMs = 0;  // wall clock at the start, ms since the epoch
+};
+
 class Exercise {
  public:
   // Reads and checks the whole script against the machine's windows;
-  // Result().errors has each error with its line. acted hears each line
-  // that acts on the panel as it does (for a recording).
-  Exercise(const std::string& path, Machine& machine, std::function<void(const std::string& line)> acted = {});
+  // Result().errors has each error with its line.
+  Exercise(const std::string& path, Machine& machine, ExerciseHooks hooks = {});
   ~Exercise();
   Exercise(const Exercise&) = delete;
   Exercise& operator=(const Exercise&) = delete;
@@ -107,6 +119,13 @@ class Exercise {
   std::unique_ptr<Parts> parts_;
   bool loaded_ = false;
 };
+
+// A script's title and what it teaches, from its header comment.
+ScriptResult DescribeScript(const std::string& path);
+
+// An exercise's errors, each with its line, found on a panel of its own in a
+// scratch directory: checking leaves no file behind. Call before any machine runs.
+std::vector<Problem> CheckExercise(const std::string& path);
 
 // Every control, attribute and firmware variable a script can name, one a line.
 void ListNames(std::ostream& out);

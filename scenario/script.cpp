@@ -12,7 +12,8 @@ namespace {
 constexpr const char* forms[] = {"frmMainDisplay", "frmHardwareControl"};
 constexpr const char* attributes[] = {"index", "width", "value", "tag", "caption", "hint", "visible", "left", "top"};
 constexpr const char* commands[] = {"wait",  "wait-until", "press",      "release", "move",    "click", "level",
-                                    "set",   "expect",     "print",      "screenshot", "stall", "restart", "measure", "mark"};
+                                    "set",   "expect",     "print",      "screenshot", "stall", "restart", "measure", "mark",
+                                    "say",   "meanwhile"};
 constexpr int64_t ohmsPerKilohm = 1000;
 // Suggestions are names at most this many edits away, and at most this many.
 constexpr size_t nearEdits = 2;
@@ -200,6 +201,16 @@ Measure ParseMeasure(std::vector<Token> tokens) {
   return Measure{tokens[1].text, ParseWaitUntil(tokens, 2, usage), since};
 }
 
+// expect TARGET VALUE [throughout DURATION]
+Command ParseExpect(const std::vector<Token>& tokens) {
+  size_t at = 1;
+  Target target = ParseTarget(tokens, at);
+  Value value = ParseValueToken(tokens, at);
+  if (at == tokens.size()) return Expect{std::move(target), std::move(value)};
+  if (at + 2 != tokens.size() || tokens[at].text != "throughout") Fail("expect takes TARGET VALUE [throughout DURATION]");
+  return Throughout{std::move(target), std::move(value), ParseDurationSteps(tokens[at + 1].text)};
+}
+
 size_t EditDistance(const std::string& a, const std::string& b) {
   std::vector<size_t> row(b.size() + 1);
   for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
@@ -372,6 +383,23 @@ std::string DidYouMean(const std::string& name, const std::vector<std::string>& 
   return text + "?";
 }
 
+namespace {
+
+// meanwhile wait-until|measure|expect ... throughout: a checkpoint that does not hold the lines after it.
+Command ParseMeanwhile(const std::string& line) {
+  constexpr const char* usage = "meanwhile takes a wait-until, a measure or an expect ... throughout";
+  const size_t verb = line.find("meanwhile");
+  std::optional<Command> command = ParseLine(line.substr(verb + std::string("meanwhile").size()));
+  if (!command) Fail(usage);
+  if (auto* until = std::get_if<WaitUntil>(&*command)) until->meanwhile = true;
+  else if (auto* measure = std::get_if<Measure>(&*command)) measure->until.meanwhile = true;
+  else if (auto* throughout = std::get_if<Throughout>(&*command)) throughout->meanwhile = true;
+  else Fail(usage);
+  return *command;
+}
+
+}  // namespace
+
 std::optional<Command> ParseLine(const std::string& line) {
   const std::vector<Token> tokens = Tokenize(line);
   if (tokens.empty()) return std::nullopt;
@@ -392,13 +420,12 @@ std::optional<Command> ParseLine(const std::string& line) {
   if (verb == "click") return ParseMouse(Mouse::Action::Click, tokens);
   if (verb == "level") return ParseLevel(tokens);
   if (verb == "set") return ParseSet(tokens);
-  if (verb == "expect") {
-    size_t at = 1;
-    Expect command{ParseTarget(tokens, at), {}};
-    command.value = ParseValueToken(tokens, at);
-    ExpectEnd(tokens, at);
-    return command;
+  if (verb == "expect") return ParseExpect(tokens);
+  if (verb == "say") {
+    if (tokens.size() != 2 || !tokens[1].quoted) Fail("say takes one \"TEXT\"");
+    return Say{tokens[1].text};
   }
+  if (verb == "meanwhile") return ParseMeanwhile(line);
   if (verb == "print") {
     size_t at = 1;
     Print command{ParseTarget(tokens, at)};

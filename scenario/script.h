@@ -43,6 +43,8 @@ struct WaitUntil {
   Target target;
   Value value;
   int64_t steps;
+  // Judged alongside the lines after it instead of holding them (a recording's form).
+  bool meanwhile = false;
 };
 struct Mouse {
   enum class Action { Press, Release, Move, Click };
@@ -66,14 +68,27 @@ struct Expect {
   Target target;
   Value value;
 };
+// The target keeps the value for the whole duration: judged failed at the
+// first moment it does not, passed when the time is up.
+struct Throughout {
+  Target target;
+  Value value;
+  int64_t steps;
+  bool meanwhile = false;
+};
+// A message shown to the trainee at this moment.
+struct Say {
+  std::string text;
+};
 struct Print {
   Target target;
 };
 struct Screenshot {
   std::string form, file;
 };
-// A wait-until that is also a measurement: the time from now, or from a
-// mark, until the target holds the value, against a limit, for the report.
+// A measurement: the time from now, or from a mark, until the target takes
+// the value, against a limit, for the report. A value already holding at the
+// start is no answer: the target must take it after having another one.
 struct Measure {
   std::string label;
   WaitUntil until;
@@ -90,7 +105,8 @@ struct Stall {
   int64_t steps;
 };
 
-using Command = std::variant<Wait, WaitUntil, Mouse, Level, SetMemory, Expect, Print, Screenshot, Restart, Stall, Measure, Mark>;
+using Command = std::variant<Wait, WaitUntil, Mouse, Level, SetMemory, Expect, Print, Screenshot, Restart, Stall, Measure,
+                             Mark, Throughout, Say>;
 
 // Parses one line; nothing for a blank or comment line. Throws ScriptError.
 std::optional<Command> ParseLine(const std::string& line);

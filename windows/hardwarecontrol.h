@@ -50,6 +50,8 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   void AnalogueControl1MouseMove(TControl* sender, ShiftState shift, int x, int y);
   void AnalogueControl1MouseUp(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
 
+  // Every level control, for those that follow their positions.
+  const std::vector<std::unique_ptr<TLevelControl>>& Levels() const { return levels_; }
   // Sets a level as a left press at x on its box and a release of the drag.
   void PressLevel(TControl* box, int x);
 

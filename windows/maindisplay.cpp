@@ -293,7 +293,14 @@ void TfrmMainDisplay::BeforeKeysCopied(const HardwareState& board) {
 }
 
 void TfrmMainDisplay::ReleaseHeldKey(std::size_t key) {
-  if (releasePending_[key].exchange(false)) keys_[key]->SetItemIndex(released);
+  if (!releasePending_[key].exchange(false)) return;
+  keys_[key]->SetItemIndex(released);
+  if (OnHeldKeyReleased) OnHeldKeyReleased(*keys_[key]);
+}
+
+bool TfrmMainDisplay::HeldForFirmware(const TControl* key) const {
+  const auto index = KeyIndex(key);
+  return index && releasePending_[*index].load();
 }
 
 void TfrmMainDisplay::KeyswitchMouseDown(TControl* sender, MouseButton, ShiftState shift, int x, int y) {

@@ -42,6 +42,10 @@ class TfrmMainDisplay : public TForm, private KeyCopyListener {
   // has seen it stays down until it has, so that no click is lost. Off, every
   // key follows the mouse exactly, as the scenario language needs.
   void SetHoldShortPresses(bool hold) { holdShortPresses_ = hold; }
+  // Whether the mouse has let go of this key while it is held for the firmware.
+  bool HeldForFirmware(const TControl* key) const;
+  // Window thread: a key held for the firmware has been let go of at last.
+  std::function<void(TControl& key)> OnHeldKeyReleased;
   bool IsPushKey(const TControl* control) const { return KeyIndex(control).has_value(); }
   // The push keys and the keyswitch: what another window should not cover.
   WindowBox KeysArea() const;

@@ -115,7 +115,7 @@ TEST(ScenarioCi, MeasurementsReachTheReportWithTheirLimits) {
   EXPECT_EQ(run.output,
             "m.qxs:2: 0.050 measure \"fault LED <2 s\" = 0.050 (limit 2.000) PASS\n"
             "m.qxs:3: 0.150 measure \"never\" = not reached (limit 0.100) FAIL\n"
-            "m.qxs:3: FAIL at 0.150: expected FireLED = 1, got 0\n"
+            "m.qxs:3: FAIL at 0.150: \"never\" not reached within 0.100 s: expected FireLED to become 1, it is 0\n"
             "m.qxs:4: 0.150 measure \"fault LED since the start\" = 0.050 (limit 1.000) PASS\n2 passed, 1 failed\n");
   const std::string html = ReadFile("report.html");
   EXPECT_TRUE(Contains(html, "<tr class=\"PASS\"><td>fault LED &lt;2 s</td><td class=\"n\">2.000 s</td>"

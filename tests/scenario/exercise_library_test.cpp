@@ -140,10 +140,10 @@ TEST_P(ExerciseModelAnswer, PassesEveryCheckpoint) {
   size_t step = 0;
   std::optional<int64_t> actAtMs;  // when the cued step is due, in the exercise's time
   const fs::path path = exercisesFolder / (std::string(answer.exercise) + ".qxs");
-  scenario::Exercise exercise(path.string(), machine, [&](const std::string& line) {
+  scenario::Exercise exercise(path.string(), machine, Acting([&](const std::string& line) {
     if (step < answer.steps.size() && !actAtMs && line.starts_with(answer.steps[step].cue))
       actAtMs = exercise.Progress().elapsedMs + answer.steps[step].afterMs;
-  });
+  }));
   ASSERT_TRUE(exercise.Loaded()) << exercise.Result().output;
   RunOut(machine, exercise, [&] {
     if (!actAtMs || exercise.Progress().elapsedMs < *actAtMs) return;

@@ -22,11 +22,14 @@ TEST(Exercise, CheckpointsAreJudgedAtTheirTimesWhileTheTraineeActs) {
   WriteFile("fire.qxs", fireExercise);
   Machine machine(BoardPacing::Stepped);
   std::vector<std::string> acted;
-  scenario::Exercise exercise("fire.qxs", machine, [&](const std::string& line) { acted.push_back(line); });
+  scenario::Exercise exercise("fire.qxs", machine, Acting([&](const std::string& line) { acted.push_back(line); }));
   ASSERT_TRUE(exercise.Loaded());
   EXPECT_EQ(exercise.Progress().checkpoints, 3u);
   Live(machine, exercise, 3000);
-  EXPECT_EQ(acted, std::vector<std::string>{"level ZoneAnalogueControl1 500 ohm"});
+  // A recording keeps the checkpoints in the form that holds none of the trainee's lines.
+  EXPECT_EQ(acted, (std::vector<std::string>{"level ZoneAnalogueControl1 500 ohm",
+                                             "meanwhile wait-until FireLED 1 within 10s       # the fire shows",
+                                             "meanwhile wait-until SounderOutput1 0 within 60s  # the trainee silences the sounders"}));
   EXPECT_EQ(exercise.Progress().judged, 1u);  // the fire shows; the silence is awaited
 
   // The trainee: key on, then Sounders start/stop.
@@ -51,7 +54,10 @@ TEST(Exercise, CheckpointsAreJudgedAtTheirTimesWhileTheTraineeActs) {
   EXPECT_TRUE(result.checkpoints[1].passed);
   EXPECT_FALSE(result.checkpoints[2].passed);
   EXPECT_EQ(result.checkpoints[2].line, 5);
-  EXPECT_NEAR(double(result.checkpoints[2].atMs - result.checkpoints[1].atMs), 5000.0, 20.0);
+  // The debrief's times are the panel's: the 10 s pause lies between them.
+  EXPECT_NEAR(double(result.checkpoints[2].atMs - result.checkpoints[1].atMs), 15000.0, 20.0);
+  ASSERT_EQ(result.pauses.size(), 1u);
+  EXPECT_EQ(result.pauses[0].toMs - result.pauses[0].fromMs, 10000);
   EXPECT_FALSE(result.events.empty());
 }
 
@@ -71,5 +77,13 @@ TEST(Exercise, AScriptWithErrorsIsRefusedWithItsLinesAndAnAbandonedOneEndsAtOnce
   exercise.Abandon();
   EXPECT_TRUE(exercise.Progress().finished);
   EXPECT_FALSE(exercise.Advance());
-  EXPECT_EQ(exercise.Result().checkpoints.size(), 1u);
+  // Abandoned: the one judged, and the two never reached listed as such.
+  const scenario::ScriptResult result = exercise.Result();
+  ASSERT_TRUE(result.abandonedMs);
+  ASSERT_EQ(result.checkpoints.size(), 3u);
+  EXPECT_TRUE(result.checkpoints[0].reached);
+  EXPECT_FALSE(result.checkpoints[1].reached);
+  EXPECT_EQ(result.checkpoints[1].line, 3);
+  EXPECT_FALSE(result.checkpoints[2].reached);
+  EXPECT_EQ(exercise.Progress().judged, 1u);
 }

@@ -7,6 +7,13 @@
 #include "windows/maindisplay.h"
 
 constexpr int64_t liveStepMs = 20;
+
+// An exercise's hooks that hear its acting lines only.
+inline scenario::ExerciseHooks Acting(std::function<void(const std::string& line)> acted) {
+  scenario::ExerciseHooks hooks;
+  hooks.acted = std::move(acted);
+  return hooks;
+}
 constexpr int64_t keyHoldMs = 100;  // the firmware confirms a key on its third 20 ms sample
 
 inline void Live(Machine& machine, scenario::Exercise& exercise, int64_t ms) {

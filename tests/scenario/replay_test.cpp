@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/scenario/live_panel.h"
+
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -122,7 +124,7 @@ TEST(SessionReplay, ARecordingMadeDuringAnExerciseReplaysToTheSameState) {
     SessionRecorder recorder("answer.qxs", KeepStartSettings("answer.qxs"));
     Machine machine(BoardPacing::Stepped);
     recorder.Attach(machine);
-    scenario::Exercise exercise("exercise.qxs", machine, [&](const std::string& line) { recorder.Line(line); });
+    scenario::Exercise exercise("exercise.qxs", machine, Acting([&](const std::string& line) { recorder.Line(line); }));
     ASSERT_TRUE(exercise.Loaded());
     Hand hand{machine};
     const auto live = [&](int64_t ms) {

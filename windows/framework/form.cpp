@@ -150,20 +150,23 @@ void TForm::PointerDown(MouseButton button, ShiftState shift, int x, int y) {
     capturedY_ = y - localY;
   }
   held_ |= HeldBit(button);
-  if (OnPointer) OnPointer(PointerAction::Down, *captured_, button, x - capturedX_, y - capturedY_);
-  captured_->MouseDown(button, shift, x - capturedX_, y - capturedY_);
+  TControl& target = *captured_;
+  target.MouseDown(button, shift, x - capturedX_, y - capturedY_);
+  if (OnPointer) OnPointer(PointerAction::Down, target, button, x - capturedX_, y - capturedY_);
 }
 
 void TForm::PointerMove(ShiftState shift, int x, int y) {
   if (captured_) {
-    if (OnPointer) OnPointer(PointerAction::Move, *captured_, MouseButton::Left, x - capturedX_, y - capturedY_);
-    return captured_->MouseMove(shift, x - capturedX_, y - capturedY_);
+    TControl& target = *captured_;
+    target.MouseMove(shift, x - capturedX_, y - capturedY_);
+    if (OnPointer) OnPointer(PointerAction::Move, target, MouseButton::Left, x - capturedX_, y - capturedY_);
+    return;
   }
   int localX = 0, localY = 0;
   TControl* control = ControlAt(x, y, localX, localY);
   if (!control) return;
-  if (OnPointer) OnPointer(PointerAction::Move, *control, MouseButton::Left, localX, localY);
   control->MouseMove(shift, localX, localY);
+  if (OnPointer) OnPointer(PointerAction::Move, *control, MouseButton::Left, localX, localY);
 }
 
 void TForm::PointerUp(MouseButton button, ShiftState shift, int x, int y) {
@@ -178,6 +181,6 @@ void TForm::PointerUp(MouseButton button, ShiftState shift, int x, int y) {
     originY = y - localY;
   }
   if (!target) return;
-  if (OnPointer) OnPointer(PointerAction::Up, *target, button, x - originX, y - originY);
   target->MouseUp(button, shift, x - originX, y - originY);
+  if (OnPointer) OnPointer(PointerAction::Up, *target, button, x - originX, y - originY);
 }

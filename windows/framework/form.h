@@ -47,8 +47,9 @@ class TForm : public TControl {
   std::function<void(TForm* sender)> OnShow;
   std::function<void(TForm* sender)> OnClose;
 
-  // Told of each pointer event before the control that takes it has it, with
-  // the point in that control's coordinates (for a session recorder).
+  // Told of each pointer event once the control that takes it has had it,
+  // with the point in that control's coordinates (for a session recorder,
+  // which records what the event did).
   enum class PointerAction { Down, Move, Up };
   std::function<void(PointerAction action, TControl& target, MouseButton button, int x, int y)> OnPointer;
 
