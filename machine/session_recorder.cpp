@@ -1,5 +1,6 @@
 #include "machine/session_recorder.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -31,6 +32,20 @@ std::string Today() {
 std::string QualifiedName(const TControl& control) { return control.Form()->Name() + "." + control.Name(); }
 
 }  // namespace
+
+void AfterEachInput(Machine& machine, const std::function<void()>& then) {
+  for (TForm* form : {static_cast<TForm*>(&machine.front()), static_cast<TForm*>(&machine.hardware())}) {
+    form->OnPointer = [first = form->OnPointer, then](TForm::PointerAction action, TControl& target, MouseButton button,
+                                                      int x, int y) {
+      if (first) first(action, target, button, x, y);
+      then();
+    };
+  }
+  machine.front().OnHeldKeyReleased = [first = machine.front().OnHeldKeyReleased, then](TControl& key) {
+    if (first) first(key);
+    then();
+  };
+}
 
 std::string KeepStartSettings(const std::string& recordingPath) {
   namespace fs = std::filesystem;
@@ -100,16 +115,18 @@ void SessionRecorder::Released(TControl& key) {
   Write("release " + QualifiedName(key) + " left");
 }
 
-// A drag on a level (and its linked partner) is replayed as the positions it set.
+// A drag on a level (and its linked partner) is replayed as the positions it
+// set. Levels another control moves (mains sets the supply) follow that
+// control's own line in the replay, so they are only noted.
 bool SessionRecorder::RecordLevels(const TControl& target) {
-  bool onLevel = false;
   const auto& levels = machine_->hardware().Levels();
+  const bool onLevel = std::any_of(levels.begin(), levels.end(),
+                                   [&](const auto& level) { return &target == level->Box() || &target == level->Fill(); });
   for (size_t i = 0; i < levels.size(); ++i) {
-    onLevel = onLevel || &target == levels[i]->Box() || &target == levels[i]->Fill();
     const int width = levels[i]->FillWidth();
     if (width == levelWidths_[i]) continue;
     levelWidths_[i] = width;
-    Write("level " + QualifiedName(*levels[i]->Box()) + ' ' + std::to_string(width));
+    if (onLevel) Write("level " + QualifiedName(*levels[i]->Box()) + ' ' + std::to_string(width));
   }
   return onLevel;
 }

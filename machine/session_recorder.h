@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,12 @@ class SessionRecorder {
   int held_ = 0;  // buttons down; moves count only while one is
   std::vector<int> levelWidths_;  // each level control's position as last recorded
 };
+
+// Runs then after each pointer event of either window and each key the panel
+// lets go of, after whatever already follows them (a recorder attached
+// first): an event log sampled there times a person's input as the runner
+// times the recording's lines.
+void AfterEachInput(Machine& machine, const std::function<void()>& then);
 
 // Copies Hardware.dat in the working directory, if there is one, to the
 // recording's side (FILE.qxs.start.dat) for its replay; the copy's name, or

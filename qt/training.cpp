@@ -121,6 +121,10 @@ bool TrainingSession::Attach(Machine& machine, DesktopHost& host, std::ostream& 
   if (recorder_) recorder_->Attach(machine);
   logWindow_ = std::make_unique<EventLogWindow>();
   events_ = std::make_unique<EventLog>(machine, [this](const PanelEvent& event) { Record(event); });
+  // A person's input is logged as it happens, as a replay's lines are.
+  AfterEachInput(machine, [this] {
+    if (events_) events_->Sample(machine_->PanelTimeMs());
+  });
   caption_ = machine.hardware().Caption();
   if (!exercisePath_.empty() && !StartExercise(exercisePath_, err)) return false;
   AddMenu();

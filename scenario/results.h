@@ -36,9 +36,9 @@ struct Checkpoint {
   std::string text;  // TARGET = VALUE as expected
   bool passed;
   bool reached = true;      // false: the exercise ended before it was judged
-  std::string target;       // TARGET as written
-  std::string expected;     // VALUE as written
-  std::string requirement;  // a measure's label; empty for the others
+  std::string target{};       // TARGET as written
+  std::string expected{};     // VALUE as written
+  std::string requirement{};  // a measure's label; empty for the others
 };
 
 // A message the script showed the trainee, at its time.

@@ -4,17 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/scenario/live_panel.h"
-
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 #include "firmware/variables.h"
 #include "machine/machine.h"
 #include "machine/session_recorder.h"
 #include "scenario/runner.h"
+#include "machine/event_log.h"
+#include "tests/scenario/live_panel.h"
 #include "tests/support/clean_state.h"
+#include "windows/framework/host.h"
 #include "windows/maindisplay.h"
 
 namespace {
@@ -167,4 +170,192 @@ TEST(SessionReplay, AnUnwritableRecordingIsRefusedAtTheStart) {
   } catch (const std::runtime_error& error) {
     EXPECT_EQ(std::string(error.what()), "cannot write the recording no-such-folder/session.qxs: choose a writable path");
   }
+}
+
+namespace {
+
+// The desktop's window thread: work the board posts to it runs after the
+// step that posted it, not inside it.
+class WindowThread : public WindowHost {
+ public:
+  WindowThread() { SetWindowHost(this); }
+  ~WindowThread() override { SetWindowHost(nullptr); }
+  void Post(std::function<void()> work) override { posted_.push_back(std::move(work)); }
+  void RunPosted() {
+    for (auto work = std::exchange(posted_, {}); auto& w : work) w();
+  }
+
+ private:
+  std::vector<std::function<void()>> posted_;
+};
+
+// A desktop session stepped in virtual time: keys held for the firmware as
+// on the desktop, the event log and an exercise looked at every 10 ms.
+struct Desktop {
+  Machine machine{BoardPacing::Stepped};
+  WindowThread window;
+  std::vector<PanelEvent> events;
+  EventLog log{machine, [this](const PanelEvent& e) { events.push_back(e); }};
+  scenario::Exercise* exercise = nullptr;
+  Hand hand{machine};
+
+  void Run(int64_t ms) {
+    for (int64_t t = 0; t < ms; t += stepMs) {
+      machine.Step();
+      window.RunPosted();
+      if (machine.NowMs() % 20 == 0) log.Sample(machine.NowMs());
+      if (exercise && machine.NowMs() % 10 == 0) exercise->Advance();
+    }
+  }
+  // Press and release within one step: the panel holds the key until the firmware has it.
+  void QuickClick(TControl& key) {
+    hand.Down(key, 5, 5);
+    hand.Up(key, 5, 5);
+    Run(200);
+  }
+};
+
+using Session = void (*)(Desktop&);
+
+void QuickClicksThroughAFire(Desktop& d) {
+  TfrmMainDisplay& front = d.machine.front();
+  d.Run(1000);
+  d.hand.Down(*front.Keyswitch, 2, 2);
+  d.hand.Up(*front.Keyswitch, 2, 2);
+  d.Run(300);
+  d.QuickClick(*front.ResetButton);
+  d.Run(6000);
+  TShape& zone = *d.machine.hardware().ZoneAnalogueControl[1];
+  d.hand.Down(zone, zone.Width() - 4, 4);
+  for (int x = zone.Width() - 10; x > 12; x -= 9) {
+    d.hand.Move(zone, x, 4);
+    d.Run(10);
+  }
+  d.hand.Up(zone, 12, 4);
+  d.Run(3000);
+  d.QuickClick(*front.BuzzerMuteButton);
+  d.QuickClick(*front.SoundersStartStopButton);
+  d.Run(2000);
+}
+
+void SupplyFaultsAndAHeldKey(Desktop& d) {
+  TfrmMainDisplay& front = d.machine.front();
+  TfrmHardwareControl& hw = d.machine.hardware();
+  d.Run(500);
+  d.hand.Down(*hw.PSUMainsInput, 4, 4);
+  d.hand.Up(*hw.PSUMainsInput, 4, 4);
+  d.Run(12000);
+  d.QuickClick(*front.BuzzerMuteButton);
+  d.hand.Down(*front.LampTestButton, 4, 4, MouseButton::Right);  // held until a left click
+  d.Run(700);
+  d.QuickClick(*front.LampTestButton);
+  d.hand.Down(*hw.PSUMainsInput, 4, 4);
+  d.hand.Up(*hw.PSUMainsInput, 4, 4);
+  d.Run(3000);
+}
+
+void Replay(const std::string& recording) {
+  ResetAllState();
+  scenario::RunOptions options;
+  options.save = "replayed.dat";
+  options.log = "replayed.csv";
+  std::ostringstream out;
+  ASSERT_NE(scenario::RunScripts({recording}, options, out), scenario::cannotRun) << out.str();
+}
+
+// panel_time_s and event of each CSV row after the header.
+std::vector<std::pair<double, std::string>> CsvEvents(const std::string& path) {
+  std::vector<std::pair<double, std::string>> rows;
+  std::istringstream in(Bytes(path));
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string source, time, wall, category, event;
+    std::getline(fields, source, ',');
+    std::getline(fields, time, ',');
+    std::getline(fields, wall, ',');
+    std::getline(fields, category, ',');
+    std::getline(fields, event);
+    rows.emplace_back(std::stod(time), category + ": " + event);
+  }
+  return rows;
+}
+
+}  // namespace
+
+// What the recorder wrote is what the panel received: quick clicks replay as
+// the key held until the firmware had it, drags as the levels they set; the
+// replay reaches the same panel and logs the same events, each within the
+// log's 20 ms sample.
+TEST(DesktopReplay, QuickClicksAndDragsReplayToTheSamePanelAndEventLog) {
+  const std::pair<const char*, Session> sessions[] = {{"fire", QuickClicksThroughAFire}, {"supply", SupplyFaultsAndAHeldKey}};
+  for (const auto& [name, session] : sessions) {
+    SCOPED_TRACE(name);
+    ResetAllState();
+    std::filesystem::remove("Hardware.dat");
+    std::vector<PanelEvent> live;
+    {
+      SessionRecorder recorder("desktop.qxs", "");
+      Desktop desktop;
+      recorder.Attach(desktop.machine);
+      AfterEachInput(desktop.machine, [&] { desktop.log.Sample(desktop.machine.NowMs()); });
+      session(desktop);
+      recorder.Detach();
+      live = desktop.events;
+    }
+    const std::vector<uint32_t> state = FirmwareSnapshot();
+    const std::string settings = Bytes("Hardware.dat");
+    std::filesystem::remove("Hardware.dat");
+    Replay("desktop.qxs");
+    EXPECT_EQ(FirmwareSnapshot(), state) << Bytes("desktop.qxs");
+    EXPECT_EQ(Bytes("replayed.dat"), settings);
+    const auto replayed = CsvEvents("replayed.csv");
+    ASSERT_EQ(replayed.size(), live.size()) << Bytes("replayed.csv");
+    for (size_t i = 0; i < live.size(); ++i) {
+      EXPECT_EQ(replayed[i].second, std::string(CategoryName(live[i].category)) + ": " + live[i].text);
+      EXPECT_NEAR(replayed[i].first * 1000.0, double(live[i].panelMs), 20.0) << live[i].text;
+    }
+  }
+}
+
+// A recording made during an exercise carries its checkpoints: the replay
+// judges them again, with the same verdicts and measured times.
+TEST(DesktopReplay, AnExerciseRecordingIsJudgedAgainAsItWasLive) {
+  std::ofstream("drill.qxs") << "# Exercise: a drill.\n# Teaches: silencing.\n"
+                                "wait 500ms\nlevel ZoneAnalogueControl2 450 ohm\nwait-until FireLED 1 within 10s\nmark fire\n"
+                                "measure \"silenced\" SounderOutput1 0 within 1min since fire\n"
+                                "say \"Well done\"\nexpect FireLED 1 throughout 2s\n";
+  scenario::ScriptResult live;
+  {
+    SessionRecorder recorder("answer.qxs", "");
+    Desktop desktop;
+    recorder.Attach(desktop.machine);
+    scenario::Exercise exercise("drill.qxs", desktop.machine, Acting([&](const std::string& line) { recorder.Line(line); }));
+    ASSERT_TRUE(exercise.Loaded());
+    desktop.exercise = &exercise;
+    TfrmMainDisplay& front = desktop.machine.front();
+    desktop.Run(300);
+    desktop.hand.Down(*front.Keyswitch, 2, 2);
+    desktop.hand.Up(*front.Keyswitch, 2, 2);
+    desktop.Run(8000);
+    desktop.QuickClick(*front.SoundersStartStopButton);
+    desktop.Run(4000);
+    ASSERT_TRUE(exercise.Progress().finished);
+    live = exercise.Result();
+    recorder.Detach();
+  }
+  ASSERT_EQ(live.measurements.size(), 1u);
+  ASSERT_TRUE(live.measurements[0].measuredMs);
+  EXPECT_GT(*live.measurements[0].measuredMs, 5000);
+
+  ResetAllState();
+  scenario::RunOptions options;
+  std::ostringstream out;
+  ASSERT_EQ(scenario::RunScripts({"answer.qxs"}, options, out), scenario::allPassed) << out.str() << Bytes("answer.qxs");
+  EXPECT_NE(out.str().find("3 passed, 0 failed"), std::string::npos) << out.str();
+  const std::string line = out.str().substr(out.str().find("measure \"silenced\" = ") + 21, 6);
+  EXPECT_NEAR(std::stod(line) * 1000.0, double(*live.measurements[0].measuredMs), 10.0) << out.str();
+  EXPECT_EQ(live.passed, 3);
+  EXPECT_EQ(live.said.size(), 1u);
 }
