@@ -2,23 +2,32 @@
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <stdexcept>
+#include <utility>
 
 #include "board/hardware_interface.h"
+#include "board/periodic_update.h"
 #include "board/ports.h"
 #include "firmware/keys.h"
 #include "firmware/panel_state.h"
 #include "machine/machine.h"
+#include "machine/plain_words.h"
 #include "windows/imageselector.h"
+#include "windows/levelmath.h"
 
 namespace {
 
-enum class Source { Byte, Config, Port, Selector, FillTag, FillWidth, AccessLevel, LampTest };
-// Flag: one text when it sets, another when it clears. Change: from what to what.
-enum class Style { Flag, Change };
+enum class Source { Byte, Config, Port, Selector, FillTag, FillWidth, AccessLevel, LampTest, AlarmCounter };
+
+// A change from one value to another in words.
+using Describe = std::function<std::string(int64_t from, int64_t to)>;
+
+// Whether a flag's change means anything on this panel now: a buzzer muted
+// or unmuted with nothing to sound for is no event.
+using Relevant = bool (*)();
 
 struct Watch {
   EventCategory category;
@@ -26,9 +35,11 @@ struct Watch {
   const void* at = nullptr;  // the byte, selector or fill
   int index = 0;             // configuration address or port
   uint8_t mask = 0xFF;
-  Style style = Style::Flag;
-  std::string on, off;  // the flag's texts, or the changing thing's name
+  std::string on{}, off{};  // a flag's texts; an empty one is no event
+  Describe describe{};  // set: a change, not a flag
+  Relevant relevant = nullptr;
   int64_t last = 0;
+  bool unheard = false;  // set while it was not relevant: its clearing is no event either
 };
 
 struct Key {
@@ -56,25 +67,48 @@ int64_t Read(const Watch& watch, const HardwareState* board) {
     // The firmware's test costs a memory read: asked only while the key is
     // down or the lamp test still on, as it cannot start with the key up.
     case Source::LampTest: return board && (watch.last || board->IsSet(lampTestKeyAt)) && LampTestActive();
+    case Source::AlarmCounter: {
+      if (!board) return 0;
+      const int tensUnits = uint8_t(~board->NvByte(cfgAlarmCountTensUnits));
+      return uint8_t(~board->NvByte(cfgAlarmCountHundreds)) * 100 + (tensUnits >> 4) * 10 + (tensUnits & 0x0F);
+    }
   }
   return 0;
 }
 
-std::string ChangeText(const Watch& watch, int64_t from, int64_t to) {
-  return watch.on + ": " + std::to_string(from) + " -> " + std::to_string(to);
+// "Access level 1 to 2": a number that changes, by its name.
+Describe Numbers(std::string name) {
+  return [name = std::move(name)](int64_t from, int64_t to) {
+    return name + ' ' + std::to_string(from) + " to " + std::to_string(to);
+  };
 }
 
-Watch Flag(EventCategory category, const uint8_t& byte, uint8_t mask, std::string on, std::string off) {
-  return {category, Source::Byte, &byte, 0, mask, Style::Flag, std::move(on), std::move(off)};
+std::string Hex(int64_t value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", unsigned(value));
+  return text;
+}
+
+Watch Flag(EventCategory category, const uint8_t& byte, uint8_t mask, std::string on, std::string off,
+           Relevant relevant = nullptr) {
+  return {category, Source::Byte, &byte, 0, mask, std::move(on), std::move(off), {}, relevant};
 }
 
 Watch PortFlag(EventCategory category, BoardBit bit, std::string on, std::string off) {
-  return {category, Source::Port, nullptr, bit.port, bit.mask, Style::Flag, std::move(on), std::move(off)};
+  return {category, Source::Port, nullptr, bit.port, bit.mask, std::move(on), std::move(off)};
 }
 
 Watch ConfigFlag(EventCategory category, int address, uint8_t mask, std::string on, std::string off) {
-  return {category, Source::Config, nullptr, address, mask, Style::Flag, std::move(on), std::move(off)};
+  return {category, Source::Config, nullptr, address, mask, std::move(on), std::move(off)};
 }
+
+Watch Change(EventCategory category, Source source, const void* at, int index, Describe describe) {
+  return {category, source, at, index, 0xFF, {}, {}, std::move(describe)};
+}
+
+bool FirePresent() { return (panel.zonesInFire | panel.zonesAlarmDetected) != 0; }
+bool FaultPresent() { return (panel.systemFaults | panel.systemFaults2 | panel.zonesFaultDetected) != 0; }
+bool DelayInUse() { return (panel.delayState & (delaysOn | delayRunning)) != 0; }
 
 void AddZoneWatches(std::vector<Watch>& watches) {
   for (uint8_t zone = 0; zone < maxZones; ++zone) {
@@ -85,6 +119,20 @@ void AddZoneWatches(std::vector<Watch>& watches) {
     watches.push_back(ConfigFlag(EventCategory::Disablement, cfgZonesDisabled, bit, name + " disabled", name + " enabled"));
     watches.push_back(ConfigFlag(EventCategory::Test, cfgZonesInTest, bit, name + " in test", name + " test ended"));
   }
+}
+
+// The board's system fault latch starts set, as after a power-up, until
+// Reset clears it; once it has been clear only a watchdog trip sets it. The
+// firmware's copy of it is the fault the panel shows.
+Watch LatchWatch(const bool& latchSeenClear) {
+  Watch latch = Change(EventCategory::Fault, Source::Byte, &panel.systemFaults2, 0,
+                       [&latchSeenClear](int64_t, int64_t to) -> std::string {
+                         if (!to) return "System fault latch cleared";
+                         return latchSeenClear ? "Watchdog tripped: system fault latched"
+                                               : "System fault latched at power-up";
+                       });
+  latch.mask = watchdogFault;
+  return latch;
 }
 
 void AddFaultWatches(std::vector<Watch>& watches) {
@@ -105,7 +153,6 @@ void AddFaultWatches(std::vector<Watch>& watches) {
       {panel.systemFaults, referenceFault, "Reference fault"},
       {panel.systemFaults2, inputFault, "Input fault"},
       {panel.systemFaults2, fwpLinkFault, "Peripheral link fault"},
-      {panel.systemFaults2, watchdogFault, "Watchdog fault"},
   };
   for (const Named& fault : faults) {
     watches.push_back(Flag(EventCategory::Fault, fault.byte, fault.mask, fault.name, std::string(fault.name) + " cleared"));
@@ -115,46 +162,70 @@ void AddFaultWatches(std::vector<Watch>& watches) {
 
 void AddOutputWatches(std::vector<Watch>& watches) {
   constexpr auto out = EventCategory::Output;
-  watches.push_back(PortFlag(out, {portPowerOutputs, pwrSounder1Drive}, "Sounder output 1 on", "Sounder output 1 off"));
-  watches.push_back(PortFlag(out, {portPowerOutputs, pwrSounder2Drive}, "Sounder output 2 on", "Sounder output 2 off"));
-  watches.push_back(PortFlag(out, relay1At, "Relay 1 on", "Relay 1 off"));
-  watches.push_back(PortFlag(out, relay2At, "Relay 2 on", "Relay 2 off"));
-  watches.push_back(PortFlag(out, fireOutputActiveRelayAt, "Fire output active relay on", "Fire output active relay off"));
-  watches.push_back(PortFlag(out, transmissionDeviceRelayAt, "Transmission device relay on",
-                             "Transmission device relay off"));
+  const auto output = [&](BoardBit bit, const char* name) {
+    watches.push_back(PortFlag(out, bit, plain::FlagState(name, true), plain::FlagState(name, false)));
+  };
+  output({portPowerOutputs, pwrSounder1Drive}, "SounderOutput1");
+  output({portPowerOutputs, pwrSounder2Drive}, "SounderOutput2");
+  output(relay1At, "Relay1Drive");
+  output(relay2At, "Relay2Drive");
+  output(fireOutputActiveRelayAt, "FireOutputActiveRelay");
+  output(transmissionDeviceRelayAt, "TransmissionDeviceRelay");
   watches.push_back(Flag(out, panel.sounderState, soundersSilenced, "Sounders silenced", "Sounders silence ended"));
-  watches.push_back(Flag(out, panel.sounderState, soundersResounded, "Sounders resounded", "Sounders resound ended"));
-  watches.push_back(Flag(out, panel.delayState, delayRunning, "Delay started", "Delay stopped"));
-  watches.push_back(Flag(out, panel.delayState, delayExtended, "Delay accepted", "Delay acceptance ended"));
-  watches.push_back(Flag(out, panel.delayState, delayEnded, "Delay expired", "Delay expiry cleared"));
-  watches.push_back(Flag(out, panel.panelMode2, delayOverrideFire, "Delay overridden", "Delay override cleared"));
+  watches.push_back(Flag(out, panel.sounderState, soundersResounded, "Sounders resounded", ""));
+  // A delay ends when it runs out, is cut short or the fire is reset; a
+  // fire without delays ends none.
+  watches.push_back(Flag(out, panel.delayState, delayRunning, "Delay started", "Delay ended"));
+  watches.push_back(Flag(out, panel.delayState, delayExtended, "Delay accepted: second stage", ""));
+  watches.push_back(Flag(out, panel.panelMode2, delayOverrideFire, "Delay overridden", "", DelayInUse));
 }
 
 void AddOperatorWatches(std::vector<Watch>& watches) {
   constexpr auto op = EventCategory::Operator;
-  watches.push_back({op, Source::AccessLevel, nullptr, 0, 0xFF, Style::Change, "Access level", {}});
+  watches.push_back(Change(op, Source::AccessLevel, nullptr, 0, Numbers("Access level")));
   watches.push_back(Flag(op, panel.panelMode, engineeringMode, "Engineering mode entered", "Engineering mode left"));
-  watches.push_back(Flag(op, panel.panelMode, fireBuzzerMuted, "Buzzer muted (fire)", "Buzzer unmuted (fire)"));
-  watches.push_back(Flag(op, panel.panelMode, faultBuzzerMuted, "Buzzer muted (fault)", "Buzzer unmuted (fault)"));
+  watches.push_back(Flag(op, panel.panelMode, fireBuzzerMuted, "Buzzer muted (fire)", "Buzzer unmuted (fire)", FirePresent));
+  watches.push_back(
+      Flag(op, panel.panelMode, faultBuzzerMuted, "Buzzer muted (fault)", "Buzzer unmuted (fault)", FaultPresent));
   watches.push_back(Flag(op, panel.delayState, delaysOn, "Delays on", "Delays off"));
   for (const auto& [byte, name] : {std::pair{&panel.selectedItem, "Selected item"}, std::pair{&panel.menuPage, "Menu page"},
                                    std::pair{&panel.menuItem, "Menu item"}}) {
-    watches.push_back({op, Source::Byte, byte, 0, 0xFF, Style::Change, name, {}});
+    watches.push_back(Change(op, Source::Byte, byte, 0, Numbers(name)));
   }
-  watches.push_back({op, Source::LampTest, nullptr, 0, 0xFF, Style::Flag, "Lamp test", "Lamp test ended"});
+  watches.push_back({op, Source::LampTest, nullptr, 0, 0xFF, "Lamp test", "Lamp test ended"});
 }
 
-// The options and counters; the disablement and test bytes have their own
-// events and the checksum follows every change.
+// The options by name, the alarm counter as the display shows it and the
+// output disablements as words; the zones' disablement and test bytes have
+// their own events and the checksum follows every change.
 void AddConfigurationWatches(std::vector<Watch>& watches) {
+  constexpr auto config = EventCategory::Configuration;
   constexpr int optionBytes = cfgDelayOptions + 1;
-  const int counters[] = {cfgAlarmCountHundreds, cfgAlarmCountTensUnits, cfgOutputDisables};
-  auto add = [&](int address) {
-    watches.push_back({EventCategory::Configuration, Source::Config, nullptr, address, 0xFF, Style::Change,
-                       "Configuration byte " + std::to_string(address), {}});
-  };
-  for (int address = 0; address < optionBytes; ++address) add(address);
-  for (int address : counters) add(address);
+  for (int address = 0; address < optionBytes; ++address) {
+    watches.push_back(Change(config, Source::Config, nullptr, address,
+                             [name = plain::NameOf("config " + std::to_string(address))](int64_t from, int64_t to) {
+                               return name + ' ' + Hex(from) + " to " + Hex(to);
+                             }));
+  }
+  watches.push_back(Change(config, Source::AlarmCounter, nullptr, cfgAlarmCountTensUnits, Numbers("Alarm counter")));
+  constexpr auto off = EventCategory::Disablement;
+  watches.push_back(ConfigFlag(off, cfgOutputDisables, soundersDisabled, "Sounders disabled", "Sounders enabled"));
+  watches.push_back(
+      ConfigFlag(off, cfgOutputDisables, fireRoutingDisabled, "Fire routing disabled", "Fire routing enabled"));
+  watches.push_back(
+      ConfigFlag(off, cfgOutputDisables, faultRoutingDisabled, "Fault routing disabled", "Fault routing enabled"));
+}
+
+// The band of the hardware window's zone row a line resistance lies in: the
+// last fill inside a band ends one pixel short of the band's right edge.
+std::string ZoneBand(const TfrmHardwareControl& hw, int32_t ohms) {
+  const std::pair<const TShape*, const char*> bands[] = {
+      {hw.ZoneRangeShort, "short circuit"}, {hw.ZoneRangeFire, "fire"}, {hw.ZoneRangeDouble, "fault"},
+      {hw.ZoneRangeNormal, "normal"}};
+  for (const auto& [band, name] : bands) {
+    if (ohms <= ZoneOhmsForFill(band->Width() - 1 - levelFillInset)) return name;
+  }
+  return "open circuit";
 }
 
 // What a person sets there: the inputs the board reads and the levels.
@@ -167,24 +238,38 @@ void AddHardwareWatches(std::vector<Watch>& watches, Machine& machine) {
       wiring.fwp7Switch,          wiring.fwp8Switch,         wiring.sounder1FaultInput,   wiring.sounder2FaultInput,
       wiring.auxiliarySupplyFault, wiring.psuMainsInput,     wiring.chargerFault,
   };
+  constexpr auto hardware = EventCategory::Hardware;
   for (const ControlState* input : inputs) {
     const auto* selector = dynamic_cast<const TImageSelector*>(input);
     if (!selector) continue;
-    watches.push_back({EventCategory::Hardware, Source::Selector, selector, 0, 0xFF, Style::Change, selector->Name(), {}});
+    const std::string name = selector->Name();
+    watches.push_back(Change(hardware, Source::Selector, selector, 0, [name](int64_t from, int64_t to) {
+      const std::string words = plain::FlagState(name, to != 0);
+      if (!words.empty() && (to == 0 || to == 1)) return words;
+      return plain::NameOf(name) + ' ' + std::to_string(from) + " to " + std::to_string(to);
+    }));
   }
-  TfrmHardwareControl& hw = machine.hardware();
-  auto level = [&](const TShape* box, const TShape* fill, Source source) {
-    watches.push_back({EventCategory::Hardware, source, fill, 0, 0xFF, Style::Change, box->Name(), {}});
+  const TfrmHardwareControl& hw = machine.hardware();
+  auto level = [&](const TShape* box, const TShape* fill, Source source, auto text) {
+    watches.push_back(Change(hardware, source, fill, 0, [name = plain::NameOf(box->Name()), text](int64_t from, int64_t to) {
+      return name + ": " + text(from) + " to " + text(to);
+    }));
   };
   for (size_t zone = 0; zone < hw.ZoneAnalogueControl.size(); ++zone) {
-    level(hw.ZoneAnalogueControl[zone], hw.ZoneAnalogueValue[zone], Source::FillTag);
+    watches.push_back(Change(hardware, Source::FillTag, hw.ZoneAnalogueValue[zone], 0,
+                             [&hw, name = plain::NameOf(hw.ZoneAnalogueControl[zone]->Name())](int64_t from, int64_t to) {
+                               return name + ": " + plain::Ohms(int32_t(from)) + " to " + plain::Ohms(int32_t(to)) +
+                                      " (" + ZoneBand(hw, int32_t(to)) + ")";
+                             }));
   }
-  level(hw.VbattAnalogueValueBox, hw.VbattAnalogueValue, Source::FillTag);
-  level(hw.VchrAnalogueValueBox, hw.VchrAnalogueValue, Source::FillTag);
-  level(hw.VssAnalogueValueBox, hw.VssAnalogueValue, Source::FillTag);
-  level(hw.Relay1ValueBox, hw.Relay1Value, Source::FillWidth);
-  level(hw.Relay2ValueBox, hw.Relay2Value, Source::FillWidth);
-  level(hw.TransmissionDeviceValueBox, hw.TransmissionDeviceValue, Source::FillWidth);
+  const auto volts = [](int64_t mv) { return plain::Volts(int32_t(mv)); };
+  const auto width = [](int64_t pixels) { return std::to_string(pixels); };
+  level(hw.VbattAnalogueValueBox, hw.VbattAnalogueValue, Source::FillTag, volts);
+  level(hw.VchrAnalogueValueBox, hw.VchrAnalogueValue, Source::FillTag, volts);
+  level(hw.VssAnalogueValueBox, hw.VssAnalogueValue, Source::FillTag, volts);
+  level(hw.Relay1ValueBox, hw.Relay1Value, Source::FillWidth, width);
+  level(hw.Relay2ValueBox, hw.Relay2Value, Source::FillWidth, width);
+  level(hw.TransmissionDeviceValueBox, hw.TransmissionDeviceValue, Source::FillWidth, width);
 }
 
 int64_t WallMs() {
@@ -202,8 +287,9 @@ std::string WallText(int64_t wallMs) {
   return text;
 }
 
+// RFC 4180: a field with a separator, a quote or a line break is quoted.
 std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\n") == std::string::npos) return text;
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
   return quoted + '"';
@@ -224,7 +310,7 @@ struct SourceGroup {
 enum class When { BytesChanged, MemoryWritten, InputsChanged };
 
 When WhenToLook(Source source) {
-  if (source == Source::Config) return When::MemoryWritten;
+  if (source == Source::Config || source == Source::AlarmCounter) return When::MemoryWritten;
   if (source == Source::Selector || source == Source::FillTag || source == Source::FillWidth) return When::InputsChanged;
   return When::BytesChanged;
 }
@@ -268,6 +354,7 @@ struct EventLog::Watches {
   std::vector<Key> keys;
   uint32_t keyPorts = 0;  // the key bits of the key ports, last sample
   uint64_t emitted = 0;   // the panel's own events, to judge a key's effect
+  bool latchSeenClear = false;
 
   void Group() {
     for (size_t i = 0; i < list.size(); ++i) {
@@ -312,6 +399,7 @@ EventLog::EventLog(Machine& machine, std::function<void(const PanelEvent&)> sink
   std::vector<Watch>& list = watches_->list;
   AddZoneWatches(list);
   AddFaultWatches(list);
+  list.push_back(LatchWatch(watches_->latchSeenClear));
   AddOutputWatches(list);
   AddOperatorWatches(list);
   AddConfigurationWatches(list);
@@ -350,20 +438,32 @@ void EventLog::Emit(int64_t panelMs, EventCategory category, std::string text) {
   sink_({panelMs, WallMs(), category, std::move(text)});
 }
 
+
 // Presses before the panel's changes, releases after: what the panel does
 // in the sample that shows the key down or up is the key's doing.
 void EventLog::Sample(int64_t panelMs, Scope scope) {
   const HardwareState* board = boardInstance.load();
   const bool bytesChanged = board && watches_->probe.Changed();
+  if (!periodicUpdate.watchdogTripped.load(std::memory_order_relaxed)) watches_->latchSeenClear = true;
   if (bytesChanged) SampleKeys(panelMs, true);
+  // The panel's own events count towards a key's effect; an empty text is no event.
+  auto emit = [&](const Watch& watch, std::string text) {
+    if (text.empty()) return;
+    if (watch.category != EventCategory::Hardware) ++watches_->emitted;
+    Emit(panelMs, watch.category, std::move(text));
+  };
   auto compare = [&](Watch& watch) {
     const int64_t now = Read(watch, board);
     if (now == watch.last) return;
     const int64_t before = watch.last;
     watch.last = now;
-    if (watch.category != EventCategory::Hardware) ++watches_->emitted;
-    if (watch.style == Style::Change) return Emit(panelMs, watch.category, ChangeText(watch, before, now));
-    Emit(panelMs, watch.category, now ? watch.on : watch.off);
+    if (watch.describe) return emit(watch, watch.describe(before, now));
+    if (watch.relevant && !watch.relevant()) {
+      watch.unheard = now != 0;
+      return;
+    }
+    if (!now && std::exchange(watch.unheard, false)) return;
+    emit(watch, now ? watch.on : watch.off);
   };
   auto look = [&](When when) {
     for (SourceGroup& group : watches_->groups[size_t(when)]) {
@@ -401,7 +501,7 @@ void EventLog::SampleKeys(int64_t panelMs, bool presses) {
     }
     const bool accepted = watches_->emitted != key.eventsAtPress;
     Emit(panelMs, EventCategory::Operator,
-         std::string(key.name) + " key at level " + std::to_string(key.level) + (accepted ? ": accepted" : ": refused"));
+         std::string("Key: ") + key.name + " (level " + std::to_string(key.level) + (accepted ? ", accepted)" : ", refused)"));
   }
 }
 

@@ -12,12 +12,24 @@ std::string Fixed(double seconds) {
   return text;
 }
 
+// A CI server often shows only the message: it says where, and which
+// requirement a failed measure missed.
+std::string Message(const ScriptResult& result, const Problem& problem) {
+  std::string message = result.script + (problem.line > 0 ? ":" + std::to_string(problem.line) : "") + ": ";
+  for (const Measurement& m : result.measurements) {
+    if (m.line != problem.line || m.Passed()) continue;
+    message += "requirement \"" + m.requirement + "\" not met within " + Fixed(double(m.limitMs) / 1000.0) + " s: ";
+    break;
+  }
+  return message + problem.message;
+}
+
 void WriteProblems(const ScriptResult& result, const std::vector<Problem>& problems, const char* element,
                    std::ostream& out) {
   for (const Problem& problem : problems) {
-    const std::string where = result.script + (problem.line > 0 ? ":" + std::to_string(problem.line) : "");
-    out << "      <" << element << " message=\"" << XmlEscaped(problem.message) << "\" type=\"" << element << "\">"
-        << XmlEscaped(where + ": " + problem.message) << "</" << element << ">\n";
+    const std::string message = XmlEscaped(Message(result, problem));
+    out << "      <" << element << " message=\"" << message << "\" type=\"" << element << "\">" << message << "</"
+        << element << ">\n";
   }
 }
 

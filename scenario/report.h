@@ -1,9 +1,12 @@
 #pragma once
-// A run as one self-contained HTML page a trainer can open or print: a table
-// of each measured requirement with its limit, the measured time and PASS or
-// FAIL; per script an inline SVG timeline (the measured targets, the main
-// indications and outputs, the actions taken and the checkpoints), the
-// checkpoints judged and the event log.
+// A run as one self-contained HTML page an instructor can hand a trainee, on
+// screen or printed on A4: per script the exercise, what it teaches, the
+// trainee, the date, the duration and one overall result; a timeline with a
+// time axis, the panel's main indications and outputs, the actions taken,
+// the checkpoints, the messages shown and the pauses, all labelled in plain
+// words; the checkpoints and the event log as tables. The script's own names
+// and lines stay in a <details> element for the instructor. Several scripts
+// also get a table of the measured requirements against their limits.
 
 #include <ostream>
 #include <vector>
