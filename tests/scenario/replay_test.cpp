@@ -277,6 +277,7 @@ std::vector<std::pair<double, std::string>> CsvEvents(const std::string& path) {
     std::getline(fields, wall, ',');
     std::getline(fields, category, ',');
     std::getline(fields, event);
+    if (event.starts_with('"')) event = event.substr(1, event.size() - 2);  // quoted for its commas
     rows.emplace_back(std::stod(time), category + ": " + event);
   }
   return rows;
