@@ -109,3 +109,19 @@ TEST(ScenarioCi, TheWholeScriptIsCheckedBeforeItRuns) {
             "s.qxs:9: error: no mark 'strat' before this line\n"
             "0 passed, 0 failed\n");
 }
+
+// With nobody at the panel the silence is never given: its checkpoint fails
+// once, at its limit, and nothing is judged twice.
+TEST(ScenarioCi, AnExerciseRunWithNobodyFailsItsSilenceOnceAtItsLimit) {
+  const Outcome run = RunWith({QX40_SCENARIOS_DIR "/exercises/fire-one-zone.qxs"}, RunOptions{});
+  EXPECT_EQ(run.code, scenario::someFailed);
+  const std::string silence = "measure \"sounders silenced after the fire\" = not reached (limit 120.000) FAIL";
+  EXPECT_TRUE(Contains(run.output, silence)) << run.output;
+  std::vector<std::string> line26;
+  std::istringstream lines(run.output);
+  for (std::string line; std::getline(lines, line);) {
+    if (Contains(line, "fire-one-zone.qxs:26: ")) line26.push_back(line);
+  }
+  ASSERT_EQ(line26.size(), 2u) << run.output;  // the measurement and its one failure
+  EXPECT_FALSE(Contains(line26[1], "PASS")) << line26[1];
+}
