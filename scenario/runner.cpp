@@ -1179,14 +1179,20 @@ int RunCommandLine(const std::vector<std::string>& arguments, const RunOptions& 
       return allPassed;
     }
     if (argument.size() > 1 && argument[0] == '-') {
+      const size_t at = i;
       if (TakeOption(arguments, i, options, shard)) continue;
+      if (argument.starts_with("-j")) {
+        err << "qx40-scenario: bad number of jobs in '" << argument << (i > at ? " " + arguments[i] : "")
+            << "': write -j N with N from 1 to " << maxJobs << '\n';
+        return cannotRun;
+      }
       err << "qx40-scenario: bad option '" << argument << "'\n" << usage;
       return cannotRun;
     }
     scripts.push_back(argument);
   }
   if (scripts.empty()) {
-    err << usage;
+    err << "qx40-scenario: no script given: name one or more .qxs files\n" << usage;
     return cannotRun;
   }
   const std::optional<std::pair<int, int>> parts = ParseShard(ShardText(shard));
