@@ -19,7 +19,7 @@ wait 1s
 expect SounderOutput1 1
 expect FireLED 0      # nobody reset the panel: judged as failed
 SCRIPT
-QT_QPA_PLATFORM=xcb "$qx40" --exercise short.qxs --report debrief.html --record answer.qxs >"$work/app.log" 2>&1 &
+QT_QPA_PLATFORM=xcb "$qx40" --scale 1 --exercise short.qxs --report debrief.html --record answer.qxs >"$work/app.log" 2>&1 &
 app=$!
 await "$xprobe" origin "QX40 Simulation" || fail "front panel window did not appear"
 await test -s debrief.html || fail "no report within 20 s"
