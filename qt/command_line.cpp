@@ -8,12 +8,15 @@
 
 #include "machine/command_line.h"
 
+// Last: its macros would change the names above.
+#include <X11/Xlib.h>
+
 namespace {
 
 constexpr std::string_view program = "qx40";
 constexpr std::string_view usage =
     "usage: qx40 [--log FILE.csv] [--record FILE.qxs] [--exercise FILE.qxs [--report FILE.html]]\n"
-    "            [--trainee NAME] [--control PATH]\n"
+    "            [--trainee NAME] [--control PATH] [--scale FACTOR]\n"
     "       qx40 --help | --version\n"
     "Opens the QX40 front panel and the hardware control window on the desktop.\n"
     "  --log FILE.csv       write the panel's event log as it happens\n"
@@ -27,6 +30,8 @@ constexpr std::string_view usage =
     "  --control PATH       also take scenario lines on a Unix domain socket made at PATH\n"
     "                       for this user alone (socat - UNIX-CONNECT:PATH), one reply\n"
     "                       line each; another machine reaches it only through ssh -L\n"
+    "  --scale FACTOR       draw both windows larger or smaller (0.5 to 4, as 1, 1.5 or 2),\n"
+    "                       remembered for your user; at first, as large as fits the screen\n"
     "Needs a display (DISPLAY or WAYLAND_DISPLAY); QT_QPA_PLATFORM chooses Qt's platform.\n"
     "Settings: Hardware.dat (the panel's memory and the hardware window's settings)\n"
     "is read from and written to the directory qx40 is started in.\n";
@@ -36,22 +41,73 @@ std::string Environment(const char* name) {
   return value ? value : "";
 }
 
-// Qt's X11 platform, chosen explicitly or by default, needs DISPLAY; Wayland
-// and the offscreen platforms bring their own.
-bool DisplayMissing() {
+// Qt's X11 platform, chosen explicitly or by default; Wayland and the
+// offscreen platforms bring their own display.
+bool UsesX11() {
   const std::string platform = Environment("QT_QPA_PLATFORM");
-  const bool x11 = platform.empty() ? Environment("WAYLAND_DISPLAY").empty() : platform.rfind("xcb", 0) == 0;
-  return x11 && Environment("DISPLAY").empty();
+  return platform.empty() ? Environment("WAYLAND_DISPLAY").empty() : platform.rfind("xcb", 0) == 0;
 }
 
-std::string* OptionField(const std::string& name, DesktopOptions& options) {
-  if (name == "--log") return &options.log;
-  if (name == "--record") return &options.record;
-  if (name == "--exercise") return &options.exercise;
-  if (name == "--report") return &options.report;
-  if (name == "--control") return &options.control;
-  if (name == "--trainee") return &options.trainee;
+// Whether an X server answers at DISPLAY, asked before Qt would abort on it.
+bool DisplayAnswers() {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  XCloseDisplay(display);
+  return true;
+}
+
+// Each option takes one value: a text kept as given, or for --scale a factor.
+struct Option {
+  std::string_view name;
+  std::string_view value;  // what it takes, as the usage writes it
+  std::string_view what;   // the same, in words
+  std::string DesktopOptions::*field;  // null for --scale
+};
+constexpr Option desktopOptions[] = {
+    {"--log", "FILE", "a file name", &DesktopOptions::log},
+    {"--record", "FILE", "a file name", &DesktopOptions::record},
+    {"--exercise", "FILE", "a file name", &DesktopOptions::exercise},
+    {"--report", "FILE", "a file name", &DesktopOptions::report},
+    {"--control", "PATH", "the socket's path", &DesktopOptions::control},
+    {"--trainee", "NAME", "the trainee's name", &DesktopOptions::trainee},
+    {"--scale", "FACTOR", "a size factor", nullptr},
+};
+
+const Option* FindOption(const std::string& name) {
+  for (const Option& option : desktopOptions) {
+    if (option.name == name) return &option;
+  }
   return nullptr;
+}
+
+// A factor in range, as 1.5; false, said, when the text is none.
+bool TakeScale(const std::string& text, double& scale, std::ostream& err) {
+  size_t used = 0;
+  double factor = 0;
+  try {
+    factor = std::stod(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used == text.size() && factor >= minimumScale && factor <= maximumScale) {
+    scale = factor;
+    return true;
+  }
+  err << program << ": --scale " << text << ": the factor must be a number from " << minimumScale << " to "
+      << maximumScale << ", as 1, 1.5 or 2\n";
+  return false;
+}
+
+// The option's value in its field; false, said, when it is not one the option takes.
+bool Take(const Option& option, const std::string& value, DesktopOptions& chosen, std::ostream& err) {
+  if (value.empty()) {
+    err << program << ": " << option.name << " needs " << option.what << ": qx40 " << option.name << ' ' << option.value
+        << '\n' << usage;
+    return false;
+  }
+  if (!option.field) return TakeScale(value, chosen.scale, err);
+  chosen.*option.field = value;
+  return true;
 }
 
 }  // namespace
@@ -63,26 +119,31 @@ std::optional<int> ReadDesktopCommandLine(int argc, const char* const* argv, Des
   // --name VALUE or --name=VALUE.
   for (size_t i = 0; i < arguments.size(); ++i) {
     const size_t equals = arguments[i].find('=');
-    const std::string name = arguments[i].substr(0, equals);
-    std::string* field = OptionField(name, options);
-    if (!field) return RejectArgument(program, arguments[i], usage, err);
+    const Option* option = FindOption(arguments[i].substr(0, equals));
+    if (!option) return RejectArgument(program, arguments[i], usage, err);
+    std::string value;
     if (equals != std::string::npos) {
-      *field = arguments[i].substr(equals + 1);
+      value = arguments[i].substr(equals + 1);
     } else if (i + 1 < arguments.size()) {
-      *field = arguments[++i];
+      value = arguments[++i];
     }
-    if (field->empty()) {
-      err << program << ": " << name << " needs " << (name == "--control" ? "the socket's path" : "a file name")
-          << ": qx40 " << name << (name == "--control" ? " PATH" : " FILE") << '\n' << usage;
-      return exitUsage;
-    }
+    if (!Take(*option, value, options, err)) return exitUsage;
   }
   if (!options.report.empty() && options.exercise.empty()) {
     err << program << ": --report is the debrief of an --exercise\n" << usage;
     return exitUsage;
   }
-  if (!DisplayMissing()) return std::nullopt;
-  err << "qx40: needs a display, and DISPLAY is not set: start it from a desktop session, or under\n"
-         "xvfb-run for a virtual one; qx40-scenario runs scripts without any display.\n";
-  return exitUsage;
+  if (!UsesX11()) return std::nullopt;
+  if (Environment("DISPLAY").empty()) {
+    err << "qx40: needs a display, and DISPLAY is not set: start it from a desktop session, or under\n"
+           "xvfb-run for a virtual one; qx40-scenario runs scripts without any display.\n";
+    return exitUsage;
+  }
+  if (!DisplayAnswers()) {
+    err << "qx40: cannot connect to the display DISPLAY=" << Environment("DISPLAY")
+        << ": no X server answers there, or it refuses this user.\n"
+           "Check DISPLAY (and XAUTHORITY), or run it under xvfb-run for a virtual display.\n";
+    return exitUsage;
+  }
+  return std::nullopt;
 }

@@ -13,8 +13,13 @@ struct DesktopOptions {
   std::string exercise;  // a scenario script run as an exercise on the live panel
   std::string report;    // the exercise's debrief; empty: its name with .html, here
   std::string control;   // the control socket's path; empty: none
-  std::string trainee;   // the trainee's name, shown in an exercise's debrief
+  std::string trainee;   // the trainee's name, for the debrief; empty: none given
+  double scale = 0;      // the windows' size factor; 0: as remembered, else from the screen
 };
+
+// The factors --scale takes.
+constexpr double minimumScale = 0.5;
+constexpr double maximumScale = 4;
 
 // An exit code when the program should stop here; nothing when the windows
 // may open with these options.

@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QTimer>
+#include <cmath>
 
 #include "qt/form_widget.h"
 #include "windows/framework/form.h"
@@ -16,7 +17,7 @@ DesktopHost::~DesktopHost() {
 }
 
 void DesktopHost::Attach(TForm& form) {
-  auto widget = std::make_unique<FormWidget>(form, artwork_);
+  auto widget = std::make_unique<FormWidget>(form, artwork_, scale_);
   const std::lock_guard lock(widgetsMutex_);
   widgets_[&form] = std::move(widget);
 }
@@ -68,6 +69,12 @@ void DesktopHost::TimerChanged(TTimer& timer) {
   running->start(timer.Interval());
 }
 
+ScreenRect DesktopHost::Screen() const {
+  const ScreenRect screen = QtHost::Screen();
+  const auto unscaled = [this](int length) { return int(std::floor(length / scale_)); };
+  return {unscaled(screen.left), unscaled(screen.top), unscaled(screen.width), unscaled(screen.height)};
+}
+
 // The frame of a window already framed by the window manager; before any
 // is, a title bar and thin borders as most desktops draw them.
 FrameExtents DesktopHost::WindowFrame() const {
@@ -77,8 +84,9 @@ FrameExtents DesktopHost::WindowFrame() const {
     const QRect outer = widget->frameGeometry();
     const QRect inner = widget->geometry();
     if (!widget->isVisible() || outer == inner) continue;
-    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-            outer.bottom() - inner.bottom()};
+    const auto unscaled = [this](int length) { return int(std::ceil(length / scale_)); };
+    return {unscaled(inner.left() - outer.left()), unscaled(inner.top() - outer.top()),
+            unscaled(outer.right() - inner.right()), unscaled(outer.bottom() - inner.bottom())};
   }
   return usual;
 }

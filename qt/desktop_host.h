@@ -18,6 +18,9 @@ class DesktopHost : public QtHost {
   DesktopHost();
   ~DesktopHost() override;
 
+  // Before the first Attach: how much larger than their forms the windows are.
+  void SetScale(double scale) { scale_ = scale; }
+  double Scale() const { return scale_; }
   // Window thread: gives the form its desktop window.
   void Attach(TForm& form);
   // Window thread: closes the form's desktop window before the form goes.
@@ -28,6 +31,8 @@ class DesktopHost : public QtHost {
   void FormChanged(TForm& form) override;
   void TimerChanged(TTimer& timer) override;
   void Post(std::function<void()> work) override;
+  // The screen and the window frames as the forms see them: divided by the scale.
+  ScreenRect Screen() const override;
   FrameExtents WindowFrame() const override;
   // The form's desktop window; null before Attach.
   FormWidget* WidgetOf(const TForm& form) const;
@@ -36,6 +41,7 @@ class DesktopHost : public QtHost {
   void Repaint(const TForm& form, const QRect& area);
 
   Artwork artwork_;
+  double scale_ = 1;
   // Read by other threads' Invalidate; changed only by Attach.
   mutable std::mutex widgetsMutex_;
   std::map<const TForm*, std::unique_ptr<FormWidget>> widgets_;

@@ -1,14 +1,20 @@
 #include "qt/event_log_window.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <fstream>
+
+#include "qt/form_widget.h"
+#include "windows/hardwarecontrol.h"
+#include "windows/placement.h"
 
 namespace {
 
@@ -18,6 +24,19 @@ constexpr EventCategory categories[] = {EventCategory::Fire,      EventCategory:
 constexpr int allCategories = 0;
 
 QString PanelTime(int64_t ms) { return QString::fromStdString(PanelSeconds(ms) + " s"); }
+
+WindowBox BoxOf(const QRect& rect) { return {rect.left(), rect.top(), rect.width(), rect.height()}; }
+
+// The simulator's two windows as framed on the screen, the hardware window first.
+std::pair<const FormWidget*, const FormWidget*> SimulatorWindows() {
+  std::pair<const FormWidget*, const FormWidget*> found{};
+  for (const QWidget* window : QApplication::topLevelWidgets()) {
+    const auto* form = dynamic_cast<const FormWidget*>(window);
+    if (!form || !form->isVisible()) continue;
+    (dynamic_cast<const TfrmHardwareControl*>(&form->Form()) ? found.first : found.second) = form;
+  }
+  return found;
+}
 
 }  // namespace
 
@@ -56,6 +75,28 @@ void EventLogWindow::Add(const PanelEvent& event) {
   table_->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(event.text)));
   table_->setRowHidden(row, !Shown(event));
   if (Shown(event)) table_->scrollToBottom();
+}
+
+void EventLogWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (placed_) return;
+  placed_ = true;
+  Place();
+}
+
+// In screen pixels, its frame taken to be as the hardware window's.
+void EventLogWindow::Place() {
+  const auto [hardware, front] = SimulatorWindows();
+  if (!hardware || !front || !screen()) return;
+  const QRect outer = hardware->frameGeometry();
+  const QRect inner = hardware->geometry();
+  const QSize frame = outer.size() - inner.size();
+  const QRect work = screen()->availableGeometry();
+  const WindowBox wanted{0, 0, width() + frame.width(), height() + frame.height()};
+  const WindowBox placed = PlaceAside({work.left(), work.top(), work.width(), work.height()}, wanted,
+                                      BoxOf(outer), BoxOf(front->frameGeometry()));
+  resize(placed.width - frame.width(), placed.height - frame.height());
+  MoveFrame(*this, {placed.left, placed.top});
 }
 
 bool EventLogWindow::Shown(const PanelEvent& event) const {

@@ -1,6 +1,8 @@
 #pragma once
 // The event log as a window of its own, opened from the hardware window:
-// newest last, filtered by category, exported as CSV.
+// newest last, filtered by category, exported as CSV. Shown the first time,
+// it goes where it covers least of the hardware window, then of the front
+// panel, made smaller if the screen is.
 
 #include <QWidget>
 #include <vector>
@@ -18,11 +20,16 @@ class EventLogWindow : public QWidget {
   // The rows the filter shows, as the CSV the command line writes; false if it cannot be written.
   bool Export(const std::string& path) const;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
+  void Place();
   void Filter();
   bool Shown(const PanelEvent& event) const;
 
   std::vector<PanelEvent> events_;
   QComboBox* category_;
   QTableWidget* table_;
+  bool placed_ = false;
 };

@@ -95,6 +95,7 @@ int RunWindows(DesktopHost& host, const DesktopOptions& options, TrainingSession
   if (!OpenControlSocket(options.control, listener)) return exitUsage;
   // Before the machine, which plays on it until it goes.
   const std::unique_ptr<AudioOutput> speaker = OpenAudioOutput();
+  if (!speaker) std::cerr << "qx40: no audio output device found: the panel runs silent\n";
   Machine machine(BoardPacing::RealTime);
   // The mute box as the user left it before anything plays.
   RememberSoundMute(*machine.hardware().SoundMute);
@@ -104,6 +105,8 @@ int RunWindows(DesktopHost& host, const DesktopOptions& options, TrainingSession
   front.OnClose = [](TForm*) { TApplication::quit(); };
   QObject signalWatch;
   QuitOnSignals(&signalWatch);
+  QSettings userSettings(QStringLiteral("qx40"), QStringLiteral("qx40"));
+  host.SetScale(WindowScale(userSettings, options.scale, front, machine.hardware()));
   host.Attach(front);
   host.Attach(machine.hardware());
   if (!training.Attach(machine, host, std::cerr)) {
@@ -113,7 +116,6 @@ int RunWindows(DesktopHost& host, const DesktopOptions& options, TrainingSession
   }
   front.Show();
   machine.hardware().Show();
-  QSettings userSettings(QStringLiteral("qx40"), QStringLiteral("qx40"));
   RestoreWindows(userSettings, front, machine.hardware());
   std::optional<ControlService> control;
   if (listener) control.emplace(std::move(*listener), machine);

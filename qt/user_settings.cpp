@@ -2,6 +2,7 @@
 
 #include <QSettings>
 
+#include "qt/command_line.h"
 #include "windows/maindisplay.h"
 #include "windows/placement.h"
 
@@ -9,6 +10,7 @@ namespace {
 constexpr int selected = 1;
 const QString corvella = QStringLiteral("corvella");
 const QString marvane = QStringLiteral("marvane");
+const QString scaleKey = QStringLiteral("windows/scale");
 
 QString Key(const TForm& form, const char* field) {
   return QStringLiteral("windows/%1/%2").arg(QString::fromStdString(form.Name()), QLatin1String(field));
@@ -30,6 +32,18 @@ void RememberPosition(QSettings& settings, const TForm& form) {
   settings.setValue(Key(form, "top"), form.Top());
 }
 }  // namespace
+
+double WindowScale(QSettings& settings, double asked, const TForm& front, const TForm& hardware) {
+  if (asked > 0) {
+    settings.setValue(scaleKey, asked);
+    return asked;
+  }
+  bool read = false;
+  const double remembered = settings.value(scaleKey).toDouble(&read);
+  if (read && remembered >= minimumScale && remembered <= maximumScale) return remembered;
+  const auto client = [](const TForm& form) { return WindowBox{0, 0, form.ClientWidth(), form.ClientHeight()}; };
+  return FittingScale(Host().Screen(), client(front), client(hardware), Host().WindowFrame(), maximumScale);
+}
 
 void RestoreWindows(QSettings& settings, TfrmMainDisplay& front, TForm& hardware) {
   RestorePosition(settings, front);

@@ -10,6 +10,7 @@ packages=(
   libxml2-utils gcovr
   appstream desktop-file-utils groff-base
   xvfb xauth xdotool x11-utils
+  openbox
   fonts-liberation fonts-dejavu-core
   emscripten chromium python3-websocket
 )

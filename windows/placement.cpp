@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -20,6 +21,14 @@ int OverlapArea(const WindowBox& a, const WindowBox& b) {
 }
 
 WindowBox At(const WindowBox& size, int left, int top) { return {left, top, size.width, size.height}; }
+
+bool SideBySideFits(const ScreenRect& work, const WindowBox& front, const WindowBox& hardware) {
+  return std::max(front.height, hardware.height) <= work.height && front.width + hardware.width <= work.width;
+}
+
+bool StackedFits(const ScreenRect& work, const WindowBox& front, const WindowBox& hardware) {
+  return std::max(front.width, hardware.width) <= work.width && front.height + hardware.height <= work.height;
+}
 
 // Two lengths one after the other in an area, centred, with what gap there is room for.
 std::pair<int, int> Sequence(int first, int second, int areaStart, int areaLength) {
@@ -82,6 +91,26 @@ WindowPlacement Overlapping(const ScreenRect& work, const WindowBox& front, cons
 
 bool Overlap(const WindowBox& a, const WindowBox& b) { return OverlapArea(a, b) > 0; }
 
+WindowBox PlaceAside(const ScreenRect& work, const WindowBox& size, const WindowBox& first, const WindowBox& second) {
+  const WindowBox fitted{0, 0, std::min(size.width, work.width), std::min(size.height, work.height)};
+  std::optional<std::pair<int, int>> bestCost;
+  WindowBox best = At(fitted, work.left, work.top);
+  for (const WindowBox& other : {first, second}) {
+    for (const int left : Starts(fitted.width, work.left, work.width, other.left, other.Right())) {
+      for (const WindowBox& across : {first, second}) {
+        for (const int top : Starts(fitted.height, work.top, work.height, across.top, across.Bottom())) {
+          const WindowBox placed = At(fitted, left, top);
+          const std::pair cost{OverlapArea(placed, first), OverlapArea(placed, second)};
+          if (bestCost && cost >= *bestCost) continue;
+          bestCost = cost;
+          best = placed;
+        }
+      }
+    }
+  }
+  return best;
+}
+
 bool FullyInside(const WindowBox& box, const ScreenRect& work) {
   return box.left >= work.left && box.top >= work.top && box.Right() <= work.left + work.width &&
          box.Bottom() <= work.top + work.height;
@@ -89,11 +118,25 @@ bool FullyInside(const WindowBox& box, const ScreenRect& work) {
 
 WindowPlacement PlaceWindows(const ScreenRect& work, const WindowBox& front, const WindowBox& hardware,
                              const WindowBox& keep) {
-  const bool tallEnough = std::max(front.height, hardware.height) <= work.height;
-  if (tallEnough && front.width + hardware.width <= work.width) return SideBySide(work, front, hardware);
-  const bool wideEnough = std::max(front.width, hardware.width) <= work.width;
-  if (wideEnough && front.height + hardware.height <= work.height) return Stacked(work, front, hardware);
+  if (SideBySideFits(work, front, hardware)) return SideBySide(work, front, hardware);
+  if (StackedFits(work, front, hardware)) return Stacked(work, front, hardware);
   return Overlapping(work, front, hardware, keep);
+}
+
+double FittingScale(const ScreenRect& work, const WindowBox& front, const WindowBox& hardware, const FrameExtents& frame,
+                    double largest) {
+  constexpr double step = 0.25;
+  const auto framed = [&frame](const WindowBox& client, double scale) {
+    return WindowBox{0, 0, int(std::ceil(client.width * scale)) + frame.left + frame.right,
+                     int(std::ceil(client.height * scale)) + frame.top + frame.bottom};
+  };
+  double fitting = 1;
+  for (double scale = 1 + step; scale <= largest; scale += step) {
+    const WindowBox scaledFront = framed(front, scale), scaledHardware = framed(hardware, scale);
+    if (!SideBySideFits(work, scaledFront, scaledHardware) && !StackedFits(work, scaledFront, scaledHardware)) break;
+    fitting = scale;
+  }
+  return fitting;
 }
 
 WindowBox FrameOf(const TForm& form) {

@@ -22,6 +22,16 @@ struct WindowPlacement {
 WindowPlacement PlaceWindows(const ScreenRect& work, const WindowBox& front, const WindowBox& hardware,
                              const WindowBox& keep);
 
+// The largest scale, from 1 up in quarter steps to largest, at which both
+// client areas, scaled and framed, fit the work area without overlapping;
+// 1 where none larger does.
+double FittingScale(const ScreenRect& work, const WindowBox& front, const WindowBox& hardware, const FrameExtents& frame,
+                    double largest);
+
+// A third window of that size (made smaller if the work area is), placed on
+// the work area where it covers least of first, then least of second.
+WindowBox PlaceAside(const ScreenRect& work, const WindowBox& size, const WindowBox& first, const WindowBox& second);
+
 bool Overlap(const WindowBox& a, const WindowBox& b);
 bool FullyInside(const WindowBox& box, const ScreenRect& work);
 

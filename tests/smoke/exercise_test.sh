@@ -30,7 +30,7 @@ say "Silence the sounders."
 measure "sounders silenced after the fire" SounderOutput1 0 within 1min since fire
 expect FireLED 1
 SCRIPT
-QT_QPA_PLATFORM=xcb "$qx40" --exercise drill.qxs --report debrief.html --record answer.qxs --log events.csv \
+QT_QPA_PLATFORM=xcb "$qx40" --scale 1 --exercise drill.qxs --report debrief.html --record answer.qxs --log events.csv \
   --trainee 'Ann <"O'"'"'Neil">' >"$work/app.log" 2>&1 &
 app=$!
 await "$xprobe" origin "QX40 Simulation" || fail "front panel window did not appear"

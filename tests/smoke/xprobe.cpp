@@ -3,6 +3,8 @@
 // close as a window manager would.
 //
 //   xprobe origin TITLE       -> "X Y" of the client area on the screen
+//   xprobe geometry TITLE     -> "X Y WIDTH HEIGHT" of the client area
+//   xprobe frame TITLE        -> the same of its frame, decorations included
 //   xprobe pixel TITLE X Y    -> "R G B" at client position X, Y
 //   xprobe close TITLE        -> sends WM_DELETE_WINDOW
 
@@ -34,8 +36,29 @@ Window FindByTitle(Display* display, Window window, const char* title) {
 }
 
 int Usage() {
-  std::fputs("usage: xprobe origin TITLE | pixel TITLE X Y | close TITLE\n", stderr);
+  std::fputs("usage: xprobe origin TITLE | geometry TITLE | frame TITLE | pixel TITLE X Y | close TITLE\n", stderr);
   return 2;
+}
+
+// The window's top-level ancestor: the window manager's frame round it, or itself.
+Window FrameOf(Display* display, Window window) {
+  for (;;) {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return window;
+    if (children) XFree(children);
+    if (parent == root) return window;
+    window = parent;
+  }
+}
+
+void PrintGeometry(Display* display, Window window) {
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(display, window, &attributes);
+  int x = 0, y = 0;
+  Window child;
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+  std::printf("%d %d %d %d\n", x, y, attributes.width, attributes.height);
 }
 
 }  // namespace
@@ -58,6 +81,10 @@ int main(int argc, char** argv) {
     Window child;
     XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
     std::printf("%d %d\n", x, y);
+  } else if (command == "geometry") {
+    PrintGeometry(display, window);
+  } else if (command == "frame") {
+    PrintGeometry(display, FrameOf(display, window));
   } else if (command == "pixel" && argc == 5) {
     XImage* image = XGetImage(display, window, std::atoi(argv[3]), std::atoi(argv[4]), 1, 1, AllPlanes, ZPixmap);
     if (!image) return 1;
