@@ -169,12 +169,21 @@ void TrainingSession::Record(const PanelEvent& event) {
   log_.flush();
 }
 
-// Right-click on the hardware window: the exercise library and the running
-// exercise's controls, and the log.
+// Right-click on the hardware window: the log, then the exercise library and
+// the running exercise's controls.
 void TrainingSession::AddMenu() {
   QWidget* window = host_->WidgetOf(machine_->hardware());
   if (!window) return;
   window->setContextMenuPolicy(Qt::ActionsContextMenu);
+  auto* log = new QAction("Event log...", window);
+  QObject::connect(log, &QAction::triggered, [this] {
+    logWindow_->show();
+    logWindow_->raise();
+  });
+  window->addAction(log);
+  auto* separator = new QAction(window);
+  separator->setSeparator(true);
+  window->addAction(separator);
   auto* library = new QMenu("Start exercise", window);
   AddLibrary(*library);
   window->addAction(library->menuAction());
@@ -188,12 +197,6 @@ void TrainingSession::AddMenu() {
   QObject::connect(abandon_, &QAction::triggered, [this] { ConfirmAbandon(); });
   window->addAction(pause_);
   window->addAction(abandon_);
-  auto* log = new QAction("Event log...", window);
-  QObject::connect(log, &QAction::triggered, [this] {
-    logWindow_->show();
-    logWindow_->raise();
-  });
-  window->addAction(log);
   ShowProgress();
 }
 

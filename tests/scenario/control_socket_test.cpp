@@ -129,6 +129,9 @@ TEST_F(ControlSocketTest, BadLinesGetAnErrorEachAndTheConnectionGoesOn) {
       {"stall 1s", "error: 'stall' is for scripts"},
       {"restart", "error: 'restart' is for scripts"},
       {overlong, "error: the line is longer than 4096 bytes"},
+      {"screenshot frmMainDisplay panel.png", "error: the live panel takes no screenshots"},
+      // Done as written, and the client, not the server's terminal, is told why it may not count.
+      {"click ResetButton", "ok (warning: 'click ResetButton' is too short for the firmware to see the key"},
   };
   Client client;
   for (const auto& [line, reply] : table) {

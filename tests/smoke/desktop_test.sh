@@ -74,7 +74,7 @@ await windows_shown 3 || fail "right-click showed no menu"
 xdotool key Escape
 expect_mute_toggles "after a menu dismissed with Escape"
 
-# The menu's only item without an exercise: the event log.
+# The menu's first item: the event log.
 click_hardware $bare_x $bare_y 3
 await windows_shown 3 || fail "right-click showed no menu"
 xdotool key Down Return

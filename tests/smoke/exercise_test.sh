@@ -55,7 +55,7 @@ app=
 replay="$("$scenario" answer.qxs)" || fail "the replay did not pass: $replay"$'\n'"$(cat answer.qxs)"
 grep -q "3 passed, 0 failed" <<<"$replay" || fail "the replay judged otherwise: $replay"
 replayed="$(grep -o 'measure "sounders silenced after the fire" = [0-9.]*' <<<"$replay" | grep -o '[0-9.]*$')"
-awk -v m="$measured" -v r="$replayed" 'BEGIN { d = m - r; exit !(d <= 0.010 && d >= -0.010) }' ||
+awk -v m="$measured" -v r="$replayed" 'BEGIN { d = m - r; exit !(d <= 0.0105 && d >= -0.0105) }' ||
   fail "live $measured s, replayed $replayed s"
 echo "silenced after $measured s live, $replayed s replayed"
 
