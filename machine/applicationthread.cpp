@@ -17,9 +17,20 @@ TFireAlarmApplication::~TFireAlarmApplication() {
 std::unique_ptr<WorkerThread> TFireAlarmApplication::Create() { return std::make_unique<TFireAlarmApplication>(); }
 
 void TFireAlarmApplication::Execute() {
-  FirmwareStart();
+  {
+    const std::lock_guard pass(pass_);
+    FirmwareStart();
+  }
   while (!Terminated()) {
-    FirmwarePass();
+    {
+      const std::lock_guard pass(pass_);
+      FirmwarePass();
+    }
     std::this_thread::sleep_for(passSleep);
   }
+}
+
+void TFireAlarmApplication::BetweenPasses(const std::function<void()>& work) {
+  const std::lock_guard pass(pass_);
+  work();
 }

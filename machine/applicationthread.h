@@ -2,7 +2,9 @@
 // The firmware thread: FirmwareStart once, then a pass and a 5 ms sleep until
 // asked to stop. A pass in progress always completes.
 
+#include <functional>
 #include <memory>
+#include <mutex>
 
 #include "board/worker_thread.h"
 
@@ -12,6 +14,14 @@ class TFireAlarmApplication : public WorkerThread {
   // The board's factory for its firmware thread (created suspended).
   static std::unique_ptr<WorkerThread> Create();
 
+  // Any thread: runs work between two firmware passes, never during one, so
+  // that what it writes (configuration memory and its checksum) is never
+  // half written under the firmware's feet.
+  void BetweenPasses(const std::function<void()>& work);
+
  protected:
   void Execute() override;
+
+ private:
+  std::mutex pass_;  // held for each pass
 };

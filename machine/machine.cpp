@@ -46,6 +46,13 @@ void Machine::StartBoard(TfrmHardwareControl& window) {
   board_->StartFirmware();
 }
 
+void Machine::BetweenPasses(const std::function<void()>& work) {
+  if (pacing_ == BoardPacing::RealTime && board_ && board_->firmwareThread) {
+    return static_cast<TFireAlarmApplication&>(*board_->firmwareThread).BetweenPasses(work);
+  }
+  work();
+}
+
 int64_t Machine::PanelTimeMs() const {
   if (pacing_ == BoardPacing::Stepped) return stepper_.NowMs();
   return tickThread_ ? tickThread_->Ticks() * boardTickMs : 0;

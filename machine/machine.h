@@ -7,6 +7,7 @@
 // draw the windows, feed them input and may give an audio output.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "board/board_wiring.h"
@@ -45,6 +46,11 @@ class Machine : public BoardLifecycle {
   // Any thread, once: from the next board tick on, the buzzer and sounders
   // play on the output, which must outlive the machine.
   void PlayOn(AudioOutput& output) { sound_.SetOutput(output); }
+
+  // Runs work on the panel's memory between firmware passes (at once in
+  // virtual time, where no pass runs beside it). For writes from outside the
+  // firmware: a script's set config and set nv.
+  void BetweenPasses(const std::function<void()>& work);
 
   // Virtual time only: one 5 ms step; whole steps until at least ms have passed.
   void Step() { stepper_.Step(); }

@@ -850,12 +850,15 @@ class Runner {
     control.MouseUp(MouseButton::Left, held_, x, y);
   }
 
+  // Between firmware passes: a live panel's firmware may be writing the same memory.
   void Do(const SetMemory& set) {
-    if (set.raw) {
-      HardwareRequest(WRITE_NV_BYTE, set.value * 256 + set.address);
-      return;
-    }
-    WriteConfig(uint8_t(set.address), uint8_t(set.value));
+    sim_->BetweenPasses([&set] {
+      if (set.raw) {
+        HardwareRequest(WRITE_NV_BYTE, set.value * 256 + set.address);
+        return;
+      }
+      WriteConfig(uint8_t(set.address), uint8_t(set.value));
+    });
   }
 
   // As it would be shown: the window is shown for the picture, then hidden again.

@@ -7,6 +7,8 @@
 #include "machine/timerthread.h"
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
+#include "firmware/panel_state.h"
+#include "machine/machine.h"
 
 namespace {
 
@@ -43,4 +45,24 @@ TEST(Threads, FirmwareThreadStartsAfterPublicationAndStopsWithTheBoard) {
   EXPECT_TRUE(sawBoard);
   EXPECT_EQ(services, after);
   SetRequestObserver(nullptr, nullptr);
+}
+
+// Configuration written from another thread (a control socket's set config)
+// while the real firmware thread runs its passes and its background check of
+// the configuration's checksum: every write lands whole, the checksum stays
+// right and the firmware never sees it wrong.
+TEST(Threads, ConfigWrittenBesideTheFirmwareKeepsItsChecksum) {
+  constexpr int writes = 3000;
+  constexpr uint8_t address = 5;  // a zone's options, free to change
+  Machine machine(BoardPacing::RealTime);
+  for (int i = 0; i < writes; ++i) {
+    machine.BetweenPasses([i] { WriteConfig(address, uint8_t(i % 2 ? 0x01 : 0x00)); });
+    if (i % 100 != 0) continue;
+    machine.BetweenPasses([] {
+      uint8_t sum = 0;
+      for (int a = 0; a < cfgChecksum; ++a) sum ^= ReadConfig(uint8_t(a));
+      EXPECT_EQ(sum, ReadConfig(cfgChecksum));
+    });
+  }
+  machine.BetweenPasses([] { EXPECT_EQ(panel.systemFaults & configCheckFault, 0); });
 }
