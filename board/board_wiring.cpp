@@ -5,7 +5,7 @@
 int CounterDigitDecode(uint8_t value) {
   const uint8_t code = value | segmentCodeHighBit;
   for (int index = 0; index <= counterBlankDigit; ++index) {
-    if (SegmentCodes[index] == code) return index;
+    if (At(SegmentCodes, index) == code) return index;
   }
   return counterBlankDigit;
 }

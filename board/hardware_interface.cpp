@@ -96,7 +96,7 @@ constexpr std::array<BoardBit, 5> relayTargets = {
 int32_t Bit(bool on) { return on ? 1 : 0; }
 
 bool TakeFlag(HardwareState& board, int index) {
-  return board.port[index].exchange(0, std::memory_order_relaxed) != 0;
+  return At(board.port, index).exchange(0, std::memory_order_relaxed) != 0;
 }
 
 void SetCounterDigits(HardwareState& board, int32_t arg) {
@@ -226,19 +226,19 @@ int32_t ZoneCount(const HardwareState& board) {
 
 // A port that already holds the bits is left alone: most writes change nothing.
 void HardwareState::WritePortMasked(int index, uint8_t mask, uint8_t bits) {
-  uint8_t old = port[index].load(std::memory_order_relaxed);
+  uint8_t old = At(port, index).load(std::memory_order_relaxed);
   uint8_t next;
   do {
     next = uint8_t((old & ~mask) | (bits & mask));
     if (next == old) return;
-  } while (!port[index].compare_exchange_weak(old, next, std::memory_order_relaxed));
+  } while (!At(port, index).compare_exchange_weak(old, next, std::memory_order_relaxed));
 }
 
 HardwareState::HardwareState(FirmwareThreadFactory makeFirmwareThread) {
   programImage.fill(0);
   nvSize = nvImageSize;
-  nvImage = std::make_unique<uint8_t[]>(nvSize);
-  std::fill_n(nvImage.get(), nvSize, nvErased);
+  nvImage = std::make_unique<uint8_t[]>(nvImageSize);
+  std::fill_n(nvImage.get(), nvImageSize, nvErased);
   StorePort(portRelayTest, 0);
   LoadNvImage(nvImage.get(), nvSize);
   StorePort(portTick50ms, 0);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "board/index.h"
 #include "board/ports.h"
 #include "board/worker_thread.h"
 
@@ -112,10 +113,10 @@ class HardwareState {
   void StopFirmware();
 
   // Indivisible byte changes, safe against the other thread's bits.
-  uint8_t Port(int index) const { return port[index].load(std::memory_order_relaxed); }
-  void StorePort(int index, uint8_t value) { port[index].store(value, std::memory_order_relaxed); }
-  void SetPortBits(int index, uint8_t mask) { port[index].fetch_or(mask, std::memory_order_relaxed); }
-  void ClearPortBits(int index, uint8_t mask) { port[index].fetch_and(uint8_t(~mask), std::memory_order_relaxed); }
+  uint8_t Port(int index) const { return At(port, index).load(std::memory_order_relaxed); }
+  void StorePort(int index, uint8_t value) { At(port, index).store(value, std::memory_order_relaxed); }
+  void SetPortBits(int index, uint8_t mask) { At(port, index).fetch_or(mask, std::memory_order_relaxed); }
+  void ClearPortBits(int index, uint8_t mask) { At(port, index).fetch_and(uint8_t(~mask), std::memory_order_relaxed); }
   void AssignPortBits(int index, uint8_t mask, bool on) { on ? SetPortBits(index, mask) : ClearPortBits(index, mask); }
   void AssignPortBits(BoardBit bit, bool on) { AssignPortBits(bit.port, bit.mask, on); }
   bool IsSet(BoardBit bit) const { return Port(bit.port) & bit.mask; }
@@ -125,9 +126,9 @@ class HardwareState {
   // The non-volatile memory as it stands, read while the firmware may write
   // it (the autosave's copy).
   // The compiler's atomic built-ins, as the web build's library has no std::atomic_ref.
-  uint8_t NvByte(int32_t index) const { return __atomic_load_n(&nvImage[index], __ATOMIC_RELAXED); }
+  uint8_t NvByte(int32_t index) const { return __atomic_load_n(&At(nvImage, index), __ATOMIC_RELAXED); }
   void SetNvByte(int32_t index, uint8_t value) {
-    __atomic_store_n(&nvImage[index], value, __ATOMIC_RELAXED);
+    __atomic_store_n(&At(nvImage, index), value, __ATOMIC_RELAXED);
     nvWrites.fetch_add(1, std::memory_order_relaxed);
   }
   std::vector<uint8_t> SnapshotNvImage() const;

@@ -47,10 +47,10 @@ constexpr PortBinding keysAndLinks[] = {
 
 // Power outputs shown on the hardware window every 50 ms.
 constexpr PortBinding powerOutputs[] = {
-    {&BoardWiring::batteryTestLoad, portPowerOutputs, pwrBatteryTestLoad},
-    {&BoardWiring::batteryConnect, portPowerOutputs, pwrBatteryConnect},
-    {&BoardWiring::enableCharger, portPowerOutputs, pwrChargerEnable},
-    {&BoardWiring::batteryCutOff, portPowerOutputs, pwrBatteryCutOff},
+    {&BoardWiring::batteryTestLoad, {portPowerOutputs, pwrBatteryTestLoad}},
+    {&BoardWiring::batteryConnect, {portPowerOutputs, pwrBatteryConnect}},
+    {&BoardWiring::enableCharger, {portPowerOutputs, pwrChargerEnable}},
+    {&BoardWiring::batteryCutOff, {portPowerOutputs, pwrBatteryCutOff}},
 };
 
 // The VdS relays, shown only in VdS mode.
@@ -96,7 +96,7 @@ void ShowBindings(const BoardWiring& w, const HardwareState& board, const PortBi
 void ShowZoneLeds(const BoardWiring& w, const HardwareState& board) {
   const int shown = ZoneCount(board);
   for (int zone = 0; zone < int(zoneLedBits.size()); ++zone) {
-    const ZoneLedBits& bits = zoneLedBits[zone];
+    const ZoneLedBits& bits = At(zoneLedBits, zone);
     const uint8_t port = zone < shown ? board.Port(bits.port) : 0;
     w.zoneFireLed[zone]->SetItemIndex(Bit(port & bits.fire));
     w.zoneFaultLed[zone]->SetItemIndex(Bit(port & bits.fault));

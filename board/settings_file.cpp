@@ -1,8 +1,10 @@
 #include "board/settings_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -28,11 +30,11 @@ bool WriteAll(std::FILE* file, const uint8_t* bytes, size_t size) {
 }  // namespace
 
 void WindowSettings::SetWord(int index, uint16_t value) {
-  bytes_[2 * index] = uint8_t(value);
-  bytes_[2 * index + 1] = uint8_t(value >> 8);
+  bytes_[WordOffset(index)] = uint8_t(value);
+  bytes_[WordOffset(index) + 1] = uint8_t(value >> 8);
 }
 
-void WindowSettings::SetByte(int index, uint8_t value) { bytes_[2 * windowWordCount + index] = value; }
+void WindowSettings::SetByte(int index, uint8_t value) { bytes_[ByteOffset(index)] = value; }
 
 WindowSettings WindowSettings::FromBytes(const uint8_t* bytes, size_t length) {
   WindowSettings settings;
@@ -44,8 +46,13 @@ WindowSettings WindowSettings::FromBytes(const uint8_t* bytes, size_t length) {
 void LoadNvImage(uint8_t* image, int32_t size) {
   std::FILE* file = std::fopen(hardwareFileName, "rb");
   if (!file) return;
-  std::fread(image, 1, size_t(size), file);
+  // Read aside first: a read that fails part-way leaves the image as it was.
+  const size_t length = static_cast<size_t>(size);
+  std::vector<uint8_t> bytes(length);
+  const size_t read = std::fread(bytes.data(), 1, length, file);
+  const bool failed = std::ferror(file) != 0;
   std::fclose(file);
+  if (!failed) std::copy_n(bytes.begin(), read, image);
 }
 
 std::optional<WindowSettings> LoadWindowSettings() {

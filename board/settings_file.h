@@ -51,10 +51,10 @@ constexpr int byteOptionalRelays = 24;
 // The window part as read: items beyond the end of the file are absent.
 class WindowSettings {
  public:
-  bool HasWord(int index) const { return length_ >= size_t(2 * index + 2); }
-  uint16_t Word(int index) const { return uint16_t(bytes_[2 * index] | bytes_[2 * index + 1] << 8); }
-  bool HasByte(int index) const { return length_ >= size_t(2 * windowWordCount + index + 1); }
-  uint8_t Byte(int index) const { return bytes_[2 * windowWordCount + index]; }
+  bool HasWord(int index) const { return length_ >= WordOffset(index) + 2; }
+  uint16_t Word(int index) const { return uint16_t(bytes_[WordOffset(index)] | bytes_[WordOffset(index) + 1] << 8); }
+  bool HasByte(int index) const { return length_ >= ByteOffset(index) + 1; }
+  uint8_t Byte(int index) const { return bytes_[ByteOffset(index)]; }
 
   void SetWord(int index, uint16_t value);
   void SetByte(int index, uint8_t value);
@@ -64,6 +64,10 @@ class WindowSettings {
   static WindowSettings FromBytes(const uint8_t* bytes, size_t length);
 
  private:
+  // Where an item lies in the window part, computed in size_t so that nothing narrower can wrap.
+  static constexpr size_t WordOffset(int index) { return 2 * static_cast<size_t>(index); }
+  static constexpr size_t ByteOffset(int index) { return 2 * windowWordCount + static_cast<size_t>(index); }
+
   uint8_t bytes_[windowPartSize] = {};
   size_t length_ = windowPartSize;
 };

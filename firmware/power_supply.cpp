@@ -73,7 +73,7 @@ void ReferenceSupplyCheck() {
 void FilterSupplyReading(bool chargerSelected) {
   const int32_t reading = HardwareRequest(READ_ANALOGUE, channelBatteryCharger);
   SharedU16& level = chargerSelected ? panel.chargerLevelFiltered : panel.batteryLevelFiltered;
-  level = uint16_t(uint32_t(level) * 7 / 8 + reading);
+  level = uint16_t(uint32_t(level) * 7 / 8 + uint32_t(reading));
 }
 
 void MainsCheck(bool mainsFailed) {

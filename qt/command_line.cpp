@@ -34,7 +34,8 @@ constexpr std::string_view usage =
     "                       remembered for your user; at first, as large as fits the screen\n"
     "Needs a display (DISPLAY or WAYLAND_DISPLAY); QT_QPA_PLATFORM chooses Qt's platform.\n"
     "Settings: Hardware.dat (the panel's memory and the hardware window's settings)\n"
-    "is read from and written to the directory qx40 is started in.\n";
+    "is read from and written to the directory qx40 is started in. Started from the desktop menu,\n"
+    "qx40 runs in $XDG_DATA_HOME/qx40 (by default ~/.local/share/qx40), so Hardware.dat is kept there.\n";
 
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);

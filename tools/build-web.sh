@@ -8,7 +8,7 @@ repo="$(cd "$(dirname "$0")/.." && pwd)"
 case "${1:-}" in --help|-h) echo "usage: tools/build-web.sh [FOLDER]   builds the web page into FOLDER/page (default build-web/)"; exit 0 ;; esac
 folder="${1:-$repo/build-web}"
 if ! command -v emcmake >/dev/null 2>&1; then
-  echo "build-web: emcmake not found; install it with tools/install-deps.sh (the emscripten package)" >&2
+  echo "build-web: emcmake not found; install it with tools/install-deps.sh web" >&2
   exit 1
 fi
 # Debian's emscripten runs its optimizer with the acorn module Debian keeps here.

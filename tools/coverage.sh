@@ -6,7 +6,7 @@
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 dir="$repo/build-coverage"
-"$repo/tools/install-deps.sh"
+"$repo/tools/install-deps.sh" run test
 cmake -S "$repo" -B "$dir" -G Ninja -DBUILD_TESTING=ON -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS="--coverage -O0" -DCMAKE_EXE_LINKER_FLAGS="--coverage" >/dev/null
 cmake --build "$dir" -j2 --target qx40-scenario board_tests firmware_tests machine_tests scenario_tests

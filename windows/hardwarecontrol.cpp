@@ -1,5 +1,6 @@
 #include "windows/hardwarecontrol.h"
 
+#include "board/index.h"
 #include "board/periodic_update.h"
 #include "windows/framework/host.h"
 #include "windows/levelmath.h"
@@ -240,11 +241,11 @@ void TfrmHardwareControl::CreateZoneLevels() {
                                                 "ZoneResValue" + n, levelLeft, row, levelBoxWidth, levelBoxHeight,
                                                 levelFillHeight, 315, row + 1, "0R"});
     level->Box()->SetHint("Zone " + n + " line resistance: click or drag to set it");
-    zoneLevels_[zone] = level;
-    ZoneAnalogueControl[zone] = level->Box();
-    ZoneAnalogueValue[zone] = level->Fill();
-    ZoneResValue[zone] = level->Reading();
-    CapEOLZone[zone] = AddToggle(GroupBox1, "CapEOLZone" + n, 303, row, CapacitorEOLImages, 0, "Capacitor EOL Enable");
+    At(zoneLevels_, zone) = level;
+    At(ZoneAnalogueControl, zone) = level->Box();
+    At(ZoneAnalogueValue, zone) = level->Fill();
+    At(ZoneResValue, zone) = level->Reading();
+    At(CapEOLZone, zone) = AddToggle(GroupBox1, "CapEOLZone" + n, 303, row, CapacitorEOLImages, 0, "Capacitor EOL Enable");
   }
 }
 
@@ -421,8 +422,8 @@ void TfrmHardwareControl::CreateFireBrigadePanels() {
     TPanel* panel = Place<TPanel>(GroupBox2, "Panel" + std::to_string(i + 1), layout.left, layout.top, 113, 33);
     panel->SetColor(silver);
     panel->SetBevels(Bevel::Lowered, Bevel::Raised);
-    Panels[i] = panel;
-    if (layout.led) FWPLED[i + 1] = AddImage(panel, layout.led, 8, 11, ledLists[i + 1]);
+    At(Panels, i) = panel;
+    if (layout.led) At(FWPLED, i + 1) = AddImage(panel, layout.led, 8, 11, ledLists[i + 1]);
     TLabel* legend = AddLabel(panel, layout.legendName, 24, 3, layout.legend, peripheralFontPixels);
     legend->SetAutoSize(false);
     legend->SetWordWrap(true);
@@ -602,7 +603,7 @@ void TfrmHardwareControl::WireHardwareControls(BoardWiring& wiring) {
   wiring.batteryConnect = BatteryConnect;
   wiring.enableCharger = EnableCharger;
   wiring.batteryCutOff = BatteryCutOff;
-  for (int led = 1; led < fwpLedCount; ++led) wiring.fwpLed[led] = FWPLED[led];
+  for (int led = 1; led < fwpLedCount; ++led) At(wiring.fwpLed, led) = At(FWPLED, led);
   wiring.fireOutputActiveRelay = FireOutputActiveRelay;
   wiring.fireOutputDisabledRelay = FireOutputDisabledRelay;
   wiring.transmissionDeviceRelay = TransmissionDeviceRelay;

@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "board/hardware_interface.h"
+#include "board/index.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ constexpr StoredToggle storedToggles[] = {
 static_assert(std::size(storedToggles) == byteOptionalRelays);
 
 TImageSelector* ToggleOf(const TfrmHardwareControl& window, const StoredToggle& stored) {
-  return stored.single ? window.*stored.single : window.CapEOLZone[stored.zone];
+  return stored.single ? window.*stored.single : At(window.CapEOLZone, stored.zone);
 }
 
 CheckBoxState OptionalRelaysFromByte(uint8_t value) {
@@ -110,7 +111,7 @@ void TfrmHardwareControl::RestoreSettings(const WindowSettings& settings) {
   const auto press = [&](int word, TControl* box) {
     if (settings.HasWord(word)) PressLevel(box, settings.Word(word) + 2);
   };
-  for (int zone = 0; zone < 8; ++zone) press(wordZone1 + zone, ZoneAnalogueControl[zone]);
+  for (int zone = 0; zone < 8; ++zone) press(wordZone1 + zone, At(ZoneAnalogueControl, zone));
   press(wordSupply, VssAnalogueValueBox);
   RestoreSupplyPair(settings);
   press(wordRelay1, Relay1ValueBox);
@@ -140,7 +141,7 @@ void TfrmHardwareControl::RestoreSupplyPair(const WindowSettings& settings) {
 
 WindowSettings TfrmHardwareControl::SettingsToSave() const {
   WindowSettings settings;
-  for (int zone = 0; zone < 8; ++zone) settings.SetWord(wordZone1 + zone, uint16_t(zoneLevels_[zone]->FillWidth()));
+  for (int zone = 0; zone < 8; ++zone) settings.SetWord(wordZone1 + zone, uint16_t(At(zoneLevels_, zone)->FillWidth()));
   settings.SetWord(wordSupply, uint16_t(supplyLevel_->FillWidth()));
   settings.SetWord(wordBattery, uint16_t(batteryLevel_->FillWidth()));
   settings.SetWord(wordCharger, uint16_t(chargerLevel_->FillWidth()));

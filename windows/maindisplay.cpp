@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "board/hardware_interface.h"
+#include "board/index.h"
 #include "board/periodic_update.h"
 #include "windows/framework/host.h"
 
@@ -198,10 +199,10 @@ TImageSelector* TfrmMainDisplay::AddLed(const std::string& name, int left, int t
 void TfrmMainDisplay::CreateLeds() {
   FireLED = AddLed("FireLED", zoneFireLedLeft, 104, Role::FireLed);
   for (int zone = 0; zone < zoneCount; ++zone) {
-    ZoneFireLEDs[zone] = AddLed("Zone" + std::to_string(zone + 1) + "FireLED", zoneFireLedLeft, zoneRows[zone], Role::RedLed);
+    At(ZoneFireLEDs, zone) = AddLed("Zone" + std::to_string(zone + 1) + "FireLED", zoneFireLedLeft, zoneRows[zone], Role::RedLed);
   }
   for (int zone = 0; zone < zoneCount; ++zone) {
-    ZoneFaultLEDs[zone] = AddLed("Zone" + std::to_string(zone + 1) + "FaultLED", zoneFaultLedLeft, zoneRows[zone], Role::YellowLed);
+    At(ZoneFaultLEDs, zone) = AddLed("Zone" + std::to_string(zone + 1) + "FaultLED", zoneFaultLedLeft, zoneRows[zone], Role::YellowLed);
   }
   PowerLED = AddLed("PowerLED", commonLedLeft, 104, Role::GreenLed, 1);
   FaultLED = AddLed("FaultLED", commonLedLeft, 123, Role::YellowLed);
@@ -416,15 +417,15 @@ WindowBox TfrmMainDisplay::KeysArea() const {
 
 void TfrmMainDisplay::SetZoneLedsVisible(int firstZone, bool visible) {
   for (int zone = firstZone; zone < zoneCount; ++zone) {
-    ZoneFireLEDs[zone]->SetVisible(visible);
-    ZoneFaultLEDs[zone]->SetVisible(visible);
+    At(ZoneFireLEDs, zone)->SetVisible(visible);
+    At(ZoneFaultLEDs, zone)->SetVisible(visible);
   }
 }
 
 void TfrmMainDisplay::WireFrontPanel(BoardWiring& wiring) {
   for (int zone = 0; zone < zoneCount; ++zone) {
-    wiring.zoneFireLed[zone] = ZoneFireLEDs[zone];
-    wiring.zoneFaultLed[zone] = ZoneFaultLEDs[zone];
+    wiring.zoneFireLed[zone] = At(ZoneFireLEDs, zone);
+    wiring.zoneFaultLed[zone] = At(ZoneFaultLEDs, zone);
   }
   wiring.auxiliaryFaultLed = AuxiliaryFaultLED;
   wiring.delayOnLed = DelayOnLED;

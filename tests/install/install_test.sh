@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix, moves the prefix elsewhere and runs
 # the installed programs from another directory: they find their artwork
-# relative to themselves and never through the source or build tree.
+# relative to themselves and never through the source or build tree. The menu's
+# launcher starts qx40 in the user's data directory. Then packs the build as a
+# Debian package, which lintian must pass without an error or a warning.
 #
 #   install_test.sh CMAKE SOURCE_DIR BUILD_DIR BUILD_QX40_SCENARIO BINDIR DATADIR MANDIR
 # (the last three as GNUInstallDirs names them, relative to the prefix)
@@ -23,7 +25,8 @@ data="$prefix/$datadir"
 
 for file in "$bin/qx40" "$bin/qx40-scenario" "$bin/qx40-render" \
   "$data/icons/hicolor/32x32/apps/qx40.png" \
-  "$prefix/$mandir/man1/qx40.1" "$prefix/$mandir/man1/qx40-scenario.1" "$prefix/$mandir/man1/qx40-render.1"; do
+  "$prefix/$mandir/man1/qx40.1.gz" "$prefix/$mandir/man1/qx40-scenario.1.gz" "$prefix/$mandir/man1/qx40-render.1.gz" \
+  "$data/doc/qx40/copyright" "$data/doc/qx40/changelog.gz"; do
   [ -s "$file" ] || fail "not installed: $file"
 done
 diff <(ls "$source/assets") <(ls "$data/qx40/assets") >/dev/null || fail "the artwork in $data/qx40/assets differs from assets/"
@@ -32,14 +35,14 @@ desktop=("$data"/applications/*.desktop)
 metainfo=("$data"/metainfo/*.metainfo.xml)
 [ -f "${desktop[0]}" ] || fail "no desktop entry in $data/applications"
 [ -f "${metainfo[0]}" ] || fail "no AppStream metadata in $data/metainfo"
-for tool in desktop-file-validate appstreamcli groff; do
+for tool in desktop-file-validate appstreamcli groff lintian; do
   command -v "$tool" >/dev/null || fail "$tool is missing: run tools/install-deps.sh"
 done
 desktop-file-validate "${desktop[@]}" || fail "desktop entry not valid: ${desktop[*]}"
 appstreamcli validate --no-net "${metainfo[@]}" >"$work/appstream.log" ||
   { cat "$work/appstream.log"; fail "AppStream metadata not valid: ${metainfo[*]}"; }
-for page in "$prefix/$mandir"/man1/*.1; do
-  warnings="$(groff -man -ww -z -Tutf8 "$page" 2>&1)"
+for page in "$prefix/$mandir"/man1/*.1.gz; do
+  warnings="$(zcat "$page" | groff -man -ww -z -Tutf8 2>&1)"
   [ -z "$warnings" ] || fail "$page: $warnings"
 done
 
@@ -68,4 +71,31 @@ cmp -s installed/front.png without/front.png && fail "the installed runner found
 
 "$bin/qx40-render" "$elsewhere/render" >/dev/null || fail "installed qx40-render"
 [ -s "$elsewhere/render/front-corvella.png" ] || fail "installed qx40-render wrote no front-corvella.png"
+
+# The menu's command line, as a desktop runs it, starts qx40 in the user's data
+# directory: a stand-in qx40 tells where it was started.
+exec_line="$(sed -n 's/^Exec=//p' "${desktop[0]}")"
+launcher="${exec_line/#$work\/installed/$prefix}"
+[ -x "$launcher" ] || fail "the desktop entry runs '$exec_line', not a launcher in the installed prefix"
+printf '#!/bin/sh\npwd >"%s/started-in"\n' "$work" >"$bin/qx40"
+(cd / && env -u XDG_DATA_HOME HOME="$work/home" "$launcher") || fail "the menu's launcher $launcher"
+[ "$(cat "$work/started-in" 2>/dev/null)" = "$work/home/.local/share/qx40" ] ||
+  fail "from the menu qx40 starts in '$(cat "$work/started-in" 2>/dev/null)', not ~/.local/share/qx40"
+(cd / && XDG_DATA_HOME="$work/data" "$launcher") && [ "$(cat "$work/started-in")" = "$work/data/qx40" ] ||
+  fail "from the menu qx40 ignores XDG_DATA_HOME"
+
+# The Debian package, built from the same tree.
+cpack="$(dirname "$cmake")/cpack"
+(cd "$work" && "$cpack" --config "$build/CPackConfig.cmake" -B "$work/deb" >"$work/cpack.log" 2>&1) ||
+  { cat "$work/cpack.log"; fail "cpack could not build the Debian package"; }
+package=("$work"/deb/*.deb)
+if [ -f "${package[0]}" ]; then
+  lintian --display-info --fail-on error,warning "${package[0]}" >"$work/lintian.log" 2>&1 ||
+    fail "lintian finds errors or warnings in ${package[0]##*/}"
+  grep -E '^[EW]: |hardening' "$work/lintian.log" && fail "lintian: see above"
+  echo "lintian on ${package[0]##*/}, $(stat -c %s "${package[0]}") bytes: $(grep -c '^[A-Z]: ' "$work/lintian.log") notes"
+  cat "$work/lintian.log"
+else
+  fail "cpack wrote no package into $work/deb"
+fi
 exit $status

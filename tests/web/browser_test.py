@@ -4,9 +4,13 @@ stepped by the test (?manual), not by the clock, so every run is the same.
 
   browser_test.py panel  PAGE_DIR            key on, Reset, a fire on zone 1, mute, reload
   browser_test.py render PAGE_DIR RENDER_DIR  each window matches qx40-render's image
+  browser_test.py page   PAGE_DIR TOOLS_DIR   html-validate, axe-core, the icon, a 390x844 phone
+                                              (the checkers from npm, installed into TOOLS_DIR once)
 """
 
 import json
+import os
+import subprocess
 import sys
 
 import devtools
@@ -183,13 +187,87 @@ def test_render(browser, server):
     assert not failures, "the page's drawing differs from qx40-render's: %s" % failures
 
 
+# The page's checkers, as test tools from npm.
+NPM_TOOLS = ["html-validate@10", "axe-core@4.10"]
+PHONE = {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True}
+
+PHONE_LAYOUT = """(() => {
+  const box = (id) => document.getElementById(id).getBoundingClientRect();
+  const front = box('form0'), hardware = box('form1');
+  const key = qx40.list(0).ops.find(o => o.name === 'Keyswitch');
+  const scale = front.width / document.getElementById('form0').width;
+  const x = front.left + (key.x + key.w / 2) * scale, y = front.top + (key.y + key.h / 2) * scale;
+  scrollTo(0, y - innerHeight / 2);
+  const top = document.getElementById('form0').getBoundingClientRect().top - front.top;
+  return {viewport: innerWidth, page: document.documentElement.scrollWidth,
+          front: [front.left, front.right], hardware: [hardware.left, hardware.right],
+          stacked: hardware.top >= front.bottom,
+          keyswitch: document.elementFromPoint(x, y + top) === document.getElementById('form0')};
+})()"""
+
+
+def page_tools(folder):
+    """html-validate and axe-core, installed from npm into the folder the first time."""
+    validator = os.path.join(folder, "node_modules", ".bin", "html-validate")
+    axe = os.path.join(folder, "node_modules", "axe-core", "axe.min.js")
+    if not (os.path.exists(validator) and os.path.exists(axe)):
+        subprocess.run(["npm", "install", "--no-audit", "--no-fund", "--prefix", folder, *NPM_TOOLS],
+                       check=True, stdout=subprocess.DEVNULL)
+    config = os.path.join(folder, "htmlvalidate.json")
+    with open(config, "w", encoding="utf-8") as out:
+        json.dump({"extends": ["html-validate:recommended"]}, out)
+    return validator, config, axe
+
+
+def test_page(browser, server, page_dir, tools_dir):
+    validator, config, axe = page_tools(tools_dir)
+    failures = []
+    checked = subprocess.run([validator, "--config", config, os.path.join(page_dir, "index.html")],
+                             capture_output=True, text=True)
+    if checked.returncode != 0:
+        failures.append("html-validate:\n" + checked.stdout + checked.stderr)
+    Page(browser, server.url + "?manual&fresh")
+    icon = browser.evaluate("(async () => { const link = document.querySelector('link[rel~=icon]');"
+                            " if (!link) return 'no icon link, so the browser asks for favicon.ico';"
+                            " const r = await fetch(link.href); return r.status + ' ' + r.headers.get('content-type'); })()")
+    if not icon.startswith("200 image/"):
+        failures.append("the page's icon: " + icon)
+    with open(axe, encoding="utf-8") as source:
+        browser.evaluate(source.read())
+    violations = browser.evaluate("axe.run(document, {resultTypes: ['violations']}).then(r => r.violations"
+                                  ".map(v => v.id + ' (' + v.impact + '): ' + v.nodes.map(n => n.target.join(' ')).join(', ')))")
+    failures += ["axe-core: " + v for v in violations]
+    browser.call("Emulation.setDeviceMetricsOverride", session=True, **PHONE)
+    Page(browser, server.url + "?manual&fresh")
+    layout = browser.evaluate(PHONE_LAYOUT)
+    # A page wider than the phone makes the browser lay it out wider and zoom out: the viewport grows too.
+    viewport = PHONE["width"]
+    if max(layout["page"], layout["viewport"]) > viewport:
+        failures.append("on a %d px phone the page is %d px wide" % (viewport, max(layout["page"], layout["viewport"])))
+    for name in ("front", "hardware"):
+        left, right = layout[name]
+        if left < 0 or right > viewport:
+            failures.append("on a %d px phone the %s window spans %.0f to %.0f px" % (viewport, name, left, right))
+    if not layout["stacked"]:
+        failures.append("on a phone the hardware window is not below the front panel")
+    if not layout["keyswitch"]:
+        failures.append("on a phone the keyswitch cannot be reached: something else lies over it")
+    print("page: html-validate %s, %d axe-core violations, icon %s, phone %s"
+          % ("clean" if checked.returncode == 0 else "failed", len(violations), icon, json.dumps(layout)))
+    assert not failures, "\n".join(failures)
+
+
 def main(argv):
-    if len(argv) < 3 or argv[1] not in ("panel", "render"):
+    if len(argv) < 3 or argv[1] not in ("panel", "render", "page"):
         print(__doc__.strip())
         return 2
-    with devtools.served(argv[2], {"render": argv[3]} if len(argv) > 3 else None) as (browser, server):
+    mounts = {"render": argv[3]} if len(argv) > 3 and argv[1] == "render" else None
+    with devtools.served(argv[2], mounts) as (browser, server):
         try:
-            (test_panel if argv[1] == "panel" else test_render)(browser, server)
+            if argv[1] == "page":
+                test_page(browser, server, argv[2], argv[3])
+            else:
+                (test_panel if argv[1] == "panel" else test_render)(browser, server)
         except AssertionError as failure:
             print("FAIL: %s\npage console:\n%s" % (failure, browser.console()))
             return 1

@@ -8,6 +8,7 @@
 #include <array>
 #include <random>
 
+#include "board/index.h"
 #include "tools/artwork/artwork.h"
 
 namespace artwork {
@@ -77,7 +78,7 @@ class Parts {
     static const std::array<QColor, 6> kBands = {QColor(150, 80, 30), QColor(20, 20, 20), QColor(220, 40, 30),
                                                  QColor(240, 140, 20), QColor(240, 220, 40), QColor(60, 160, 60)};
     for (int i = 0; i < 3; ++i) {
-      p_.fillRect(QRectF(body.left() + 2 + i * 2.6, body.top(), 1.3, body.height()), kBands[Pick(6)]);
+      p_.fillRect(QRectF(body.left() + 2 + i * 2.6, body.top(), 1.3, body.height()), At(kBands, Pick(6)));
     }
     p_.fillRect(QRectF(body.right() - 3, body.top(), 1.3, body.height()), QColor(200, 160, 60));
   }

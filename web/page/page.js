@@ -246,8 +246,8 @@ function applyScale() {
   document.getElementById("scale-value").textContent = Math.round(scale * 100) + " %";
   for (let i = 0; i < FORM_COUNT; ++i) {
     const canvas = document.getElementById("form" + i);
+    // The height follows the width, so that a window narrowed to the screen keeps its proportions.
     canvas.style.width = canvas.width * scale + "px";
-    canvas.style.height = canvas.height * scale + "px";
   }
 }
 
