@@ -207,6 +207,10 @@ struct Desktop {
       if (exercise && machine.NowMs() % 10 == 0) exercise->Advance();
     }
   }
+  void KeyOn() {
+    hand.Down(*machine.front().Keyswitch, 2, 2);
+    hand.Up(*machine.front().Keyswitch, 2, 2);
+  }
   // Press and release within one step: the panel holds the key until the firmware has it.
   void QuickClick(TControl& key) {
     hand.Down(key, 5, 5);
@@ -220,8 +224,7 @@ using Session = void (*)(Desktop&);
 void QuickClicksThroughAFire(Desktop& d) {
   TfrmMainDisplay& front = d.machine.front();
   d.Run(1000);
-  d.hand.Down(*front.Keyswitch, 2, 2);
-  d.hand.Up(*front.Keyswitch, 2, 2);
+  d.KeyOn();
   d.Run(300);
   d.QuickClick(*front.ResetButton);
   d.Run(6000);
@@ -337,8 +340,7 @@ TEST(DesktopReplay, AnExerciseRecordingIsJudgedAgainAsItWasLive) {
     desktop.exercise = &exercise;
     TfrmMainDisplay& front = desktop.machine.front();
     desktop.Run(300);
-    desktop.hand.Down(*front.Keyswitch, 2, 2);
-    desktop.hand.Up(*front.Keyswitch, 2, 2);
+    desktop.KeyOn();
     desktop.Run(8000);
     desktop.QuickClick(*front.SoundersStartStopButton);
     desktop.Run(4000);
