@@ -29,6 +29,7 @@ std::unique_ptr<Machine> machine;
 std::string drawList;
 std::string message;
 std::string scriptReport;
+std::string said;
 constexpr const char* scriptFile = "script.qxs";
 uint8_t settings[hardwareFileSize];
 
@@ -134,10 +135,15 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_run_script(const char* text, int size) {
   }
   scenario::RunOptions options;
   options.live = machine.get();
+  said.clear();
+  options.said = [](const std::string& text) { said += text + '\n'; };
   std::ostringstream out;
   scenario::RunScripts({scriptFile}, options, out);
   scriptReport = out.str();
   return scriptReport.c_str();
 }
+
+// The messages the last script's say lines showed the trainee, one a line.
+EMSCRIPTEN_KEEPALIVE const char* qx40_said() { return said.c_str(); }
 
 }  // extern "C"

@@ -110,6 +110,9 @@ def check_bad_input(page, zone1):
     """A script runs against the live panel; a bad line or a bad Hardware.dat is refused and changes nothing."""
     report = page.browser.evaluate(RUN_SCRIPT % json.dumps("print ZoneResValue1\nexpect ZoneResValue1 \"%s\"\n" % zone1))
     assert 'ZoneResValue1 = "%s"' % zone1 in report and "1 passed, 0 failed" in report, report
+    report = page.browser.evaluate(RUN_SCRIPT % json.dumps('say "<b>Reset</b> the panel"\n'))
+    said = page.browser.evaluate("document.getElementById('said').textContent")
+    assert said == "<b>Reset</b> the panel", "the message is not shown beside the panel as text: %r" % said
     report = page.browser.evaluate(RUN_SCRIPT % json.dumps("\u0000\u00ff<b>bogus</b>"))
     assert "error: unknown command" in report, report
     message = page.browser.evaluate("qx40.loadSettings(new Uint8Array(12)); document.getElementById('message').textContent")

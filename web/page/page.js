@@ -385,6 +385,10 @@ function runScript() {
   core.HEAPU8.set(bytes, pointer);
   output.textContent = core.UTF8ToString(core._qx40_run_script(pointer, bytes.length));
   core._free(pointer);
+  // The instructor's messages beside the panel, as text.
+  const said = document.getElementById("said");
+  said.textContent = core.UTF8ToString(core._qx40_said()).trimEnd();
+  said.hidden = said.textContent === "";
   drawDirty();
 }
 
