@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -56,6 +57,12 @@ void CheckWritable(const std::string& path, const char* what) {
     const std::string reason = fs::is_directory(path, failed) ? "it is a directory" : std::generic_category().message(errno);
     throw std::runtime_error("cannot write the " + std::string(what) + " " + path + ": " + reason + "; choose a writable path");
   }
+}
+
+// A name as one line of a recording's header: a line break there would be a script line.
+std::string OneLine(std::string text) {
+  std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+  return text;
 }
 
 int64_t WallNowMs() {
@@ -156,7 +163,7 @@ bool TrainingSession::StartExercise(const std::string& path, std::ostream& err) 
     const scenario::ScriptResult described = exercise_->Result();
     recorder_->Line("# Exercise: " + described.title + ".");
     if (!described.teaches.empty()) recorder_->Line("# Teaches: " + described.teaches);
-    if (!trainee_.empty()) recorder_->Line("# Done by: " + trainee_);
+    if (!trainee_.empty()) recorder_->Line("# Done by: " + OneLine(trainee_));
   }
   if (sampler_) sampler_->start(exerciseIntervalMs);
   return true;

@@ -31,7 +31,7 @@ measure "sounders silenced after the fire" SounderOutput1 0 within 1min since fi
 expect FireLED 1
 SCRIPT
 QT_QPA_PLATFORM=xcb "$qx40" --scale 1 --exercise drill.qxs --report debrief.html --record answer.qxs --log events.csv \
-  --trainee 'Ann <"O'"'"'Neil">' >"$work/app.log" 2>&1 &
+  --trainee 'Ann <"O'"'"'Neil">'$'\n''level ZoneAnalogueControl2 500 ohm' >"$work/app.log" 2>&1 &
 app=$!
 await "$xprobe" origin "QX40 Simulation" || fail "front panel window did not appear"
 await grep -q ",fire,Zone 1 fire" events.csv || fail "the fire did not show: $(cat events.csv)"
@@ -52,6 +52,8 @@ wait "$app" || fail "qx40 exited $? on SIGTERM"
 app=
 
 # The recording is the trainee's answer: judged again, the same verdicts and time.
+# A line break in the trainee's name stays inside the header's comment.
+grep -q "^# Done by: Ann <\"O'Neil\"> level ZoneAnalogueControl2 500 ohm$" answer.qxs || fail "the name is not one header line: $(head answer.qxs)"
 replay="$("$scenario" answer.qxs)" || fail "the replay did not pass: $replay"$'\n'"$(cat answer.qxs)"
 grep -q "3 passed, 0 failed" <<<"$replay" || fail "the replay judged otherwise: $replay"
 replayed="$(grep -o 'measure "sounders silenced after the fire" = [0-9.]*' <<<"$replay" | grep -o '[0-9.]*$')"
