@@ -1,6 +1,7 @@
 // The page's calls into the core: the machine in virtual time, stepped as
 // the browser's clock owes; each window's drawing list; mouse input in client
-// coordinates; and Hardware.dat as the page keeps it in local storage.
+// coordinates; Hardware.dat as the page keeps it in local storage; and the
+// exercises packed with the page.
 
 #include <emscripten.h>
 
@@ -18,6 +19,7 @@
 #include "scenario/runner.h"
 #include "web/draw_list.h"
 #include "web/web_host.h"
+#include "web/web_training.h"
 #include "windows/maindisplay.h"
 
 namespace {
@@ -31,6 +33,11 @@ std::string message;
 std::string scriptReport;
 std::string said;
 constexpr const char* scriptFile = "script.qxs";
+// Where the build packs the exercise library into the page's file system.
+constexpr const char* libraryFolder = "/exercises";
+WebTraining training;
+std::string library;
+std::string status;
 uint8_t settings[hardwareFileSize];
 
 TForm* FormAt(int index) {
@@ -56,11 +63,25 @@ MouseButton ButtonOf(int button) {
   return MouseButton::Left;
 }
 
+// Hardware.dat as the panel would save it now: the board's memory, then the window part.
+const uint8_t* CurrentSettings() {
+  std::memset(settings, 0, sizeof settings);
+  const HardwareState* board = boardInstance.load();
+  if (board && board->nvImage) std::memcpy(settings, board->nvImage.get(), std::min<size_t>(nvPartSize, size_t(board->nvSize)));
+  if (machine) std::memcpy(settings + nvPartSize, machine->hardware().SettingsToSave().Data(), windowPartSize);
+  return settings;
+}
+
 bool WriteSettingsFile(const uint8_t* bytes, size_t size) {
   std::FILE* file = std::fopen(hardwareFileName, "wb");
   if (!file) return false;
   const bool written = std::fwrite(bytes, 1, size, file) == size;
   return std::fclose(file) == 0 && written;
+}
+
+// An exercise ends before the machine it runs on goes.
+void EndExercise() {
+  if (training.Running()) training.Abandon();
 }
 
 }  // namespace
@@ -72,8 +93,13 @@ EMSCRIPTEN_KEEPALIVE void qx40_start() {
   Start();
 }
 
+// An exercise runs what is due after each step, so that its lines and
+// checkpoints are timed to the step, as its replay times them.
 EMSCRIPTEN_KEEPALIVE void qx40_step(int steps) {
-  for (int i = 0; machine && i < steps; ++i) machine->Step();
+  for (int i = 0; machine && i < steps; ++i) {
+    machine->Step();
+    training.Advance();
+  }
 }
 
 EMSCRIPTEN_KEEPALIVE double qx40_now_ms() { return machine ? double(machine->NowMs()) : 0.0; }
@@ -96,14 +122,7 @@ EMSCRIPTEN_KEEPALIVE void qx40_pointer(int form, int action, int button, int shi
   if (action == pointerUp) window->PointerUp(ButtonOf(button), held, x, y);
 }
 
-// Hardware.dat as the panel would save it now: the board's memory, then the window part.
-EMSCRIPTEN_KEEPALIVE const uint8_t* qx40_settings() {
-  std::memset(settings, 0, sizeof settings);
-  const HardwareState* board = boardInstance.load();
-  if (board && board->nvImage) std::memcpy(settings, board->nvImage.get(), std::min<size_t>(nvPartSize, size_t(board->nvSize)));
-  if (machine) std::memcpy(settings + nvPartSize, machine->hardware().SettingsToSave().Data(), windowPartSize);
-  return settings;
-}
+EMSCRIPTEN_KEEPALIVE const uint8_t* qx40_settings() { return CurrentSettings(); }
 
 EMSCRIPTEN_KEEPALIVE int qx40_settings_size() { return int(hardwareFileSize); }
 
@@ -117,6 +136,7 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_load_settings(const uint8_t* bytes, int si
               std::to_string(hardwareFileSize) + ". Nothing was changed; choose a file saved by the simulator.";
     return message.c_str();
   }
+  EndExercise();
   machine.reset();
   if (!WriteSettingsFile(bytes, size_t(size))) message = "Cannot store the settings in the page; the panel started from its last ones.";
   Start();
@@ -133,6 +153,11 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_run_script(const char* text, int size) {
     scriptReport = "error: cannot hand the script to the panel\n";
     return scriptReport.c_str();
   }
+  // A script runs in virtual time, which an exercise in real time cannot share.
+  if (training.Running()) {
+    scriptReport = "error: an exercise is running; abandon it or let it end, then run the script\n";
+    return scriptReport.c_str();
+  }
   scenario::RunOptions options;
   options.live = machine.get();
   said.clear();
@@ -145,5 +170,43 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_run_script(const char* text, int size) {
 
 // The messages the last script's say lines showed the trainee, one a line.
 EMSCRIPTEN_KEEPALIVE const char* qx40_said() { return said.c_str(); }
+
+EMSCRIPTEN_KEEPALIVE const char* qx40_exercises() {
+  library = WebTraining::LibraryJson(libraryFolder);
+  return library.c_str();
+}
+
+// Starts the library's exercise FILE for the trainee on the panel started
+// afresh from its settings now, as the desktop program starts with one, so
+// that the recording replays from where it began. Gives an empty message, or
+// what was wrong and what to do.
+EMSCRIPTEN_KEEPALIVE const char* qx40_start_exercise(const char* file, const char* trainee, double wallMs) {
+  message.clear();
+  const std::string name = file;
+  if (training.Running()) {
+    message = "An exercise is running: abandon it first.";
+  } else if (name.empty() || name.find('/') != std::string::npos || name.front() == '.') {
+    message = "There is no exercise " + name + " in the library; choose one of the list.";
+  } else if (!machine || !WriteSettingsFile(CurrentSettings(), hardwareFileSize)) {
+    message = "Cannot store the settings in the page to start the exercise from; reload the page and try again.";
+  }
+  if (!message.empty()) return message.c_str();
+  machine.reset();
+  Start();
+  message = training.Start(std::string(libraryFolder) + "/" + name, trainee, *machine, int64_t(wallMs));
+  return message.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE void qx40_pause_exercise() { training.TogglePause(); }
+EMSCRIPTEN_KEEPALIVE void qx40_abandon_exercise() { EndExercise(); }
+
+// How far the exercise is, and the files of an ended one (see WebTraining::StatusJson).
+EMSCRIPTEN_KEEPALIVE const char* qx40_exercise_status() {
+  status = training.StatusJson();
+  return status.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* qx40_exercise_said() { return training.Said().c_str(); }
+EMSCRIPTEN_KEEPALIVE const char* qx40_debrief() { return training.Debrief().c_str(); }
 
 }  // extern "C"

@@ -6,12 +6,18 @@ stepped by the test (?manual), not by the clock, so every run is the same.
   browser_test.py render PAGE_DIR RENDER_DIR  each window matches qx40-render's image
   browser_test.py page   PAGE_DIR TOOLS_DIR   html-validate, axe-core, the icon, a 390x844 phone
                                               (the checkers from npm, installed into TOOLS_DIR once)
+  browser_test.py exercise PAGE_DIR QX40_SCENARIO  an exercise in real time, silenced by mouse; its
+                                              debrief, and its recording replayed to the same verdicts
 """
 
+import base64
+import hashlib
 import json
 import os
+import re
 import subprocess
 import sys
+import tempfile
 
 import devtools
 
@@ -260,8 +266,114 @@ def test_page(browser, server, page_dir, tools_dir):
     assert not failures, "\n".join(failures)
 
 
+EXERCISE = "fire-one-zone.qxs"
+SILENCE_CHECKPOINT = "sounders silenced after the fire"
+SILENCE_AFTER_S = 8
+# The fire is seen within a step of 100 ms and the key and button take 200 ms more.
+SILENCE_SLACK_S = 0.5
+EXERCISE_LIMIT_STEPS = 5 * 60 * 10 * STEPS_PER_100MS
+CHUNK_STEPS = 50 * STEPS_PER_100MS
+STATUS = "document.getElementById('exercise-status').textContent"
+CHECKPOINT_ROW = re.compile(r'<tr class="[^"]*"><td class="n">([^<]*)</td><td>([^<]*)</td><td>([^<]*)</td><td>([^<]*)</td></tr>')
+
+
+def checkpoints(debrief):
+    """(time, checkpoint, verdict, measured) of each row of the debrief's checkpoint table."""
+    table = debrief.split(">Checkpoints</h", 1)[1].split("</table>", 1)[0]
+    return CHECKPOINT_ROW.findall(table)
+
+
+def step_until(page, condition, limit_steps, chunk):
+    for _ in range(0, limit_steps, chunk):
+        if page.browser.evaluate(condition):
+            return
+        page.step(chunk)
+    raise AssertionError("after %d steps still not %s; the exercise shows %r"
+                         % (limit_steps, condition, page.browser.evaluate(STATUS)))
+
+
+def start_exercise(page, file, trainee):
+    page.browser.evaluate("document.querySelector('#library input[value=%s]').click();"
+                          " document.getElementById('trainee').value = %s;"
+                          " document.getElementById('start-exercise').click()" % (json.dumps(file), json.dumps(trainee)))
+
+
+def click_button(page, form, name):
+    x, y = page.press(form, name)
+    page.step(STEPS_PER_100MS)
+    page.release(x, y)
+
+
+def run_and_silence(page):
+    """Starts the exercise, silences SILENCE_AFTER_S after the sounders sound and runs it to its end."""
+    start_exercise(page, EXERCISE, "<i>Ann</i>")
+    # The second checkpoint judged: the sounders sound.
+    step_until(page, STATUS + ".includes(', 2 of ')", EXERCISE_LIMIT_STEPS, STEPS_PER_100MS)
+    page.step(SILENCE_AFTER_S * 10 * STEPS_PER_100MS)
+    page.click(FRONT, "Keyswitch", 2, 2)
+    page.step(STEPS_PER_100MS)
+    click_button(page, FRONT, "SoundersStartStopButton")
+    step_until(page, "document.getElementById('debrief').srcdoc !== ''", EXERCISE_LIMIT_STEPS, CHUNK_STEPS)
+
+
+def check_pause_and_abandon(page):
+    """Pause stops the exercise's clock; Abandon asks first and ends it with a debrief saying so."""
+    start_exercise(page, EXERCISE, "")
+    page.step(10 * STEPS_PER_100MS)
+    page.browser.evaluate("document.getElementById('pause-exercise').click()")
+    paused = page.browser.evaluate(STATUS)
+    page.step(30 * STEPS_PER_100MS)
+    assert "(paused)" in paused and page.browser.evaluate(STATUS) == paused, "pause: %r" % paused
+    page.browser.evaluate("document.getElementById('pause-exercise').click()")
+    page.browser.accept_dialogs = False
+    page.browser.evaluate("document.getElementById('abandon-exercise').click()")
+    assert "(ended)" not in page.browser.evaluate(STATUS), "abandoned although the question was declined"
+    page.browser.accept_dialogs = True
+    page.browser.evaluate("document.getElementById('abandon-exercise').click()")
+    debrief = page.browser.evaluate("document.getElementById('debrief').srcdoc")
+    assert len(page.browser.dialogs) == 2 and "Abandoned at" in debrief, "abandon: %s" % page.browser.dialogs
+
+
+def test_exercise(browser, server, scenario_tool):
+    page = Page(browser, server.url + "?manual&fresh")
+    library = browser.evaluate("[...document.querySelectorAll('#library label')].map(l => l.textContent)")
+    assert any("fire in one zone" in entry and "answering a fire alarm" in entry for entry in library), library
+    run_and_silence(page)
+    debrief = browser.evaluate("document.getElementById('debrief').srcdoc")
+    said = browser.evaluate("document.getElementById('said').textContent")
+    assert "&lt;i&gt;Ann&lt;/i&gt;" in debrief, "the trainee's name is not in the debrief as text"
+    assert "reset the panel" in said, "the exercise's message is not beside the panel: %r" % said
+    assert browser.evaluate("document.getElementById('debrief').getAttribute('sandbox')") == "", "debrief not sandboxed"
+    # The debrief's frame keeps the page's policy, which allows its stylesheet by its hash alone.
+    style = re.search(r"<style>(.*?)</style>", debrief, re.S).group(1)
+    digest = "'sha256-%s'" % base64.b64encode(hashlib.sha256(style.encode()).digest()).decode()
+    policy = browser.evaluate("document.querySelector('meta[http-equiv=Content-Security-Policy]').content")
+    assert digest in policy, "the page's policy does not allow the debrief's stylesheet %s: %s" % (digest, policy)
+    seen = checkpoints(debrief)
+    silence = [row for row in seen if row[1].lower().startswith(SILENCE_CHECKPOINT)]
+    assert silence and silence[0][2] == "passed", "the silence checkpoint: %s" % seen
+    measured = float(silence[0][3].split(" s ")[0])
+    assert SILENCE_AFTER_S <= measured <= SILENCE_AFTER_S + SILENCE_SLACK_S, "silenced after %s" % silence[0][3]
+    with tempfile.TemporaryDirectory(prefix="qx40-exercise-") as folder:
+        click = "document.getElementById('%s').click()"
+        saved = browser.download(click % "download-debrief", folder)
+        with open(saved, encoding="utf-8") as file:
+            assert file.read() == debrief, "the downloaded debrief differs from the one shown"
+        recording = browser.download(click % "download-recording", folder)
+        settings = browser.download(click % "download-recording-settings", folder)
+        replayed = os.path.join(folder, "replay.html")
+        run = subprocess.run([os.path.abspath(scenario_tool), "--settings", settings, "--report", replayed, recording],
+                             capture_output=True, text=True, cwd=folder)
+        assert run.returncode in (0, 1) and os.path.exists(replayed), run.stdout + run.stderr
+        with open(replayed, encoding="utf-8") as file:
+            again = checkpoints(file.read())
+    assert again == seen, "the replay judged otherwise:\n%s\n%s" % (seen, again)
+    check_pause_and_abandon(page)
+    print("exercise: %d checkpoints, silenced after %s, the replay agrees: %s" % (len(seen), silence[0][3], seen))
+
+
 def main(argv):
-    if len(argv) < 3 or argv[1] not in ("panel", "render", "page"):
+    if len(argv) < 3 or argv[1] not in ("panel", "render", "page", "exercise"):
         print(__doc__.strip())
         return 2
     mounts = {"render": argv[3]} if len(argv) > 3 and argv[1] == "render" else None
@@ -269,6 +381,8 @@ def main(argv):
         try:
             if argv[1] == "page":
                 test_page(browser, server, argv[2], argv[3])
+            elif argv[1] == "exercise":
+                test_exercise(browser, server, argv[3])
             else:
                 (test_panel if argv[1] == "panel" else test_render)(browser, server)
         except AssertionError as failure:

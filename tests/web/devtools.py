@@ -68,6 +68,9 @@ class Browser:
         self.socket = websocket.create_connection(endpoint, timeout=60, suppress_origin=True)
         self.next_id = 0
         self.events = []
+        # How the page's confirm() and alert() are answered; each message is kept in dialogs.
+        self.accept_dialogs = True
+        self.dialogs = []
         target = self.call("Target.createTarget", url="about:blank")["targetId"]
         self.session = self.call("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
         for domain in ("Page", "Runtime"):
@@ -82,17 +85,27 @@ class Browser:
 
     def call(self, method, session=False, **params):
         self.next_id += 1
-        message = {"id": self.next_id, "method": method, "params": params}
+        ident = self.next_id
+        message = {"id": ident, "method": method, "params": params}
         if session:
             message["sessionId"] = self.session
         self.socket.send(json.dumps(message))
         while True:
             reply = json.loads(self.socket.recv())
-            if reply.get("id") == self.next_id:
+            if reply.get("id") == ident:
                 if "error" in reply:
                     raise PageError("%s: %s" % (method, reply["error"]))
                 return reply.get("result", {})
             self.events.append(reply)
+            if reply.get("method") == "Page.javascriptDialogOpening":
+                self._answer(reply["params"]["message"])
+
+    def _answer(self, message):
+        """A dialog blocks the page's script until answered, so it is answered here, not awaited."""
+        self.dialogs.append(message)
+        self.next_id += 1
+        self.socket.send(json.dumps({"id": self.next_id, "method": "Page.handleJavaScriptDialog", "sessionId": self.session,
+                                     "params": {"accept": self.accept_dialogs}}))
 
     def evaluate(self, expression):
         """The expression's value; a promise is awaited. A script error raises."""
@@ -121,6 +134,24 @@ class Browser:
             return self.evaluate("window.qx40Ready")
         except PageError as error:
             raise PageError("%s\npage console:\n%s" % (error, self.console()))
+
+    def download(self, expression, folder):
+        """Saves what the expression makes the page download into the folder; gives the file's path."""
+        self.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=folder, eventsEnabled=True)
+        seen = len(self.events)
+        self.evaluate(expression)
+        name = None
+        while True:
+            for event in self.events[seen:]:
+                params = event.get("params", {})
+                if event.get("method") == "Browser.downloadWillBegin":
+                    name = params["suggestedFilename"]
+                if event.get("method") == "Browser.downloadProgress" and params["state"] != "inProgress":
+                    if params["state"] != "completed" or name is None:
+                        raise PageError("the download of %s did not complete: %s" % (name, params["state"]))
+                    return os.path.join(folder, name)
+            seen = len(self.events)
+            self.events.append(json.loads(self.socket.recv()))
 
     def mouse(self, kind, x, y, button="left", buttons=0):
         self.call("Input.dispatchMouseEvent", session=True, type=kind, x=x, y=y, button=button, buttons=buttons,

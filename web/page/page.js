@@ -1,8 +1,9 @@
 // The page around the panel's core: it draws each window's list of drawing
 // operations on a canvas as the desktop painter does, forwards the pointer in
 // client coordinates, runs the core's 5 ms steps as the browser's clock owes
-// them, keeps Hardware.dat in local storage and runs scenario scripts against the live panel. Every caption and hint is
-// drawn or shown as text, never inserted as markup.
+// them, keeps Hardware.dat in local storage, runs scenario scripts against the live panel and runs the core's
+// exercises in real time. Every caption, hint, name and message is drawn or shown as text, never inserted as
+// markup; the debrief is a page of its own in a sandboxed frame.
 "use strict";
 
 const STEP_MS = 5;
@@ -339,13 +340,18 @@ function storedSettings() {
 
 function showMessage(text) { document.getElementById("message").textContent = text; }
 
-function downloadSettings() {
+// The download link's address lives until the browser has taken the file.
+const DOWNLOAD_LINK_LIFE_MS = 60000;
+
+function download(name, data, type) {
   const link = document.createElement("a");
-  link.href = URL.createObjectURL(new Blob([currentSettings()], { type: "application/octet-stream" }));
-  link.download = "Hardware.dat";
+  link.href = URL.createObjectURL(new Blob([data], { type }));
+  link.download = name;
   link.click();
-  URL.revokeObjectURL(link.href);
+  setTimeout(() => URL.revokeObjectURL(link.href), DOWNLOAD_LINK_LIFE_MS);
 }
+
+function downloadSettings() { download("Hardware.dat", currentSettings(), "application/octet-stream"); }
 
 // Hands the file's bytes to the core, which refuses anything but a Hardware.dat.
 function loadSettings(bytes) {
@@ -403,6 +409,116 @@ function dropScript(event) {
   file.text().then((text) => { document.getElementById("script").value = text; });
 }
 
+// ---- exercises ----
+
+// A string handed to the core as a NUL-terminated UTF-8 copy; the caller frees it.
+function cString(text) {
+  const bytes = new TextEncoder().encode(text);
+  const pointer = core._malloc(bytes.length + 1);
+  core.HEAPU8.set(bytes, pointer);
+  core.HEAPU8[pointer + bytes.length] = 0;
+  return pointer;
+}
+
+let exercise = { state: "none", text: "" };
+let exerciseSaid = "";
+
+function buildLibrary() {
+  const library = document.getElementById("library");
+  JSON.parse(core.UTF8ToString(core._qx40_exercises())).forEach((entry, i) => {
+    const label = document.createElement("label");
+    const choice = document.createElement("input");
+    choice.type = "radio";
+    choice.name = "exercise";
+    choice.value = entry.file;
+    choice.checked = i === 0;
+    const title = document.createElement("strong");
+    title.textContent = entry.title;
+    const teaches = document.createElement("span");
+    teaches.className = "teaches";
+    teaches.textContent = entry.teaches;
+    label.append(choice, " ", title, teaches);
+    library.append(label);
+  });
+}
+
+const ABANDON_QUESTION = "Abandon the exercise? Its debrief will say so, and every checkpoint not yet judged " +
+  "will be listed as not reached.";
+
+function running() { return exercise.state === "running" || exercise.state === "paused"; }
+
+function startExercise() {
+  const chosen = document.querySelector("#library input:checked");
+  if (!chosen) return;
+  if (running()) {
+    if (!window.confirm(ABANDON_QUESTION)) return;
+    core._qx40_abandon_exercise();
+  }
+  const file = cString(chosen.value);
+  const trainee = cString(document.getElementById("trainee").value);
+  const error = core.UTF8ToString(core._qx40_start_exercise(file, trainee, Date.now()));
+  core._free(file);
+  core._free(trainee);
+  document.getElementById("debrief").hidden = true;
+  document.getElementById("exercise-files").hidden = true;
+  for (let i = 0; i < FORM_COUNT; ++i) dirty.add(i);
+  showExercise();
+  if (error) document.getElementById("exercise-status").textContent = error;
+}
+
+function abandonExercise() {
+  if (!running() || !window.confirm(ABANDON_QUESTION)) return;
+  core._qx40_abandon_exercise();
+  showExercise();
+}
+
+function pauseExercise() {
+  core._qx40_pause_exercise();
+  showExercise();
+}
+
+// How far the exercise is, its messages, and once it has ended its debrief and files.
+function showExercise() {
+  const status = JSON.parse(core.UTF8ToString(core._qx40_exercise_status()));
+  const ended = status.state === "ended" && exercise.state !== "ended";
+  exercise = status;
+  if (status.state === "none") return;
+  document.getElementById("exercise-status").textContent = status.text;
+  document.getElementById("pause-exercise").disabled = !running();
+  document.getElementById("abandon-exercise").disabled = !running();
+  document.getElementById("pause-exercise").textContent = status.state === "paused" ? "Resume" : "Pause";
+  const said = core.UTF8ToString(core._qx40_exercise_said()).trimEnd();
+  if (said !== exerciseSaid) {
+    exerciseSaid = said;
+    const box = document.getElementById("said");
+    box.textContent = said;
+    box.hidden = said === "";
+  }
+  if (!ended) return;
+  const frame = document.getElementById("debrief");
+  frame.srcdoc = core.UTF8ToString(core._qx40_debrief());
+  frame.hidden = false;
+  document.getElementById("exercise-files").hidden = false;
+  document.getElementById("download-recording-settings").hidden = !status.settings;
+}
+
+function downloadDebrief() { download(exercise.debrief, core.UTF8ToString(core._qx40_debrief()), "text/html"); }
+function downloadRecording() { download(exercise.recording, core.FS.readFile(exercise.recording), "text/plain"); }
+function downloadRecordingSettings() {
+  download(exercise.settings.split("/").pop(), core.FS.readFile(exercise.settings), "application/octet-stream");
+}
+
+function wireExercises() {
+  buildLibrary();
+  const wire = (id, handler) => document.getElementById(id).addEventListener("click", handler);
+  wire("start-exercise", startExercise);
+  wire("pause-exercise", pauseExercise);
+  wire("abandon-exercise", abandonExercise);
+  wire("download-debrief", downloadDebrief);
+  wire("download-recording", downloadRecording);
+  wire("download-recording-settings", downloadRecordingSettings);
+}
+
 // ---- time ----
 
 let owedFrom = 0;
@@ -431,6 +547,7 @@ function drawDirty() {
 function tick() {
   runOwedSteps(performance.now());
   drawDirty();
+  showExercise();
 }
 
 // ---- start ----
@@ -457,6 +574,7 @@ async function start() {
   document.getElementById("run-script").addEventListener("click", runScript);
   document.getElementById("script").addEventListener("dragover", (event) => event.preventDefault());
   document.getElementById("script").addEventListener("drop", dropScript);
+  wireExercises();
   owedFrom = performance.now();
   setInterval(tick, TICK_MS);
 }
@@ -468,7 +586,7 @@ function artworkArrived() {
 
 // What a test or a course page may drive: the stepper (with ?manual) and the drawing lists.
 window.qx40 = {
-  step: (steps) => { core._qx40_step(steps); drawDirty(); },
+  step: (steps) => { core._qx40_step(steps); drawDirty(); showExercise(); },
   // Resolves once the windows are drawn whole: a fascia shown for the first time loads its picture.
   whole: async () => { await artworkArrived(); drawDirty(); },
   nowMs: () => core._qx40_now_ms(),
