@@ -111,6 +111,16 @@ void SessionRecorder::Write(const std::string& line) {
 
 void SessionRecorder::Line(const std::string& text) { Write(text); }
 
+void SessionRecorder::ExerciseHeader(const std::string& title, const std::string& teaches, const std::string& trainee) {
+  const auto comment = [this](const std::string& key, std::string text) {
+    std::replace_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < ' '; }, ' ');
+    if (!text.empty()) Write("# " + key + ": " + text);
+  };
+  comment("Exercise", title + ".");
+  comment("Teaches", teaches);
+  comment("Done by", trainee);
+}
+
 void SessionRecorder::Released(TControl& key) {
   Write("release " + QualifiedName(key) + " left");
 }

@@ -33,6 +33,9 @@ class SessionRecorder {
   void Detach();
   // A script line that acted on the panel otherwise (an exercise's), at its time.
   void Line(const std::string& text);
+  // An exercise's header, which the replay's debrief reads: each text kept to
+  // one comment line, since a line break in a typed name would be a script line.
+  void ExerciseHeader(const std::string& title, const std::string& teaches, const std::string& trainee);
 
  private:
   void Pointer(TForm::PointerAction action, TControl& target, MouseButton button, int x, int y);

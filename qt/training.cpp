@@ -36,13 +36,6 @@ namespace fs = std::filesystem;
 constexpr int sampleIntervalMs = 20;
 constexpr int exerciseIntervalMs = 10;
 
-std::string Clock(int64_t ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(ms / 60000),
-                static_cast<long long>(ms / 1000 % 60));
-  return text;
-}
-
 // FILE.qxs's report, FILE.html, in the working directory.
 std::string DefaultReport(const std::string& exercise) {
   return fs::path(exercise).filename().replace_extension(".html").string();
@@ -57,12 +50,6 @@ void CheckWritable(const std::string& path, const char* what) {
     const std::string reason = fs::is_directory(path, failed) ? "it is a directory" : std::generic_category().message(errno);
     throw std::runtime_error("cannot write the " + std::string(what) + " " + path + ": " + reason + "; choose a writable path");
   }
-}
-
-// A name as one line of a recording's header: a line break there would be a script line.
-std::string OneLine(std::string text) {
-  std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-  return text;
 }
 
 int64_t WallNowMs() {
@@ -161,9 +148,7 @@ bool TrainingSession::StartExercise(const std::string& path, std::ostream& err) 
   reported_ = false;
   if (recorder_) {
     const scenario::ScriptResult described = exercise_->Result();
-    recorder_->Line("# Exercise: " + described.title + ".");
-    if (!described.teaches.empty()) recorder_->Line("# Teaches: " + described.teaches);
-    if (!trainee_.empty()) recorder_->Line("# Done by: " + OneLine(trainee_));
+    recorder_->ExerciseHeader(described.title, described.teaches, trainee_);
   }
   if (sampler_) sampler_->start(exerciseIntervalMs);
   return true;
@@ -284,10 +269,8 @@ void TrainingSession::ShowProgress() {
   }
   if (!exercise_) return;
   const scenario::ExerciseProgress progress = exercise_->Progress();
-  std::string caption = caption_ + " - exercise " + fs::path(exercisePath_).stem().string() + " " +
-                        Clock(progress.elapsedMs) + ", " + std::to_string(progress.judged) + " of " +
-                        std::to_string(progress.checkpoints) + " checkpoints";
-  if (progress.paused) caption += " (paused)";
+  std::string caption =
+      caption_ + " - exercise " + scenario::ProgressText(fs::path(exercisePath_).stem().string(), progress);
   if (progress.finished) caption += " (ended; report in " + reportPath_ + ")";
   if (caption != machine_->hardware().Caption()) machine_->hardware().SetCaption(caption);
   if (pause_) pause_->setText(progress.paused ? "Resume exercise" : "Pause exercise");

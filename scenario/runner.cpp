@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 #include <chrono>
@@ -1118,6 +1119,15 @@ void Exercise::Resume() { parts_->runner.Resume(); }
 void Exercise::Abandon() { parts_->runner.Abandon(); }
 ExerciseProgress Exercise::Progress() const { return parts_->runner.Progress(); }
 ScriptResult Exercise::Result() const { return parts_->runner.Result(); }
+
+std::string ProgressText(const std::string& name, const ExerciseProgress& progress) {
+  char clock[32];
+  std::snprintf(clock, sizeof clock, "%lld:%02lld", static_cast<long long>(progress.elapsedMs / 60000),
+                static_cast<long long>(progress.elapsedMs / 1000 % 60));
+  std::string text = name + " " + clock + ", " + std::to_string(progress.judged) + " of " +
+                     std::to_string(progress.checkpoints) + " checkpoints";
+  return progress.paused ? text + " (paused)" : text;
+}
 
 ScriptResult DescribeScript(const std::string& path) {
   ScriptResult described;

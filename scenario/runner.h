@@ -120,6 +120,9 @@ class Exercise {
   bool loaded_ = false;
 };
 
+// How far an exercise is, never what comes next: "NAME m:ss, J of N checkpoints", "(paused)" while it is.
+std::string ProgressText(const std::string& name, const ExerciseProgress& progress);
+
 // A script's title and what it teaches, from its header comment.
 ScriptResult DescribeScript(const std::string& path);
 

@@ -17,14 +17,7 @@
 namespace {
 namespace fs = std::filesystem;
 
-std::string Clock(int64_t ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(ms / 60000),
-                static_cast<long long>(ms / 1000 % 60));
-  return text;
-}
-
-// A name typed in the page goes into the recording's comment lines: no line breaks or other controls.
+// A name typed in the page, for the debrief and the recording: one line, trimmed.
 std::string OneLine(const std::string& text) {
   std::string line = text;
   std::replace_if(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < ' '; }, ' ');
@@ -90,9 +83,7 @@ std::string WebTraining::Start(const std::string& path, const std::string& train
     return errors;
   }
   const scenario::ScriptResult described = exercise->Result();
-  recorder_->Line("# Exercise: " + described.title + ".");
-  if (!described.teaches.empty()) recorder_->Line("# Teaches: " + described.teaches);
-  if (!name.empty()) recorder_->Line("# Done by: " + name);
+  recorder_->ExerciseHeader(described.title, described.teaches, name);
   exercise_ = std::move(exercise);
   return {};
 }
@@ -116,7 +107,7 @@ void WebTraining::Abandon() {
 // The debrief written and the recording closed, ending at this moment as a replay will;
 // nothing is left that holds the machine.
 void WebTraining::Finish() {
-  endedText_ = ProgressText(exercise_->Progress()) + " (ended)";
+  endedText_ = "Exercise " + scenario::ProgressText(name_, exercise_->Progress()) + " (ended)";
   std::ostringstream page;
   scenario::WriteHtmlReport({exercise_->Result()}, page);
   debrief_ = page.str();
@@ -124,18 +115,12 @@ void WebTraining::Finish() {
   recorder_.reset();
 }
 
-std::string WebTraining::ProgressText(const scenario::ExerciseProgress& progress) const {
-  std::string text = "Exercise " + name_ + " " + Clock(progress.elapsedMs) + ", " + std::to_string(progress.judged) +
-                     " of " + std::to_string(progress.checkpoints) + " checkpoints";
-  if (progress.paused) text += " (paused)";
-  return text;
-}
 
 std::string WebTraining::StatusJson() const {
   if (exercise_) {
     const scenario::ExerciseProgress progress = exercise_->Progress();
     return std::string("{\"state\":") + (progress.paused ? "\"paused\"" : "\"running\"") +
-           Field("text", JsonString(ProgressText(progress))) + "}";
+           Field("text", JsonString("Exercise " + scenario::ProgressText(name_, progress))) + "}";
   }
   if (debrief_.empty()) return "{\"state\":\"none\",\"text\":\"\"}";
   return "{\"state\":\"ended\"" + Field("text", JsonString(endedText_)) + Field("debrief", JsonString(debriefFile_)) +

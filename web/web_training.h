@@ -13,7 +13,6 @@ class Machine;
 class SessionRecorder;
 namespace scenario {
 class Exercise;
-struct ExerciseProgress;
 }  // namespace scenario
 
 class WebTraining {
@@ -46,7 +45,6 @@ class WebTraining {
 
  private:
   void Finish();
-  std::string ProgressText(const scenario::ExerciseProgress& progress) const;
 
   std::unique_ptr<scenario::Exercise> exercise_;
   std::unique_ptr<SessionRecorder> recorder_;
