@@ -21,7 +21,8 @@ fail() { echo "desktop${window_manager:+ under $window_manager}: $*" >&2; cat "$
 cd "$work"
 if [ -n "$window_manager" ]; then
   "$window_manager" >"$work/wm.log" 2>&1 &
-  await xprop -root _NET_SUPPORTING_WM_CHECK || fail "$window_manager did not start: $(cat "$work/wm.log")"
+  # Not only started but serving: one still starting loses windows mapped meanwhile.
+  await "$xprobe" serving || fail "$window_manager did not start: $(cat "$work/wm.log")"
 fi
 
 start() {

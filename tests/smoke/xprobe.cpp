@@ -7,10 +7,13 @@
 //   xprobe frame TITLE        -> the same of its frame, decorations included
 //   xprobe pixel TITLE X Y    -> "R G B" at client position X, Y
 //   xprobe close TITLE        -> sends WM_DELETE_WINDOW
+//   xprobe serving            -> succeeds once a window manager answers requests
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+
+#include <poll.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +39,8 @@ Window FindByTitle(Display* display, Window window, const char* title) {
 }
 
 int Usage() {
-  std::fputs("usage: xprobe origin TITLE | geometry TITLE | frame TITLE | pixel TITLE X Y | close TITLE\n", stderr);
+  std::fputs("usage: xprobe origin TITLE | geometry TITLE | frame TITLE | pixel TITLE X Y | close TITLE | serving\n",
+             stderr);
   return 2;
 }
 
@@ -61,16 +65,43 @@ void PrintGeometry(Display* display, Window window) {
   std::printf("%d %d %d %d\n", x, y, attributes.width, attributes.height);
 }
 
+// A window manager that has taken over the screen may still be starting, and
+// one that is misses the windows mapped meanwhile. It serves once it answers
+// a request for a window's frame extents; the request also wakes one that
+// slept through earlier ones.
+bool WindowManagerServes(Display* display) {
+  constexpr int answerMs = 200;
+  const Window root = DefaultRootWindow(display);
+  const Window window = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
+  XSelectInput(display, window, PropertyChangeMask);
+  const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
+  XEvent request{};
+  request.xclient.type = ClientMessage;
+  request.xclient.window = window;
+  request.xclient.message_type = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+  request.xclient.format = 32;
+  XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+  XFlush(display);
+  pollfd connection{ConnectionNumber(display), POLLIN, 0};
+  while (XPending(display) || poll(&connection, 1, answerMs) > 0) {
+    XEvent event;
+    XNextEvent(display, &event);
+    if (event.type == PropertyNotify && event.xproperty.atom == extents) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return Usage();
+  if (argc < 2 || (argc < 3 && std::strcmp(argv[1], "serving") != 0)) return Usage();
   Display* display = XOpenDisplay(nullptr);
   if (!display) {
     std::fputs("xprobe: cannot open display\n", stderr);
     return 1;
   }
   const std::string command = argv[1];
+  if (command == "serving") return WindowManagerServes(display) ? 0 : 1;
   const Window window = FindByTitle(display, DefaultRootWindow(display), argv[2]);
   if (!window) {
     std::fprintf(stderr, "xprobe: no window titled '%s'\n", argv[2]);
