@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every program answers --help and --version on standard output with exit
 # code 0, writing nothing and opening no window; an unknown option is an error
-# with the usage and exit code 2; qx40 without a display says so (exit 2).
+# with the usage and exit code 2; qx40 without a display says so (exit 2);
+# a bad value or a missing file is named with what to do.
 #
 #   command_line_test.sh QX40 QX40_SCENARIO QX40_RENDER
 set -uo pipefail
@@ -34,4 +35,9 @@ done
 expect 0 "Hardware.dat" out "$1" --help
 expect 2 "DISPLAY" err "${headless[@]}" "$1"
 expect 2 "needs the socket's path" err "${headless[@]}" "$1" --control
+expect 2 "cannot read the exercise /nonexistent.qxs: No such file or directory" err env QT_QPA_PLATFORM=offscreen "$1" --exercise /nonexistent.qxs
+# qx40-scenario says what is wrong; listing names leaves no Hardware.dat behind.
+expect 0 "^control frmMainDisplay.FireLED$" out "$2" --list-names
+expect 2 "bad number of jobs in '-j 0': write -j N with N from 1 to 256" err "$2" -j 0 x.qxs
+expect 2 "no script given" err "$2"
 exit $status
