@@ -1,7 +1,7 @@
 // The page's calls into the core: the machine in virtual time, stepped as
 // the browser's clock owes; each window's drawing list; mouse input in client
-// coordinates; Hardware.dat as the page keeps it in local storage; and the
-// exercises packed with the page.
+// coordinates; Hardware.dat and the view as the page keeps them in local
+// storage; the tones to play; and the exercises packed with the page.
 
 #include <emscripten.h>
 
@@ -20,14 +20,42 @@
 #include "web/draw_list.h"
 #include "web/web_host.h"
 #include "web/web_training.h"
+#include "windows/framework/controls.h"
 #include "windows/maindisplay.h"
 
 namespace {
 
 enum PointerAction { pointerDown = 0, pointerMove = 1, pointerUp = 2 };
+constexpr int selected = 1;
+
+// The tones the machine plays now, as bits the page reads each tick and plays.
+class ToneBits : public AudioOutput {
+ public:
+  void Start(Tone tone) override { bits_ |= Bit(tone); }
+  void Stop(Tone tone) override { bits_ &= ~Bit(tone); }
+  int Bits() const { return bits_; }
+
+ private:
+  static constexpr int buzzerBit = 1;
+  static constexpr int sounderBit = 2;
+  static int Bit(Tone tone) { return tone == Tone::Buzzer ? buzzerBit : sounderBit; }
+  int bits_ = 0;
+};
+
+// What the user chose to see and hear, which is not in Hardware.dat: kept
+// while the panel starts again (a loaded Hardware.dat, an exercise) and by
+// the page across visits, as the desktop keeps it per user.
+struct View {
+  bool muted = false;
+  bool corvella = false;
+  bool coverOff = false;
+};
 
 WebHost host;
+ToneBits tones;
+View view;
 std::unique_ptr<Machine> machine;
+std::string viewJson;
 std::string drawList;
 std::string message;
 std::string scriptReport;
@@ -47,14 +75,38 @@ TForm* FormAt(int index) {
   return nullptr;
 }
 
-// A fresh process's machine over whatever Hardware.dat the working directory holds.
+View CurrentView() {
+  TfrmMainDisplay& front = machine->front();
+  return {machine->hardware().SoundMute->State() == CheckBoxState::Checked,
+          front.SelectCorvellaFascia->ItemIndex() == selected, front.SelectCoverOff->ItemIndex() == selected};
+}
+
+// As the user's clicks would set them, so that the panel sees the cover as shown.
+void ShowView(const View& shown) {
+  TfrmMainDisplay& front = machine->front();
+  if (shown.corvella) front.SelectCorvellaFasciaClick(front.SelectCorvellaFascia);
+  if (shown.coverOff != (front.SelectCoverOff->ItemIndex() == selected)) front.SelectCoverOffClick(front.SelectCoverOff);
+  machine->hardware().SoundMute->SetState(shown.muted ? CheckBoxState::Checked : CheckBoxState::Unchecked);
+}
+
+// A fresh process's machine over whatever Hardware.dat the working directory
+// holds, in the view the user chose, playing its tones for the page.
 void Start() {
   ResetBoardGlobals();
   ResetFirmwareState();
   machine = std::make_unique<Machine>(BoardPacing::Stepped);
+  machine->PlayOn(tones);
   host.SetForms(&machine->front(), &machine->hardware());
   machine->front().Show();
   machine->hardware().Show();
+  ShowView(view);
+}
+
+// The machine goes, keeping its view for the next one.
+void EndMachine() {
+  if (!machine) return;
+  view = CurrentView();
+  machine.reset();
 }
 
 MouseButton ButtonOf(int button) {
@@ -88,10 +140,24 @@ void EndExercise() {
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE void qx40_start() {
+// The first start, in the view the page remembered.
+EMSCRIPTEN_KEEPALIVE void qx40_start(int muted, int corvella, int coverOff) {
   SetWindowHost(&host);
+  view = {muted != 0, corvella != 0, coverOff != 0};
   Start();
 }
+
+// The view now, to remember: {"muted", "fascia" ("marvane" or "corvella"), "coverOff"}.
+EMSCRIPTEN_KEEPALIVE const char* qx40_view() {
+  const View now = machine ? CurrentView() : view;
+  const auto flag = [](bool on) { return on ? "true" : "false"; };
+  viewJson = std::string("{\"muted\":") + flag(now.muted) + ",\"fascia\":\"" + (now.corvella ? "corvella" : "marvane") +
+             "\",\"coverOff\":" + flag(now.coverOff) + "}";
+  return viewJson.c_str();
+}
+
+// The tones to play now: 1 the buzzer, 2 the sounders.
+EMSCRIPTEN_KEEPALIVE int qx40_tones() { return tones.Bits(); }
 
 // An exercise runs what is due after each step, so that its lines and
 // checkpoints are timed to the step, as its replay times them.
@@ -137,7 +203,7 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_load_settings(const uint8_t* bytes, int si
     return message.c_str();
   }
   EndExercise();
-  machine.reset();
+  EndMachine();
   if (!WriteSettingsFile(bytes, size_t(size))) message = "Cannot store the settings in the page; the panel started from its last ones.";
   Start();
   return message.c_str();
@@ -191,7 +257,7 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_start_exercise(const char* file, const cha
     message = "Cannot store the settings in the page to start the exercise from; reload the page and try again.";
   }
   if (!message.empty()) return message.c_str();
-  machine.reset();
+  EndMachine();
   Start();
   message = training.Start(std::string(libraryFolder) + "/" + name, trainee, *machine, int64_t(wallMs));
   return message.c_str();

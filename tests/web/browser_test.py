@@ -8,6 +8,8 @@ stepped by the test (?manual), not by the clock, so every run is the same.
                                               (the checkers from npm, installed into TOOLS_DIR once)
   browser_test.py exercise PAGE_DIR QX40_SCENARIO  an exercise in real time, silenced by mouse; its
                                               debrief, and its recording replayed to the same verdicts
+  browser_test.py sound  PAGE_DIR            the tones after a click, a fire and the mute box; the view
+                                              kept over a reload; ?fresh declined and accepted
 """
 
 import base64
@@ -44,14 +46,15 @@ class Page:
         return ops[0]
 
     def origin(self, form):
-        rect = self.browser.evaluate("(() => { const r = document.getElementById('form%d').getBoundingClientRect();"
-                                     " return [r.left, r.top]; })()" % form)
-        return rect
+        """Where the window's canvas lies in the page, and how large it is drawn."""
+        return self.browser.evaluate("(() => { const c = document.getElementById('form%d'), r = c.getBoundingClientRect();"
+                                     " return [r.left, r.top, r.width / c.width]; })()" % form)
 
     def at(self, form, name, dx=None, dy=None):
         op = self.op(form, name)
-        left, top = self.origin(form)
-        return left + op["x"] + (op["w"] // 2 if dx is None else dx), top + op["y"] + (op["h"] // 2 if dy is None else dy)
+        left, top, scale = self.origin(form)
+        return (left + (op["x"] + (op["w"] // 2 if dx is None else dx)) * scale,
+                top + (op["y"] + (op["h"] // 2 if dy is None else dy)) * scale)
 
     def press(self, form, name, dx=None, dy=None):
         x, y = self.at(form, name, dx, dy)
@@ -372,8 +375,74 @@ def test_exercise(browser, server, scenario_tool):
     print("exercise: %d checkpoints, silenced after %s, the replay agrees: %s" % (len(seen), silence[0][3], seen))
 
 
+AUDIO = "qx40.audioState()"
+SOUNDER_LIMIT_STEPS = 30 * 10 * STEPS_PER_100MS
+# Smaller than drawn at first, so that both windows stay within the browser's window.
+SCALE = 80
+VIEW = ("({corvella: qx40.list(0).ops.find(o => o.name === 'SelectCorvellaFascia').index,"
+        " muted: qx40.list(1).ops.find(o => o.name === 'SoundMute').state,"
+        " scale: document.getElementById('scale').value,"
+        " zone1: qx40.list(1).ops.find(o => o.name === 'ZoneResValue1').caption})")
+
+
+def gesture(page):
+    """A click on the page's heading: a user's gesture that touches no control."""
+    x, y = page.browser.evaluate("(() => { const r = document.querySelector('h1').getBoundingClientRect();"
+                                 " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+    page.browser.mouse("mousePressed", x, y, buttons=1)
+    page.browser.mouse("mouseReleased", x, y)
+
+
+def tones_after(page, steps):
+    page.step(steps)
+    return page.browser.evaluate(AUDIO)["tones"]
+
+
+def check_fresh(browser, server, chosen):
+    """?fresh asks first: declined, the stored view and Hardware.dat stay; accepted, they go."""
+    for accept, expected in ((False, chosen), (True, None)):
+        browser.accept_dialogs = accept
+        asked = len(browser.dialogs)
+        Page(browser, server.url + "?manual&fresh")
+        view = browser.evaluate(VIEW)
+        assert len(browser.dialogs) == asked + 1, "?fresh did not ask before throwing the settings away"
+        if expected:
+            assert view == expected, "?fresh declined, yet the page shows %s, not %s" % (view, expected)
+        else:
+            assert view["corvella"] == 0 and view["scale"] == "100" and view["zone1"] != chosen["zone1"], \
+                "?fresh accepted, yet the page kept %s" % view
+    browser.accept_dialogs = True
+
+
+def test_sound(browser, server):
+    page = Page(browser, server.url + "?manual")
+    assert browser.evaluate(AUDIO)["context"] == "none", "sound started before the user's first gesture"
+    gesture(page)
+    state = browser.evaluate(AUDIO)
+    assert state["context"] == "running" and state["tones"] == [], "after the first click: %s" % state
+    drag_zone1_to_fire(page)
+    step_until(page, AUDIO + ".then(s => s.tones.includes('sounder'))", SOUNDER_LIMIT_STEPS, STEPS_PER_100MS)
+    page.click(HARDWARE, "SoundMute")
+    assert tones_after(page, STEPS_PER_100MS) == [], "the mute box does not silence the tones"
+    page.click(FRONT, "SelectCorvellaFascia")
+    browser.evaluate("const s = document.getElementById('scale'); s.value = %d; s.dispatchEvent(new Event('input'))" % SCALE)
+    page.step(1)
+    chosen = browser.evaluate(VIEW)
+    page = Page(browser, server.url + "?manual")
+    restored = browser.evaluate(VIEW)
+    assert restored == chosen, "after a reload the page shows %s, not %s" % (restored, chosen)
+    # The panel goes into fire again from its Hardware.dat; the remembered mute keeps it silent.
+    gesture(page)
+    assert tones_after(page, SOUNDER_LIMIT_STEPS) == [], "the remembered mute box does not silence the fire"
+    page.click(HARDWARE, "SoundMute")
+    assert "sounder" in tones_after(page, STEPS_PER_100MS), "unmuted, the fire's sounders are not heard"
+    state = browser.evaluate(AUDIO)
+    check_fresh(browser, server, browser.evaluate(VIEW))
+    print("sound: %s; view after reload %s" % (state, restored))
+
+
 def main(argv):
-    if len(argv) < 3 or argv[1] not in ("panel", "render", "page", "exercise"):
+    if len(argv) < 3 or argv[1] not in ("panel", "render", "page", "exercise", "sound"):
         print(__doc__.strip())
         return 2
     mounts = {"render": argv[3]} if len(argv) > 3 and argv[1] == "render" else None
@@ -383,6 +452,8 @@ def main(argv):
                 test_page(browser, server, argv[2], argv[3])
             elif argv[1] == "exercise":
                 test_exercise(browser, server, argv[3])
+            elif argv[1] == "sound":
+                test_sound(browser, server)
             else:
                 (test_panel if argv[1] == "panel" else test_render)(browser, server)
         except AssertionError as failure:

@@ -1,8 +1,8 @@
 // The page around the panel's core: it draws each window's list of drawing
 // operations on a canvas as the desktop painter does, forwards the pointer in
 // client coordinates, runs the core's 5 ms steps as the browser's clock owes
-// them, keeps Hardware.dat in local storage, runs scenario scripts against the live panel and runs the core's
-// exercises in real time. Every caption, hint, name and message is drawn or shown as text, never inserted as
+// them, keeps Hardware.dat and the view in local storage, plays the tones the core says sound, runs scenario
+// scripts against the live panel and runs the core's exercises in real time. Every caption, hint, name and message is drawn or shown as text, never inserted as
 // markup; the debrief is a page of its own in a sandboxed frame.
 "use strict";
 
@@ -13,6 +13,8 @@ const MAX_CATCH_UP_MS = 1000;
 const TICK_MS = 40;
 const FORM_COUNT = 2;
 const STORAGE_KEY = "qx40.Hardware.dat";
+// The fascia, the cover, the mute box and the scale, as JSON.
+const VIEW_KEY = "qx40.view";
 const GRAY = "#a0a0a4";
 const WHITE = "#ffffff";
 const CHECK_BOX_SIZE = 13;
@@ -23,7 +25,7 @@ const POINTER = { down: 0, move: 1, up: 2 };
 const params = new URLSearchParams(location.search);
 // ?manual: the clock does not step the panel; a test steps it through window.qx40.
 const manual = params.has("manual");
-// ?fresh: start as with no Hardware.dat, whatever local storage holds.
+// ?fresh: start as with no Hardware.dat and the first view, once the user agrees to throw the stored ones away.
 const fresh = params.has("fresh");
 
 const measureCanvas = document.createElement("canvas").getContext("2d");
@@ -31,6 +33,7 @@ const images = new Map();
 let core = null;
 let lists = [];
 let lastSettings = null;
+let lastView = null;
 
 function cssFont(font) {
   const family = font.family.toLowerCase() === "terminal" ? "Liberation Mono" : "Liberation Sans";
@@ -243,6 +246,7 @@ function drawForm(index) {
 }
 
 function applyScale() {
+  storeViewIfChanged();
   const scale = Number(document.getElementById("scale").value) / 100;
   document.getElementById("scale-value").textContent = Math.round(scale * 100) + " %";
   for (let i = 0; i < FORM_COUNT; ++i) {
@@ -316,25 +320,71 @@ function currentSettings() {
 function toBase64(bytes) { return btoa(String.fromCharCode(...bytes)); }
 function fromBase64(text) { return Uint8Array.from(atob(text), (c) => c.charCodeAt(0)); }
 
-function storeSettingsIfChanged() {
-  const bytes = currentSettings();
-  if (lastSettings && bytes.every((b, i) => b === lastSettings[i])) return;
-  lastSettings = bytes;
+function remember(key, text) {
   try {
-    localStorage.setItem(STORAGE_KEY, toBase64(bytes));
+    localStorage.setItem(key, text);
   } catch (error) {
     showMessage("The browser keeps no settings for this page: " + error.message);
   }
 }
 
-function storedSettings() {
-  if (fresh) return null;
+function stored(key) {
   try {
-    const text = localStorage.getItem(STORAGE_KEY);
+    return localStorage.getItem(key);
+  } catch {
+    return null;
+  }
+}
+
+function storeSettingsIfChanged() {
+  const bytes = currentSettings();
+  if (lastSettings && bytes.every((b, i) => b === lastSettings[i])) return;
+  lastSettings = bytes;
+  remember(STORAGE_KEY, toBase64(bytes));
+}
+
+function storedSettings() {
+  try {
+    const text = stored(STORAGE_KEY);
     const bytes = text ? fromBase64(text) : null;
     return bytes && bytes.length === core._qx40_settings_size() ? bytes : null;
   } catch {
     return null;
+  }
+}
+
+// The core's view and the page's scale.
+function storeViewIfChanged() {
+  if (!core) return;
+  const view = JSON.parse(core.UTF8ToString(core._qx40_view()));
+  view.scale = Number(document.getElementById("scale").value);
+  const text = JSON.stringify(view);
+  if (text === lastView) return;
+  lastView = text;
+  remember(VIEW_KEY, text);
+}
+
+function storedView() {
+  try {
+    const view = JSON.parse(stored(VIEW_KEY));
+    return view && typeof view === "object" ? view : {};
+  } catch {
+    return {};
+  }
+}
+
+const FRESH_QUESTION = "Start afresh? The settings this browser keeps for the panel (its Hardware.dat, the fascia, " +
+  "the cover, the mute box and the scale) will be thrown away.";
+
+// Asked only when there is something to throw away; declined, the stored settings are used.
+function throwAwayIfFresh() {
+  if (!fresh || (stored(STORAGE_KEY) === null && stored(VIEW_KEY) === null)) return;
+  if (!window.confirm(FRESH_QUESTION)) return;
+  try {
+    localStorage.removeItem(STORAGE_KEY);
+    localStorage.removeItem(VIEW_KEY);
+  } catch (error) {
+    showMessage("The browser keeps no settings for this page: " + error.message);
   }
 }
 
@@ -519,6 +569,73 @@ function wireExercises() {
   wire("download-recording-settings", downloadRecordingSettings);
 }
 
+// ---- sound ----
+
+// The desktop's tones: the buzzer a 3 kHz square wave, the sounders a sine
+// alternating 800 Hz and 1 kHz, mixed when both sound.
+const TONES = {
+  buzzer: { bit: 1, type: "square", hz: 3000, level: 0.2 },
+  sounder: { bit: 2, type: "sine", hz: 800, level: 0.3 },
+};
+const SOUNDER_HZ = [800, 1000];
+const SOUNDER_TONE_S = 0.25;
+// The sounder's changes of pitch are scheduled this far ahead, beyond the ticks of a slowed background tab.
+const PITCH_AHEAD_S = 2;
+
+// Made at the user's first gesture, as browsers allow sound only after one.
+let audio = null;
+
+function startAudio() {
+  if (audio) return;
+  const context = new AudioContext();
+  audio = { context, voices: {}, pitchAt: 0, pitch: 0 };
+  for (const [name, tone] of Object.entries(TONES)) {
+    const oscillator = new OscillatorNode(context, { type: tone.type, frequency: tone.hz });
+    const gain = new GainNode(context, { gain: 0 });
+    oscillator.connect(gain).connect(context.destination);
+    oscillator.start();
+    audio.voices[name] = { oscillator, gain, playing: false };
+  }
+  audio.resumed = context.resume();
+  playTones();
+}
+
+function schedulePitch(frequency, now) {
+  audio.pitchAt = Math.max(audio.pitchAt, now);
+  while (audio.pitchAt < now + PITCH_AHEAD_S) {
+    frequency.setValueAtTime(SOUNDER_HZ[audio.pitch], audio.pitchAt);
+    audio.pitch = (audio.pitch + 1) % SOUNDER_HZ.length;
+    audio.pitchAt += SOUNDER_TONE_S;
+  }
+}
+
+// Each voice sounds while the core says its tone plays.
+function playTones() {
+  if (!audio) return;
+  const bits = core._qx40_tones();
+  const now = audio.context.currentTime;
+  schedulePitch(audio.voices.sounder.oscillator.frequency, now);
+  for (const [name, tone] of Object.entries(TONES)) {
+    const voice = audio.voices[name];
+    const on = (bits & tone.bit) !== 0;
+    if (on === voice.playing) continue;
+    voice.playing = on;
+    voice.gain.gain.setValueAtTime(on ? tone.level : 0, now);
+  }
+}
+
+// Once the context has answered the gesture's resume.
+async function audioState() {
+  if (!audio) return { context: "none", tones: [] };
+  await audio.resumed;
+  const names = Object.keys(TONES);
+  return {
+    context: audio.context.state,
+    tones: names.filter((name) => audio.voices[name].playing),
+    levels: Object.fromEntries(names.map((name) => [name, audio.voices[name].gain.gain.value])),
+  };
+}
+
 // ---- time ----
 
 let owedFrom = 0;
@@ -541,7 +658,9 @@ function drawDirty() {
   }
   for (const index of dirty) drawForm(index);
   dirty.clear();
+  playTones();
   storeSettingsIfChanged();
+  storeViewIfChanged();
 }
 
 function tick() {
@@ -557,9 +676,13 @@ async function start() {
     { family: "Terminal", size: 12 }];
   await Promise.all(faces.map((face) => document.fonts.load(cssFont(face))));
   core = await createPanel({ measureText });
+  throwAwayIfFresh();
   const saved = storedSettings();
   if (saved) core.FS.writeFile("Hardware.dat", saved);
-  core._qx40_start();
+  const view = storedView();
+  core._qx40_start(view.muted ? 1 : 0, view.fascia === "corvella" ? 1 : 0, view.coverOff ? 1 : 0);
+  // The range control keeps a stored scale within its bounds.
+  if (Number.isFinite(view.scale)) document.getElementById("scale").value = view.scale;
   for (let i = 0; i < FORM_COUNT; ++i) {
     wireInput(i);
     lists[i] = JSON.parse(core.UTF8ToString(core._qx40_draw_list(i)));
@@ -575,6 +698,7 @@ async function start() {
   document.getElementById("script").addEventListener("dragover", (event) => event.preventDefault());
   document.getElementById("script").addEventListener("drop", dropScript);
   wireExercises();
+  for (const kind of ["pointerdown", "keydown"]) addEventListener(kind, startAudio, { capture: true });
   owedFrom = performance.now();
   setInterval(tick, TICK_MS);
 }
@@ -584,7 +708,7 @@ function artworkArrived() {
   return Promise.all(lists.flatMap((list, i) => list.ops.filter((op) => op.file).map((op) => image(op.file, i).loaded)));
 }
 
-// What a test or a course page may drive: the stepper (with ?manual) and the drawing lists.
+// What a test or a course page may drive: the stepper (with ?manual) and the drawing lists; what sounds, read only.
 window.qx40 = {
   step: (steps) => { core._qx40_step(steps); drawDirty(); showExercise(); },
   // Resolves once the windows are drawn whole: a fascia shown for the first time loads its picture.
@@ -592,5 +716,6 @@ window.qx40 = {
   nowMs: () => core._qx40_now_ms(),
   list: (index) => JSON.parse(core.UTF8ToString(core._qx40_draw_list(index))),
   loadSettings,
+  audioState,
 };
 window.qx40Ready = start().then(() => performance.now());
