@@ -87,20 +87,24 @@ int NearestWidth(const LevelRef& level, Level::Unit unit, int64_t amount) {
   return best;
 }
 
-// A private working directory, removed with everything in it.
+// A private working directory, entered at once; on leaving, the previous one
+// is entered again and this one removed with everything in it.
 struct ScratchDirectory {
-  ScratchDirectory() {
+  ScratchDirectory() : caller(fs::current_path()) {
     std::string pattern = (fs::temp_directory_path() / "qx40-scenario-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path = pattern;
+    std::error_code failed;
+    if (mkdtemp(pattern.data()) && (fs::current_path(pattern, failed), !failed)) path = pattern;
   }
   ~ScratchDirectory() {
     std::error_code ignored;
+    fs::current_path(caller, ignored);
     if (!path.empty()) fs::remove_all(path, ignored);
   }
   ScratchDirectory(const ScratchDirectory&) = delete;
   ScratchDirectory& operator=(const ScratchDirectory&) = delete;
 
-  fs::path path;
+  fs::path caller;
+  fs::path path;  // empty if it could not be made or entered
 };
 
 std::string Trimmed(const std::string& text) {
@@ -507,10 +511,7 @@ class Runner {
     std::ifstream in(Resolve(path));
     if (!in) return Error(0, "cannot read the script: " + std::generic_category().message(errno));
     const ScratchDirectory directory;
-    std::error_code failed;
-    if (directory.path.empty() || (fs::current_path(directory.path, failed), failed)) {
-      return Error(0, "cannot make a working directory");
-    }
+    if (directory.path.empty()) return Error(0, "cannot make a working directory");
     try {
       CopySettings();
       const Commands commands = Prepare(in);
@@ -521,7 +522,6 @@ class Runner {
       Error(line_, error.what());
     }
     Finish(last);
-    fs::current_path(caller_, failed);
   }
 
   void CopySettings() {
@@ -1140,39 +1140,30 @@ ScriptResult DescribeScript(const std::string& path) {
 }
 
 std::vector<Problem> CheckExercise(const std::string& path) {
-  const fs::path caller = fs::current_path();
   const ScratchDirectory directory;
-  std::error_code failed;
-  if (directory.path.empty() || (fs::current_path(directory.path, failed), failed)) {
-    return {{0, "cannot make a working directory to check the exercise in"}};
-  }
+  if (directory.path.empty()) return {{0, "cannot make a working directory to check the exercise in"}};
   std::vector<Problem> problems;
   {
     ResetBoardGlobals();
     ResetFirmwareState();
     Machine machine(BoardPacing::Stepped);
-    problems = Exercise((caller / path).lexically_normal().string(), machine).Result().errors;
+    problems = Exercise((directory.caller / path).lexically_normal().string(), machine).Result().errors;
   }
   ResetBoardGlobals();
   ResetFirmwareState();
-  fs::current_path(caller, failed);
   return problems;
 }
 
 // In a scratch directory, so that the panel's settings land nowhere.
 void ListNames(std::ostream& out) {
-  const fs::path caller = fs::current_path();
-  const ScratchDirectory directory;
-  std::error_code failed;
-  if (!directory.path.empty()) fs::current_path(directory.path, failed);
   {
+    const ScratchDirectory directory;
     ResetBoardGlobals();
     ResetFirmwareState();
     Machine simulation(BoardPacing::Stepped);
     const Panel panel(simulation);
     for (const std::string& name : panel.ControlNames(true)) out << "control " << name << '\n';
   }
-  fs::current_path(caller, failed);
   for (const std::string& attribute : Attributes()) out << "attribute " << attribute << '\n';
   for (const FirmwareVariable& variable : FirmwareVariables()) {
     out << "var " << variable.name << (variable.count > 1 ? "[" + std::to_string(variable.count) + "]" : "") << '\n';
