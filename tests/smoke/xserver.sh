@@ -11,7 +11,8 @@ trap cleanup EXIT
 
 # Xvfb picks a free display and writes its number to the given descriptor.
 # The script may choose the screen's size first.
-Xvfb -displayfd 3 -screen 0 "${screen:-1280x1024}x24" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+# -noreset: with no client left between two starts the server would reset, refusing the next one meanwhile.
+Xvfb -displayfd 3 -screen 0 "${screen:-1280x1024}x24" -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || { echo "Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
