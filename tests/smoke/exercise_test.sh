@@ -57,7 +57,9 @@ grep -q "^# Done by: Ann <\"O'Neil\"> level ZoneAnalogueControl2 500 ohm$" answe
 replay="$("$scenario" answer.qxs)" || fail "the replay did not pass: $replay"$'\n'"$(cat answer.qxs)"
 grep -q "3 passed, 0 failed" <<<"$replay" || fail "the replay judged otherwise: $replay"
 replayed="$(grep -o 'measure "sounders silenced after the fire" = [0-9.]*' <<<"$replay" | grep -o '[0-9.]*$')"
-awk -v m="$measured" -v r="$replayed" 'BEGIN { d = m - r; exit !(d <= 0.0105 && d >= -0.0105) }' ||
+# The real program's firmware thread reads the keys on its own 20 ms beat, the
+# replay's on the stepper's: the times agree to two key reads.
+awk -v m="$measured" -v r="$replayed" 'BEGIN { d = m - r; exit !(d <= 0.0405 && d >= -0.0405) }' ||
   fail "live $measured s, replayed $replayed s"
 echo "silenced after $measured s live, $replayed s replayed"
 
