@@ -366,7 +366,9 @@ class Runner {
   static void RefuseInSession(const Measure&) { RefuseStepped("measure"); }
   static void RefuseInSession(const Mark&) { RefuseStepped("mark"); }
   static void RefuseInSession(const Restart&) { RefuseStepped("restart"); }
-  static void RefuseInSession(const StartFrom&) { RefuseStepped("start-from"); }
+  static void RefuseInSession(const StartFrom&) {
+    Fail("start-from heads a script; load a state into a running panel with the hardware window's Load panel state...");
+  }
   [[noreturn]] static void RefuseStepped(const std::string& command) {
     Fail("'" + command + "' is for scripts, whose time qx40-scenario steps; not for a running panel");
   }

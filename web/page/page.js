@@ -413,6 +413,33 @@ function loadSettings(bytes) {
   for (let i = 0; i < FORM_COUNT; ++i) dirty.add(i);
 }
 
+// The whole panel as a .qxstate file, which the desktop program and qx40-scenario load too.
+function saveState() {
+  const error = core.UTF8ToString(core._qx40_save_state());
+  if (error) return showMessage(error);
+  download("panel.qxstate", core.FS.readFile("panel.qxstate"), "application/octet-stream");
+}
+
+function loadState(bytes, name) {
+  const pointer = core._malloc(Math.max(bytes.length, 1));
+  core.HEAPU8.set(bytes, pointer);
+  const namePointer = core.stringToNewUTF8(name);
+  const error = core.UTF8ToString(core._qx40_load_state(pointer, bytes.length, namePointer));
+  core._free(namePointer);
+  core._free(pointer);
+  showMessage(error || `${name} loaded: the panel goes on from that moment.`);
+  for (let i = 0; i < FORM_COUNT; ++i) dirty.add(i);
+}
+
+const MAX_STATE_FILE = 1 << 20;
+function uploadState(event) {
+  const file = event.target.files[0];
+  event.target.value = "";
+  if (!file) return;
+  if (file.size > MAX_STATE_FILE) return showMessage(`${file.name} is not a panel state file: it has ${file.size} bytes. Nothing was changed.`);
+  file.arrayBuffer().then((buffer) => loadState(new Uint8Array(buffer), file.name));
+}
+
 const MAX_SETTINGS_FILE = 1 << 20;
 function uploadSettings(event) {
   const file = event.target.files[0];
@@ -694,6 +721,8 @@ async function start() {
   document.getElementById("scale").addEventListener("input", applyScale);
   document.getElementById("download").addEventListener("click", downloadSettings);
   document.getElementById("upload").addEventListener("change", uploadSettings);
+  document.getElementById("load-state").addEventListener("change", uploadState);
+  document.getElementById("save-state").addEventListener("click", saveState);
   document.getElementById("run-script").addEventListener("click", runScript);
   document.getElementById("script").addEventListener("dragover", (event) => event.preventDefault());
   document.getElementById("script").addEventListener("drop", dropScript);
@@ -716,6 +745,7 @@ window.qx40 = {
   nowMs: () => core._qx40_now_ms(),
   list: (index) => JSON.parse(core.UTF8ToString(core._qx40_draw_list(index))),
   loadSettings,
+  loadState,
   audioState,
 };
 window.qx40Ready = start().then(() => performance.now());
