@@ -559,9 +559,13 @@ class Runner {
     }
     ReadHeader(header, result_);
     startFrom_ = options_.startFrom;
+    scriptStartFrom_.clear();
     if (!commands.empty()) firstLine_ = commands.front().first;
+    // A script's own state file lies beside it, wherever the script is run from.
     if (!commands.empty() && std::holds_alternative<StartFrom>(commands.front().second)) {
-      startFrom_ = std::get<StartFrom>(commands.front().second).file;
+      const std::string& file = std::get<StartFrom>(commands.front().second).file;
+      startFrom_ = (fs::path(Resolve(result_.script)).parent_path() / file).lexically_normal().string();
+      scriptStartFrom_ = file;
     }
     if (!commands.empty()) {
       signals_ = TimelineTargets(commands);
@@ -622,7 +626,7 @@ class Runner {
   }
   void Check(const Mark& mark) { marksSeen_.insert(mark.name); }
   void Check(const StartFrom& start) {
-    if (start.file != startFrom_ || checkedLine_ != firstLine_) Fail("start-from must be the script's first command");
+    if (start.file != scriptStartFrom_ || checkedLine_ != firstLine_) Fail("start-from must be the script's first command");
   }
   void Check(const Expect& expect) { panel_->ReaderOf(expect.target); }
   void Check(const Print& print) { panel_->ReaderOf(print.target); }
@@ -923,6 +927,7 @@ class Runner {
   int firstLine_ = 0;    // the script's first command's line
   // The state file the panel starts from: --start-from, or the script's own start-from line.
   std::string startFrom_;
+  std::string scriptStartFrom_;  // the start-from line's file as written
   // Virtual time of this script before the present simulator.
   int64_t offsetMs_ = 0;
   // Earlier scripts' time: the trace has one time axis for the whole run.

@@ -95,9 +95,13 @@ TEST_P(SaveStateAt, APanelRestoredRunsOnAsTheOriginalDid) {
 
 INSTANTIATE_TEST_SUITE_P(SaveState, SaveStateAt, ::testing::Values(0, 35));
 
-TEST(SaveState, AStartFromLineOnlyHeadsAScript) {
-  WriteFile("late.qxs", "wait 1s\nstart-from at60.qxstate\n");
+TEST(SaveState, AStartFromLineHeadsAScriptAndFindsItsFileBesideIt) {
+  std::filesystem::create_directory("course");
+  WriteFile("make.qxs", "level ZoneAnalogueControl2 400 ohm\nwait 3s\nsnapshot course/fire.qxstate\n");
+  WriteFile("course/answer.qxs", "start-from fire.qxstate\nexpect var zonesInFire 0x02\n");
+  WriteFile("late.qxs", "wait 1s\nstart-from course/fire.qxstate\n");
   std::ostringstream out;
+  EXPECT_EQ(scenario::RunScripts({"make.qxs", "course/answer.qxs"}, {}, out), scenario::allPassed) << out.str();
   EXPECT_EQ(scenario::RunScripts({"late.qxs"}, {}, out), scenario::cannotRun);
   EXPECT_NE(out.str().find("late.qxs:2: error: start-from must be the script's first command"), std::string::npos)
       << out.str();
