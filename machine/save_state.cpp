@@ -92,14 +92,6 @@ class Writer {
     Integer(uint32_t(block.size()));
     bytes.insert(bytes.end(), block.begin(), block.end());
   }
-  template <class T, size_t N>
-  void operator()(T (&items)[N]) {
-    for (T& item : items) (*this)(item);
-  }
-  template <class T, size_t N>
-  void operator()(std::array<T, N>& items) {
-    for (T& item : items) (*this)(item);
-  }
   void operator()(std::vector<ControlImage>& controls);
 };
 
@@ -138,14 +130,6 @@ class Reader {
     block.assign(at_, at_ + size);
     Skip(size);
   }
-  template <class T, size_t N>
-  void operator()(T (&items)[N]) {
-    for (T& item : items) (*this)(item);
-  }
-  template <class T, size_t N>
-  void operator()(std::array<T, N>& items) {
-    for (T& item : items) (*this)(item);
-  }
   void operator()(std::vector<ControlImage>& controls);
 
   bool AtEnd() const { return left_ == 0; }
@@ -167,15 +151,20 @@ class Reader {
   const std::string& name_;
 };
 
+template <class Archive, class Range>
+void Each(Archive& a, Range& items) {
+  for (auto& item : items) a(item);
+}
+
 // The state's fields in file order; one list for writing and reading.
 template <class Archive>
 void Fields(Archive& a, PanelState& s) {
-  a(s.referenceLevel), a(s.zoneScanIndex), a(s.zoneAlarmCount), a(s.zoneFaultCount), a(s.zonesAlarmDetected);
+  a(s.referenceLevel), a(s.zoneScanIndex), Each(a, s.zoneAlarmCount), Each(a, s.zoneFaultCount), a(s.zonesAlarmDetected);
   a(s.zonesInFire), a(s.zonesFaultDetected), a(s.zonesAlarmAcknowledged), a(s.panelMode), a(s.panelMode2);
   a(s.delayState), a(s.sounderState), a(s.fwpState), a(s.systemFaults), a(s.systemFaults2), a(s.outputDisables);
   a(s.routingActivated), a(s.flashTimer), a(s.flashTimer2), a(s.delayTimer), a(s.zoneFireLeds), a(s.zoneFaultLeds);
   a(s.statusLeds), a(s.selectedItem), a(s.menuPage), a(s.menuItem), a(s.menuTimeout), a(s.configCheckIndex);
-  a(s.configCheckSum), a(s.programCheckCursor), a(s.programCheckSum), a(s.outputFaultCount), a(s.relayBoardState);
+  a(s.configCheckSum), a(s.programCheckCursor), a(s.programCheckSum), Each(a, s.outputFaultCount), a(s.relayBoardState);
   a(s.referenceFaultCount), a(s.mainsFaultCount), a(s.batteryFaultCount), a(s.batteryLevelFiltered);
   a(s.chargerLevelFiltered), a(s.batteryTestState), a(s.batteryTestTimer), a(s.counterDisplayTimer);
 }
@@ -188,7 +177,7 @@ void Fields(Archive& a, PanelImage& s) {
   a(s.disablement.zoneTestResetCount);
   a(s.fireBrigade.fwpPollTimer), a(s.fireBrigade.fwpLastCommand);
   a(s.monitors.auxFaultCount), a(s.monitors.earthFaultCount), a(s.monitors.earthTestState), a(s.monitors.earthTestTimer);
-  a(s.program), a(s.ports), a(s.keyReads), a(s.nv), a(s.nvWrites);
+  Each(a, s.program), Each(a, s.ports), Each(a, s.keyReads), a(s.nv), a(s.nvWrites);
   a(s.divider20ms), a(s.divider50ms), a(s.runCounter), a(s.watchdogTripped), a(s.watchdogPeriods);
   a(s.controls);
 }
