@@ -405,10 +405,7 @@ function downloadSettings() { download("Hardware.dat", currentSettings(), "appli
 
 // Hands the file's bytes to the core, which refuses anything but a Hardware.dat.
 function loadSettings(bytes) {
-  const pointer = core._malloc(Math.max(bytes.length, 1));
-  core.HEAPU8.set(bytes, pointer);
-  const error = core.UTF8ToString(core._qx40_load_settings(pointer, bytes.length));
-  core._free(pointer);
+  const error = withCopy(bytes, (pointer) => core.UTF8ToString(core._qx40_load_settings(pointer, bytes.length)));
   showMessage(error || "Hardware.dat loaded.");
   for (let i = 0; i < FORM_COUNT; ++i) dirty.add(i);
 }
@@ -420,13 +417,20 @@ function saveState() {
   download("panel.qxstate", core.FS.readFile("panel.qxstate"), "application/octet-stream");
 }
 
-function loadState(bytes, name) {
+// Gives the core a copy of the bytes for the call's length.
+function withCopy(bytes, use) {
   const pointer = core._malloc(Math.max(bytes.length, 1));
   core.HEAPU8.set(bytes, pointer);
-  const namePointer = core.stringToNewUTF8(name);
-  const error = core.UTF8ToString(core._qx40_load_state(pointer, bytes.length, namePointer));
-  core._free(namePointer);
-  core._free(pointer);
+  try {
+    return use(pointer);
+  } finally {
+    core._free(pointer);
+  }
+}
+
+function loadState(bytes, name) {
+  const error = withCopy(bytes, (state) => withCopy(new TextEncoder().encode(name + "\0"),
+    (text) => core.UTF8ToString(core._qx40_load_state(state, bytes.length, text))));
   showMessage(error || `${name} loaded: the panel goes on from that moment.`);
   for (let i = 0; i < FORM_COUNT; ++i) dirty.add(i);
 }
