@@ -21,6 +21,8 @@ class Stepper {
   // Whole steps until at least ms have passed.
   void Advance(int64_t ms);
   int64_t NowMs() const { return nowMs_; }
+  // A restored panel's time, a whole number of steps.
+  void RestoreTime(int64_t nowMs) { nowMs_ = nowMs; }
 
   // While set, steps leave out FirmwarePass, as a stalled firmware thread would.
   bool firmwareStalled = false;

@@ -20,6 +20,7 @@
 #include "qt/desktop_host.h"
 #include "qt/messages.h"
 #include "qt/settings_notices.h"
+#include "qt/panel_state_menu.h"
 #include "qt/training.h"
 #include "qt/user_settings.h"
 #include "scenario/control_socket.h"
@@ -114,6 +115,7 @@ int RunWindows(DesktopHost& host, const DesktopOptions& options, TrainingSession
     host.Detach(front);
     return exitUsage;
   }
+  AddPanelStateMenu(machine, host);
   front.Show();
   machine.hardware().Show();
   RestoreWindows(userSettings, front, machine.hardware());

@@ -29,6 +29,7 @@
 #include "firmware/variables.h"
 #include "machine/command_line.h"
 #include "machine/machine.h"
+#include "machine/save_state.h"
 #include "windows/framework/form.h"
 #include "windows/levelmath.h"
 #include "windows/maindisplay.h"
@@ -365,6 +366,9 @@ class Runner {
   static void RefuseInSession(const Measure&) { RefuseStepped("measure"); }
   static void RefuseInSession(const Mark&) { RefuseStepped("mark"); }
   static void RefuseInSession(const Restart&) { RefuseStepped("restart"); }
+  static void RefuseInSession(const StartFrom&) {
+    Fail("start-from heads a script; load a state into a running panel with the hardware window's Load panel state...");
+  }
   [[noreturn]] static void RefuseStepped(const std::string& command) {
     Fail("'" + command + "' is for scripts, whose time qx40-scenario steps; not for a running panel");
   }
@@ -554,6 +558,15 @@ class Runner {
       }
     }
     ReadHeader(header, result_);
+    startFrom_ = options_.startFrom;
+    scriptStartFrom_.clear();
+    if (!commands.empty()) firstLine_ = commands.front().first;
+    // A script's own state file lies beside it, wherever the script is run from.
+    if (!commands.empty() && std::holds_alternative<StartFrom>(commands.front().second)) {
+      const std::string& file = std::get<StartFrom>(commands.front().second).file;
+      startFrom_ = (fs::path(Resolve(result_.script)).parent_path() / file).lexically_normal().string();
+      scriptStartFrom_ = file;
+    }
     if (!commands.empty()) {
       signals_ = TimelineTargets(commands);
       Start();
@@ -612,6 +625,9 @@ class Runner {
     }
   }
   void Check(const Mark& mark) { marksSeen_.insert(mark.name); }
+  void Check(const StartFrom& start) {
+    if (start.file != scriptStartFrom_ || checkedLine_ != firstLine_) Fail("start-from must be the script's first command");
+  }
   void Check(const Expect& expect) { panel_->ReaderOf(expect.target); }
   void Check(const Print& print) { panel_->ReaderOf(print.target); }
   void Check(const Mouse& mouse) {
@@ -670,6 +686,7 @@ class Runner {
       // Keys follow press and release exactly, for scripts that test the debounce.
       sim_->front().SetHoldShortPresses(false);
     }
+    if (!startFrom_.empty()) LoadStateFile(*sim_, Resolve(startFrom_));
     panel_ = std::make_unique<Panel>(*sim_);
     held_ = 0;
     if (LogsEvents()) {
@@ -746,6 +763,9 @@ class Runner {
     }
     line_ = savedLine;
   }
+
+  void Do(const StartFrom&) {}  // applied as the panel started
+  void Do(const Snapshot& snapshot) { SaveStateFile(*sim_, Resolve(snapshot.file)); }
 
   void Do(const Say& say) {
     result_.said.push_back({NowMs(), say.text});
@@ -904,6 +924,10 @@ class Runner {
   std::vector<Reader> timelineReaders_;
   int line_ = 0;
   int checkedLine_ = 0;  // the line being checked before time starts
+  int firstLine_ = 0;    // the script's first command's line
+  // The state file the panel starts from: --start-from, or the script's own start-from line.
+  std::string startFrom_;
+  std::string scriptStartFrom_;  // the start-from line's file as written
   // Virtual time of this script before the present simulator.
   int64_t offsetMs_ = 0;
   // Earlier scripts' time: the trace has one time axis for the whole run.
@@ -921,7 +945,7 @@ class Runner {
 
 constexpr const char* usage =
     "usage: qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] SCRIPT...\n"
-    "       [--junit FILE.xml] [--report FILE.html] [--log FILE.csv] [-j N] [--shard I/N]\n"
+    "       [--start-from FILE.qxstate] [--junit FILE.xml] [--report FILE.html] [--log FILE.csv] [-j N] [--shard I/N]\n"
     "       qx40-scenario --list-names | --help | --version\n"
     "Runs each script in a fresh simulator in virtual time.\n"
     "  -j N          run N scripts at once, in processes of their own; the report keeps the scripts' order\n"
@@ -931,6 +955,7 @@ constexpr const char* usage =
     "                the event log and a timeline of each script\n"
     "  --log FILE    write the panel's event log as CSV, one row per event\n"
     "  --list-names  print every control, attribute and firmware variable a script can name\n"
+    "  --start-from FILE.qxstate  start every script from a panel saved by a script's snapshot line\n"
     "Each script's Hardware.dat lives in a private directory, removed afterwards:\n"
     "--settings starts from a copy of FILE, --save keeps the last script's.\n"
     "--help shows this, --version the version.\n"
@@ -1004,6 +1029,7 @@ bool TakeOption(const std::vector<std::string>& arguments, size_t& i, RunOptions
   std::string jobs;
   std::string* field = name == "--settings" ? &options.settings
                        : name == "--save"   ? &options.save
+                       : name == "--start-from" ? &options.startFrom
                        : name == "--trace"  ? &options.trace
                        : name == "--junit"  ? &options.junit
                        : name == "--report" ? &options.report

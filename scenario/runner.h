@@ -20,6 +20,7 @@ namespace scenario {
 struct RunOptions {
   std::string settings;  // Hardware.dat to start from; empty: none
   std::string save;      // where the last script's Hardware.dat goes; empty: nowhere
+  std::string startFrom;  // a panel state file every script starts from; empty: a fresh panel
   std::string trace;     // Value Change Dump of the whole run; empty: none
   std::string junit;     // JUnit XML report; empty: none
   std::string report;    // HTML page of the measurements; empty: none

@@ -13,7 +13,7 @@ constexpr const char* forms[] = {"frmMainDisplay", "frmHardwareControl"};
 constexpr const char* attributes[] = {"index", "width", "value", "tag", "caption", "hint", "visible", "left", "top"};
 constexpr const char* commands[] = {"wait",  "wait-until", "press",      "release", "move",    "click", "level",
                                     "set",   "expect",     "print",      "screenshot", "stall", "restart", "measure", "mark",
-                                    "say",   "meanwhile"};
+                                    "say",   "meanwhile",  "snapshot",   "start-from"};
 constexpr int64_t ohmsPerKilohm = 1000;
 // Suggestions are names at most this many edits away, and at most this many.
 constexpr size_t nearEdits = 2;
@@ -439,6 +439,11 @@ std::optional<Command> ParseLine(const std::string& line) {
   if (verb == "stall") {
     if (tokens.size() != 2) Fail("stall takes one duration");
     return Stall{ParseDurationSteps(tokens[1].text)};
+  }
+  if (verb == "snapshot" || verb == "start-from") {
+    if (tokens.size() != 2) Fail(verb + " takes one FILE.qxstate");
+    if (verb == "snapshot") return Snapshot{tokens[1].text};
+    return StartFrom{tokens[1].text};
   }
   if (verb == "restart") {
     ExpectEnd(tokens, 1);

@@ -99,6 +99,15 @@ struct Mark {
   std::string name;
 };
 struct Restart {};
+// The whole panel saved to a state file at this moment.
+struct Snapshot {
+  std::string file;
+};
+// The panel set from a state file before the script's first moment; only
+// as a script's first command.
+struct StartFrom {
+  std::string file;
+};
 // Time passes with the firmware stopped: the board ticks and its watchdog
 // counts, nothing services it.
 struct Stall {
@@ -106,7 +115,7 @@ struct Stall {
 };
 
 using Command = std::variant<Wait, WaitUntil, Mouse, Level, SetMemory, Expect, Print, Screenshot, Restart, Stall, Measure,
-                             Mark, Throughout, Say>;
+                             Mark, Throughout, Say, Snapshot, StartFrom>;
 
 // Parses one line; nothing for a blank or comment line. Throws ScriptError.
 std::optional<Command> ParseLine(const std::string& line);

@@ -48,7 +48,7 @@ void Trace::Attach(Machine& simulation, const Panel& panel) {
   if (begun_) return;
   Declare(simulation);
   Read();
-  vcd_.Begin(file_, values_);
+  vcd_.Begin(file_, values_, simulation.PanelTimeMs());
   begun_ = true;
 }
 

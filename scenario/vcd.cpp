@@ -32,7 +32,7 @@ void VcdWriter::WriteValue(std::ostream& out, const Signal& signal, int64_t valu
   out << 'b' << (first == std::string::npos ? "0" : bits.substr(first)) << ' ' << signal.id << '\n';
 }
 
-void VcdWriter::Begin(std::ostream& out, const std::vector<int64_t>& values) {
+void VcdWriter::Begin(std::ostream& out, const std::vector<int64_t>& values, int64_t startMs) {
   out << "$date simulated $end\n$version qx40-scenario $end\n$timescale 1ms $end\n";
   std::string scope;
   for (const Signal& signal : signals_) {
@@ -44,11 +44,11 @@ void VcdWriter::Begin(std::ostream& out, const std::vector<int64_t>& values) {
     out << "$var wire " << signal.width << ' ' << signal.id << ' ' << signal.name << " $end\n";
   }
   if (!scope.empty()) out << "$upscope $end\n";
-  out << "$enddefinitions $end\n#0\n$dumpvars\n";
+  out << "$enddefinitions $end\n#" << startMs << "\n$dumpvars\n";
   for (size_t i = 0; i < signals_.size(); ++i) WriteValue(out, signals_[i], values[i]);
   out << "$end\n";
   last_ = values;
-  lastTime_ = 0;
+  lastTime_ = startMs;
 }
 
 void VcdWriter::Sample(std::ostream& out, int64_t timeMs, const std::vector<int64_t>& values) {

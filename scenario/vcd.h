@@ -12,8 +12,9 @@ class VcdWriter {
  public:
   // Signals are declared before the first Sample, grouped by scope.
   int AddSignal(const std::string& scope, const std::string& name, int width);
-  // Writes the header and every signal's first value at time 0.
-  void Begin(std::ostream& out, const std::vector<int64_t>& values);
+  // Writes the header and every signal's first value at startMs (a panel
+  // restored from a state file starts at its own time).
+  void Begin(std::ostream& out, const std::vector<int64_t>& values, int64_t startMs = 0);
   // Writes the signals whose value changed since the last sample.
   void Sample(std::ostream& out, int64_t timeMs, const std::vector<int64_t>& values);
   size_t SignalCount() const { return signals_.size(); }

@@ -16,6 +16,7 @@
 #include "board/settings_file.h"
 #include "firmware/panel_state.h"
 #include "machine/machine.h"
+#include "machine/save_state.h"
 #include "scenario/runner.h"
 #include "web/draw_list.h"
 #include "web/web_host.h"
@@ -61,6 +62,7 @@ std::string message;
 std::string scriptReport;
 std::string said;
 constexpr const char* scriptFile = "script.qxs";
+constexpr const char* stateFile = "panel.qxstate";
 // Where the build packs the exercise library into the page's file system.
 constexpr const char* libraryFolder = "/exercises";
 WebTraining training;
@@ -206,6 +208,30 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_load_settings(const uint8_t* bytes, int si
   EndMachine();
   if (!WriteSettingsFile(bytes, size_t(size))) message = "Cannot store the settings in the page; the panel started from its last ones.";
   Start();
+  return message.c_str();
+}
+
+// The whole panel into stateFile in the page's file system, for a download.
+// Returns an empty message, or what was wrong.
+EMSCRIPTEN_KEEPALIVE const char* qx40_save_state() {
+  message.clear();
+  try {
+    SaveStateFile(*machine, stateFile);
+  } catch (const StateError& error) {
+    message = error.what();
+  }
+  return message.c_str();
+}
+
+// Sets the running panel to a state file's bytes; a file that is not a whole
+// state of this panel changes nothing. Returns an empty message, or what was wrong.
+EMSCRIPTEN_KEEPALIVE const char* qx40_load_state(const uint8_t* bytes, int size, const char* name) {
+  message.clear();
+  try {
+    RestoreState(*machine, std::vector<uint8_t>(bytes, bytes + size), name);
+  } catch (const StateError& error) {
+    message = error.what();
+  }
   return message.c_str();
 }
 

@@ -474,6 +474,11 @@ void TfrmHardwareControl::SetSupplyForMains() {
                                                        : MainsFailedPressX(VbattAnalogueValue->Width(), boxWidth));
 }
 
+void TfrmHardwareControl::FollowLinks() {
+  ChangeVdSLayout();
+  if (frmMainDisplay) frmMainDisplay->UpdateZoneIndicatorVisibility();
+}
+
 void TfrmHardwareControl::ChangeVdSLayout() {
   const bool vds = IsSet(VdSModeSelect);
   if (frmMainDisplay) frmMainDisplay->frmAlarmCounter1->SetVisible(vds);

@@ -181,6 +181,9 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
 
   // The window part of Hardware.dat as a save now would write it.
   WindowSettings SettingsToSave() const;
+  // Both windows laid out for the links as they stand, as after a click on
+  // one (after the controls were set directly, as a restored state sets them).
+  void FollowLinks();
 
  private:
   void FormCreate();

@@ -337,6 +337,26 @@ def check_pause_and_abandon(page):
     assert len(page.browser.dialogs) == 2 and "Abandoned at" in debrief, "abandon: %s" % page.browser.dialogs
 
 
+def check_state_round_trip(page, scenario_tool):
+    """The page's panel state, saved by its button, runs on in qx40-scenario from where it was; a spoilt
+    one loaded back is refused and changes nothing."""
+    zone1 = page.caption(HARDWARE, "ZoneResValue1")
+    with tempfile.TemporaryDirectory(prefix="qx40-state-") as folder:
+        saved = page.browser.download("document.getElementById('save-state').click()", folder)
+        script = os.path.join(folder, "check.qxs")
+        with open(script, "w", encoding="utf-8") as file:
+            file.write('expect ZoneResValue1 "%s"\nwait 1s\nexpect ZoneResValue1 "%s"\n' % (zone1, zone1))
+        run = subprocess.run([os.path.abspath(scenario_tool), "--start-from", saved, script],
+                             capture_output=True, text=True, cwd=folder)
+        assert run.returncode == 0 and "2 passed, 0 failed" in run.stdout, run.stdout + run.stderr
+        with open(saved, "rb") as file:
+            spoilt = list(file.read()[:-9])
+    message = page.browser.evaluate("qx40.loadState(new Uint8Array(%s), 'spoilt.qxstate');"
+                                    " document.getElementById('message').textContent" % json.dumps(spoilt))
+    assert message.startswith("spoilt.qxstate is truncated") and "unchanged" in message, message
+    assert page.caption(HARDWARE, "ZoneResValue1") == zone1, "a refused state changed zone 1"
+
+
 def test_exercise(browser, server, scenario_tool):
     page = Page(browser, server.url + "?manual&fresh")
     library = browser.evaluate("[...document.querySelectorAll('#library label')].map(l => l.textContent)")
@@ -372,6 +392,7 @@ def test_exercise(browser, server, scenario_tool):
             again = checkpoints(file.read())
     assert again == seen, "the replay judged otherwise:\n%s\n%s" % (seen, again)
     check_pause_and_abandon(page)
+    check_state_round_trip(page, scenario_tool)
     print("exercise: %d checkpoints, silenced after %s, the replay agrees: %s" % (len(seen), silence[0][3], seen))
 
 

@@ -405,12 +405,43 @@ function downloadSettings() { download("Hardware.dat", currentSettings(), "appli
 
 // Hands the file's bytes to the core, which refuses anything but a Hardware.dat.
 function loadSettings(bytes) {
-  const pointer = core._malloc(Math.max(bytes.length, 1));
-  core.HEAPU8.set(bytes, pointer);
-  const error = core.UTF8ToString(core._qx40_load_settings(pointer, bytes.length));
-  core._free(pointer);
+  const error = withCopy(bytes, (pointer) => core.UTF8ToString(core._qx40_load_settings(pointer, bytes.length)));
   showMessage(error || "Hardware.dat loaded.");
   for (let i = 0; i < FORM_COUNT; ++i) dirty.add(i);
+}
+
+// The whole panel as a .qxstate file, which the desktop program and qx40-scenario load too.
+function saveState() {
+  const error = core.UTF8ToString(core._qx40_save_state());
+  if (error) return showMessage(error);
+  download("panel.qxstate", core.FS.readFile("panel.qxstate"), "application/octet-stream");
+}
+
+// Gives the core a copy of the bytes for the call's length.
+function withCopy(bytes, use) {
+  const pointer = core._malloc(Math.max(bytes.length, 1));
+  core.HEAPU8.set(bytes, pointer);
+  try {
+    return use(pointer);
+  } finally {
+    core._free(pointer);
+  }
+}
+
+function loadState(bytes, name) {
+  const error = withCopy(bytes, (state) => withCopy(new TextEncoder().encode(name + "\0"),
+    (text) => core.UTF8ToString(core._qx40_load_state(state, bytes.length, text))));
+  showMessage(error || `${name} loaded: the panel goes on from that moment.`);
+  for (let i = 0; i < FORM_COUNT; ++i) dirty.add(i);
+}
+
+const MAX_STATE_FILE = 1 << 20;
+function uploadState(event) {
+  const file = event.target.files[0];
+  event.target.value = "";
+  if (!file) return;
+  if (file.size > MAX_STATE_FILE) return showMessage(`${file.name} is not a panel state file: it has ${file.size} bytes. Nothing was changed.`);
+  file.arrayBuffer().then((buffer) => loadState(new Uint8Array(buffer), file.name));
 }
 
 const MAX_SETTINGS_FILE = 1 << 20;
@@ -694,6 +725,8 @@ async function start() {
   document.getElementById("scale").addEventListener("input", applyScale);
   document.getElementById("download").addEventListener("click", downloadSettings);
   document.getElementById("upload").addEventListener("change", uploadSettings);
+  document.getElementById("load-state").addEventListener("change", uploadState);
+  document.getElementById("save-state").addEventListener("click", saveState);
   document.getElementById("run-script").addEventListener("click", runScript);
   document.getElementById("script").addEventListener("dragover", (event) => event.preventDefault());
   document.getElementById("script").addEventListener("drop", dropScript);
@@ -716,6 +749,7 @@ window.qx40 = {
   nowMs: () => core._qx40_now_ms(),
   list: (index) => JSON.parse(core.UTF8ToString(core._qx40_draw_list(index))),
   loadSettings,
+  loadState,
   audioState,
 };
 window.qx40Ready = start().then(() => performance.now());
