@@ -42,6 +42,9 @@ class WebTraining {
   const std::string& Said() const { return said_; }
   // The ended exercise's debrief page; empty before.
   const std::string& Debrief() const { return debrief_; }
+  // The ended exercise's result for a class's instructor: {"file","title","trainee","started","duration_ms",
+  // "checkpoints":[{"line","at_ms","text","requirement","reached","passed"}]}; empty before.
+  const std::string& ResultJson() const { return resultJson_; }
 
  private:
   void Finish();
@@ -53,4 +56,5 @@ class WebTraining {
   std::string debrief_;
   std::string debriefFile_, recordingFile_, settingsFile_;
   std::string endedText_;
+  std::string resultJson_;
 };
