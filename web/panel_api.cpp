@@ -308,6 +308,7 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_input(const char* line) {
   if (!machine) return "error: the panel has not started";
   if (!inputs) inputs = std::make_unique<scenario::Session>(*machine);
   inputReply = inputs->Run(line).value_or("error: a wait is refused here");
+  if (inputReply == "ok") training.Acted(line);
   return inputReply.c_str();
 }
 

@@ -117,6 +117,10 @@ void WebTraining::TogglePause() {
   exercise_->Progress().paused ? exercise_->Resume() : exercise_->Pause();
 }
 
+void WebTraining::Acted(const std::string& line) {
+  if (recorder_) recorder_->Line(line);
+}
+
 void WebTraining::Abandon() {
   if (!exercise_) return;
   exercise_->Abandon();

@@ -32,6 +32,9 @@ class WebTraining {
   // Runs what is due by the panel's time; call after each step.
   void Advance();
   void TogglePause();
+  // A line that acted on the panel from outside the exercise (a class's hidden
+  // fault), recorded at its time so that the recording replays to the same panel.
+  void Acted(const std::string& line);
   // Ends the running exercise, its debrief saying so.
   void Abandon();
 
