@@ -88,9 +88,20 @@ function eventRow(event) {
   return row;
 }
 
+// The opened trainee's front panel, made once there is a picture to show.
+function detailPicture(name) {
+  let picture = document.getElementById("detail-thumb");
+  if (!picture) {
+    picture = Object.assign(element("img"), { id: "detail-thumb" });
+    document.getElementById("detail-picture").append(picture);
+  }
+  picture.alt = "Front panel of " + name;
+  return picture;
+}
+
 function showDetail(trainee) {
   document.getElementById("detail-heading").textContent = trainee.name;
-  if (trainee.thumb) document.getElementById("detail-thumb").src = trainee.thumb;
+  if (trainee.thumb) detailPicture(trainee.name).src = trainee.thumb;
   document.getElementById("detail-state").textContent = stateText(trainee.panel) + ". " +
     ((trainee.exercise && trainee.exercise.text) || "No exercise.");
   if (trainee.events) {

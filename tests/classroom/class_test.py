@@ -3,11 +3,14 @@ qx40-classroom on loopback with a fresh database, the instructor's console
 and three trainees' pages, each its own browser. Panel time is stepped by the
 test (?manual); the reports to the server run on the pages' own clock.
 
-  class_test.py PAGE_DIR QX40_CLASSROOM CONSOLE_DIR
+  class_test.py PAGE_DIR QX40_CLASSROOM CONSOLE_DIR [TOOLS_DIR]
+      with TOOLS_DIR, the console is also checked by html-validate and axe-core
+      (from npm, installed there once), with the class in it and one trainee open
 """
 
 import json
 import os
+import subprocess
 import sys
 import tempfile
 import time
@@ -110,6 +113,20 @@ def check_debrief_reaches_console(console, ann):
     poll(lambda: "<html" in console.evaluate("document.getElementById('debrief').srcdoc"), 5, what="the debrief shown")
 
 
+def check_console_markup(console, console_dir, tools_dir):
+    validator, config, axe = browser_test.page_tools(tools_dir)
+    checked = subprocess.run([validator, "--config", config, os.path.join(console_dir, "index.html")],
+                             capture_output=True, text=True)
+    assert checked.returncode == 0, "html-validate:\n" + checked.stdout + checked.stderr
+    console.evaluate("document.querySelector('.trainee').click()")
+    poll(lambda: console.evaluate("document.getElementById('detail-thumb') !== null"), 5, what="a trainee opened")
+    with open(axe, encoding="utf-8") as source:
+        console.evaluate(source.read())
+    violations = console.evaluate("axe.run(document, {resultTypes: ['violations']}).then(r => r.violations"
+                                  ".map(v => v.id + ': ' + v.nodes.map(n => n.target.join(' ')).join(', ')))")
+    assert not violations, "axe-core on the console: %s" % violations
+
+
 def check_survives_kill(server, program, database, page_dir, console_dir):
     server.kill()
     again = ClassServer(program, database, page_dir, console_dir)
@@ -124,7 +141,7 @@ def check_survives_kill(server, program, database, page_dir, console_dir):
         again.stop()
 
 
-def test_class(page_dir, program, console_dir):
+def test_class(page_dir, program, console_dir, tools_dir):
     folder = tempfile.mkdtemp(prefix="qx40-class-")
     database = os.path.join(folder, "class.sqlite")
     server = ClassServer(program, database, page_dir, console_dir)
@@ -138,6 +155,8 @@ def test_class(page_dir, program, console_dir):
         poll(lambda: len(console_trainees(console)) == len(TRAINEES), 5, what="three trainees on the console")
         names = console.evaluate("[...document.querySelectorAll('.trainee .name')].map(n => n.innerHTML)")
         assert "&lt;b&gt;Bea&lt;/b&gt;" in names, names
+        if tools_dir:
+            check_console_markup(console, console_dir, tools_dir)
         delay = check_hidden_fault(console, pages)
         check_class_exercise(console, pages)
         check_debrief_reaches_console(console, pages[0])
@@ -154,10 +173,10 @@ def test_class(page_dir, program, console_dir):
 
 
 def main(argv):
-    if len(argv) != 4:
+    if len(argv) not in (4, 5):
         print(__doc__.strip())
         return 2
-    return test_class(argv[1], argv[2], argv[3])
+    return test_class(argv[1], argv[2], argv[3], argv[4] if len(argv) == 5 else None)
 
 
 if __name__ == "__main__":
