@@ -9,7 +9,6 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
-#include <iostream>
 #include <random>
 #include <regex>
 #include <set>
@@ -312,10 +311,9 @@ struct Kind {
   Handler handle;
 };
 
-// The trainee an instructor's message names; 0 for the whole class where that is allowed.
-Trainee* Named(ClassServer::State& server, Client& client, const Json& message, bool classAllowed) {
+// The trainee an instructor's message names, or none, refused.
+Trainee* Named(ClassServer::State& server, Client& client, const Json& message) {
   const Json& id = message.contains("trainee") ? message["trainee"] : Json();
-  if (classAllowed && (id.is_null() || id == 0)) return nullptr;
   const auto found = id.is_number_integer() ? server.trainees.find(id.get<int>()) : server.trainees.end();
   if (found == server.trainees.end()) {
     server.Refuse(client, "no_trainee", "no trainee " + id.dump() + " in the class; choose one of the list");
@@ -328,7 +326,7 @@ Trainee* Named(ClassServer::State& server, Client& client, const Json& message, 
 bool ToTrainees(ClassServer::State& server, Client& client, const Json& message, const Json& out) {
   const bool whole = !message.contains("trainee") || message["trainee"].is_null() || message["trainee"] == 0;
   if (!whole) {
-    Trainee* trainee = Named(server, client, message, false);
+    Trainee* trainee = Named(server, client, message);
     if (!trainee) return false;
     if (auto connection = trainee->client.lock()) connection->Send(out);
     return true;
@@ -447,7 +445,7 @@ void Fault(ClassServer::State& server, const std::shared_ptr<Client>& client, co
     server.Refuse(*client, "bad_field", "line must set one input of the hardware window: level NAME VALUE or click NAME");
     return;
   }
-  Trainee* trainee = Named(server, *client, message, false);
+  Trainee* trainee = Named(server, *client, message);
   if (!trainee) return;
   if (auto connection = trainee->client.lock()) connection->Send(Json{{"type", "fault"}, {"line", line}});
   Ok(*client, "fault");
@@ -484,7 +482,7 @@ void Debrief(ClassServer::State& server, const std::shared_ptr<Client>& client, 
 }
 
 void Watch(ClassServer::State& server, const std::shared_ptr<Client>& client, const Json& message) {
-  if (Trainee* trainee = Named(server, *client, message, false)) client->Send(server.TraineeJson(*trainee, true));
+  if (Trainee* trainee = Named(server, *client, message)) client->Send(server.TraineeJson(*trainee, true));
 }
 
 void ResultsCsv(ClassServer::State& server, const std::shared_ptr<Client>& client, const Json&) {
