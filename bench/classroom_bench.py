@@ -19,7 +19,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "classroom"))
 from class_server import ClassServer  # noqa: E402
 
-THUMB_BYTES = 4000  # about a 200-pixel-wide JPEG of the front panel
+THUMB_BYTES = 7500  # the page's 200-pixel-wide JPEG of the front panel, as a data: URL
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 
 
