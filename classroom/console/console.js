@@ -162,6 +162,9 @@ function showLibrary(library) {
 function showClass(message) {
   document.getElementById("class-code").textContent = message.code;
   showLibrary(message.library);
+  // A server started again knows the class afresh.
+  view.trainees.clear();
+  document.getElementById("trainees").replaceChildren();
   message.trainees.forEach(showTrainee);
   document.getElementById("result-rows").replaceChildren();
   message.results.forEach(showResult);
