@@ -2,15 +2,16 @@
 # Installs the Debian 12 packages that one or more sets need, skipping what is
 # already installed; uses sudo when not run as root.
 #
-#   tools/install-deps.sh [--list] [run] [test] [web]     (no set: all three)
+#   tools/install-deps.sh [--list] [run] [test] [web] [classroom]     (no set: all four)
 set -euo pipefail
 
 usage() {
   cat <<'USAGE'
-usage: tools/install-deps.sh [--list] [run] [test] [web]     (no set: all three)
-  run    build and start the desktop program (tools/run.sh)
-  test   build and run the test suite, with clang and the package checks (tools/test.sh)
-  web    build the web page and check it in a browser (tools/run-web.sh, the Web.* tests)
+usage: tools/install-deps.sh [--list] [run] [test] [web] [classroom]     (no set: all four)
+  run       build and start the desktop program (tools/run.sh)
+  test      build and run the test suite, with clang and the package checks (tools/test.sh)
+  web       build the web page and check it in a browser (tools/run-web.sh, the Web.* tests)
+  classroom build the page and the class server and start it (tools/run-classroom.sh)
   --list print the sets' packages instead of installing them
 USAGE
 }
@@ -30,6 +31,12 @@ test_packages=(
 web_packages=(
   "${run_packages[@]}" emscripten chromium python3-websocket npm
 )
+# The class server: HTTP and WebSocket (Boost.Beast), SQLite, JSON; and the page it serves.
+server_packages=(libboost-dev libsqlite3-dev nlohmann-json3-dev)
+test_packages+=("${server_packages[@]}" python3-websocket)
+classroom_packages=(
+  build-essential cmake ninja-build pkg-config fonts-liberation emscripten "${server_packages[@]}"
+)
 
 list_only=0
 sets=()
@@ -37,15 +44,15 @@ for argument in "$@"; do
   case "$argument" in
     --help | -h) usage; exit 0 ;;
     --list) list_only=1 ;;
-    run | test | web) sets+=("$argument") ;;
+    run | test | web | classroom) sets+=("$argument") ;;
     *)
-      echo "install-deps: unknown set '$argument': choose run, test or web (none for all)" >&2
+      echo "install-deps: unknown set '$argument': choose run, test, web or classroom (none for all)" >&2
       usage >&2
       exit 2
       ;;
   esac
 done
-[ ${#sets[@]} -gt 0 ] || sets=(run test web)
+[ ${#sets[@]} -gt 0 ] || sets=(run test web classroom)
 
 packages=()
 for set in "${sets[@]}"; do

@@ -13,6 +13,6 @@ case "${1:-}" in
 esac
 folder="$repo/build-run"
 "$repo/tools/install-deps.sh" run
-cmake -S "$repo" -B "$folder" -G Ninja -DBUILD_TESTING=OFF >/dev/null
+cmake -S "$repo" -B "$folder" -G Ninja -DBUILD_TESTING=OFF -DQX40_WITH_CLASSROOM=OFF >/dev/null
 cmake --build "$folder" --target qx40
 exec "$folder/qx40" "$@"

@@ -19,6 +19,8 @@
 #include "machine/save_state.h"
 #include "scenario/runner.h"
 #include "web/draw_list.h"
+#include "web/panel_report.h"
+#include "web/web_event_log.h"
 #include "web/web_host.h"
 #include "web/web_training.h"
 #include "windows/framework/controls.h"
@@ -66,6 +68,14 @@ constexpr const char* stateFile = "panel.qxstate";
 // Where the build packs the exercise library into the page's file system.
 constexpr const char* libraryFolder = "/exercises";
 WebTraining training;
+WebEventLog events;
+std::string eventsText;
+// Single lines from outside the page (a class's instructor), through the runner's commands.
+std::unique_ptr<scenario::Session> inputs;
+std::string inputReply;
+std::string report;
+// The log samples the panel at the firmware's key period, as on the desktop.
+constexpr int64_t eventSampleMs = 20;
 std::string library;
 std::string status;
 uint8_t settings[hardwareFileSize];
@@ -102,12 +112,15 @@ void Start() {
   machine->front().Show();
   machine->hardware().Show();
   ShowView(view);
+  events.Attach(*machine);
 }
 
 // The machine goes, keeping its view for the next one.
 void EndMachine() {
   if (!machine) return;
   view = CurrentView();
+  events.Detach();
+  inputs.reset();
   machine.reset();
 }
 
@@ -166,6 +179,7 @@ EMSCRIPTEN_KEEPALIVE int qx40_tones() { return tones.Bits(); }
 EMSCRIPTEN_KEEPALIVE void qx40_step(int steps) {
   for (int i = 0; machine && i < steps; ++i) {
     machine->Step();
+    if (machine->NowMs() % eventSampleMs == 0) events.Sample(machine->NowMs());
     training.Advance();
   }
 }
@@ -300,5 +314,34 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_exercise_status() {
 
 EMSCRIPTEN_KEEPALIVE const char* qx40_exercise_said() { return training.Said().c_str(); }
 EMSCRIPTEN_KEEPALIVE const char* qx40_debrief() { return training.Debrief().c_str(); }
+EMSCRIPTEN_KEEPALIVE const char* qx40_exercise_result() { return training.ResultJson().c_str(); }
+
+// The event log from index first on (see WebEventLog::Json); valid until the next call.
+EMSCRIPTEN_KEEPALIVE const char* qx40_events(int first) {
+  eventsText = events.Json(first < 0 ? 0 : size_t(first));
+  return eventsText.c_str();
+}
+
+// The log's events of one category (empty: all) as CSV.
+EMSCRIPTEN_KEEPALIVE const char* qx40_events_csv(const char* category) {
+  eventsText = events.Csv(category);
+  return eventsText.c_str();
+}
+
+// One line of the scenario language on the live panel now, as wired that way
+// (a hidden fault a class's instructor sets); gives "ok" or "error: ...".
+EMSCRIPTEN_KEEPALIVE const char* qx40_input(const char* line) {
+  if (!machine) return "error: the panel has not started";
+  if (!inputs) inputs = std::make_unique<scenario::Session>(*machine);
+  inputReply = inputs->Run(line).value_or("error: a wait is refused here");
+  if (inputReply == "ok") training.Acted(line);
+  return inputReply.c_str();
+}
+
+// What an instructor sees of the panel (see PanelReportJson).
+EMSCRIPTEN_KEEPALIVE const char* qx40_report() {
+  report = machine ? PanelReportJson(*machine) : std::string("null");
+  return report.c_str();
+}
 
 }  // extern "C"

@@ -27,6 +27,25 @@ std::string OneLine(const std::string& text) {
 }
 
 std::string Field(const char* name, const std::string& json) { return std::string(",\"") + name + "\":" + json; }
+std::string Flag(bool on) { return on ? "true" : "false"; }
+
+std::string CheckpointsJson(const std::vector<scenario::Checkpoint>& checkpoints) {
+  std::string json = "[";
+  for (const scenario::Checkpoint& point : checkpoints) {
+    if (json.size() > 1) json += ',';
+    json += "{\"line\":" + std::to_string(point.line) + Field("at_ms", std::to_string(point.atMs)) +
+            Field("text", JsonString(point.text)) + Field("requirement", JsonString(point.requirement)) +
+            Field("reached", Flag(point.reached)) + Field("passed", Flag(point.passed)) + "}";
+  }
+  return json + "]";
+}
+
+std::string ResultSummary(const std::string& file, const scenario::ScriptResult& result) {
+  return "{\"file\":" + JsonString(file) + Field("title", JsonString(result.title)) +
+         Field("trainee", JsonString(result.trainee)) + Field("started", std::to_string(result.startedWallMs)) +
+         Field("duration_ms", std::to_string(result.endMs)) + Field("checkpoints", CheckpointsJson(result.checkpoints)) +
+         "}";
+}
 
 }  // namespace
 
@@ -57,6 +76,7 @@ std::string WebTraining::Start(const std::string& path, const std::string& train
   said_.clear();
   debrief_.clear();
   endedText_.clear();
+  resultJson_.clear();
   try {
     settingsFile_ = KeepStartSettings(recordingFile_);
     recorder_ = std::make_unique<SessionRecorder>(recordingFile_, settingsFile_);
@@ -97,6 +117,10 @@ void WebTraining::TogglePause() {
   exercise_->Progress().paused ? exercise_->Resume() : exercise_->Pause();
 }
 
+void WebTraining::Acted(const std::string& line) {
+  if (recorder_) recorder_->Line(line);
+}
+
 void WebTraining::Abandon() {
   if (!exercise_) return;
   exercise_->Abandon();
@@ -111,6 +135,7 @@ void WebTraining::Finish() {
   std::ostringstream page;
   scenario::WriteHtmlReport({exercise_->Result()}, page);
   debrief_ = page.str();
+  resultJson_ = ResultSummary(name_ + ".qxs", exercise_->Result());
   exercise_.reset();
   recorder_.reset();
 }

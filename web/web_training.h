@@ -32,6 +32,9 @@ class WebTraining {
   // Runs what is due by the panel's time; call after each step.
   void Advance();
   void TogglePause();
+  // A line that acted on the panel from outside the exercise (a class's hidden
+  // fault), recorded at its time so that the recording replays to the same panel.
+  void Acted(const std::string& line);
   // Ends the running exercise, its debrief saying so.
   void Abandon();
 
@@ -42,6 +45,9 @@ class WebTraining {
   const std::string& Said() const { return said_; }
   // The ended exercise's debrief page; empty before.
   const std::string& Debrief() const { return debrief_; }
+  // The ended exercise's result for a class's instructor: {"file","title","trainee","started","duration_ms",
+  // "checkpoints":[{"line","at_ms","text","requirement","reached","passed"}]}; empty before.
+  const std::string& ResultJson() const { return resultJson_; }
 
  private:
   void Finish();
@@ -53,4 +59,5 @@ class WebTraining {
   std::string debrief_;
   std::string debriefFile_, recordingFile_, settingsFile_;
   std::string endedText_;
+  std::string resultJson_;
 };

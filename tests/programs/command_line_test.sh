@@ -4,7 +4,7 @@
 # with the usage and exit code 2; qx40 without a display says so (exit 2);
 # a bad value or a missing file is named with what to do.
 #
-#   command_line_test.sh QX40 QX40_SCENARIO QX40_RENDER
+#   command_line_test.sh QX40 QX40_SCENARIO QX40_RENDER [QX40_CLASSROOM]
 set -uo pipefail
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -40,4 +40,9 @@ expect 2 "cannot read the exercise /nonexistent.qxs: No such file or directory" 
 expect 0 "^control frmMainDisplay.FireLED$" out "$2" --list-names
 expect 2 "bad number of jobs in '-j 0': write -j N with N from 1 to 256" err "$2" -j 0 x.qxs
 expect 2 "no script given" err "$2"
+# qx40-classroom names a bad address or a missing page before it opens anything.
+if [ $# -ge 4 ]; then
+  expect 2 "--listen 'nowhere' is not ADDR:PORT" err "$4" --listen nowhere
+  expect 2 "/nonexistent has no index.html; build the page" err "$4" --page /nonexistent
+fi
 exit $status

@@ -18,7 +18,7 @@ for heavy in emscripten chromium lintian libgtest-dev xvfb; do
   grep -qx "$heavy" <<<"$run_set" && fail "the run set installs $heavy"
 done
 all="$("$deps" --list)"
-for set in run test web; do
+for set in run test web classroom; do
   missing="$(comm -23 <("$deps" --list "$set") <(echo "$all"))"
   [ -z "$missing" ] || fail "install-deps without a set leaves out the $set set's $missing"
 done

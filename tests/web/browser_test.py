@@ -6,13 +6,14 @@ stepped by the test (?manual), not by the clock, so every run is the same.
   browser_test.py render PAGE_DIR RENDER_DIR  each window matches qx40-render's image
   browser_test.py page   PAGE_DIR TOOLS_DIR   html-validate, axe-core, the icon, a 390x844 phone
                                               (the checkers from npm, installed into TOOLS_DIR once)
-  browser_test.py exercise PAGE_DIR QX40_SCENARIO  an exercise in real time, silenced by mouse; its
+  browser_test.py exercise PAGE_DIR QX40_SCENARIO  an exercise in real time, silenced by mouse; its event log,
                                               debrief, and its recording replayed to the same verdicts
   browser_test.py sound  PAGE_DIR            the tones after a click, a fire and the mute box; the view
                                               kept over a reload; ?fresh declined and accepted
 """
 
 import base64
+import csv
 import hashlib
 import json
 import os
@@ -20,6 +21,7 @@ import re
 import subprocess
 import sys
 import tempfile
+import time
 
 import devtools
 
@@ -357,6 +359,25 @@ def check_state_round_trip(page, scenario_tool):
     assert page.caption(HARDWARE, "ZoneResValue1") == zone1, "a refused state changed zone 1"
 
 
+EVENTS_SHOWN = "[...document.querySelectorAll('#event-rows tr')].filter(r => !r.hidden).map(r => r.textContent)"
+EVENT_LOG_LIMIT_S = 5
+
+
+def check_event_log(browser, folder):
+    """The event log panel filtered to the operator's actions, and its CSV export of the rows shown."""
+    browser.evaluate("const c = document.getElementById('event-category'); c.value = 'operator';"
+                     " c.dispatchEvent(new Event('change'))")
+    deadline = time.monotonic() + EVENT_LOG_LIMIT_S
+    while not any("Key: " in row for row in browser.evaluate(EVENTS_SHOWN)):
+        assert time.monotonic() < deadline, "no key press in the event log panel: %s" % browser.evaluate(EVENTS_SHOWN)
+    shown = browser.evaluate(EVENTS_SHOWN)
+    with open(browser.download("document.getElementById('export-events').click()", folder), encoding="utf-8") as file:
+        rows = list(csv.reader(file))
+    assert rows[0] == ["source", "panel_time_s", "wall_clock", "category", "event"], rows[0]
+    assert all(row[3] == "operator" for row in rows[1:]) and len(rows) - 1 >= len(shown), rows
+    assert [row[4] for row in rows[1:len(shown) + 1]] == [text.split("operator", 1)[1] for text in shown], (rows, shown)
+
+
 def test_exercise(browser, server, scenario_tool):
     page = Page(browser, server.url + "?manual&fresh")
     library = browser.evaluate("[...document.querySelectorAll('#library label')].map(l => l.textContent)")
@@ -390,6 +411,7 @@ def test_exercise(browser, server, scenario_tool):
         assert run.returncode in (0, 1) and os.path.exists(replayed), run.stdout + run.stderr
         with open(replayed, encoding="utf-8") as file:
             again = checkpoints(file.read())
+        check_event_log(browser, folder)
     assert again == seen, "the replay judged otherwise:\n%s\n%s" % (seen, again)
     check_pause_and_abandon(page)
     check_state_round_trip(page, scenario_tool)
