@@ -58,16 +58,17 @@ function fontMetrics(ctx, font, text) {
   return measureText(font.family, font.size, font.bold, text);
 }
 
-// The artwork file, loaded once; a window whose picture arrives late is drawn again.
+// The artwork file, loaded and decoded once, off the page's thread, so that the first drawing need not
+// decode it; a window whose picture arrives late is drawn again.
 function image(file, form) {
   let entry = images.get(file);
   if (!entry) {
     entry = { img: new Image(), ready: false, forms: new Set() };
-    entry.loaded = new Promise((resolve) => {
-      entry.img.onload = () => { entry.ready = true; entry.forms.forEach((f) => dirty.add(f)); resolve(); };
-      entry.img.onerror = () => resolve();
-    });
     entry.img.src = "assets/" + encodeURIComponent(file);
+    entry.loaded = entry.img.decode().then(() => {
+      entry.ready = true;
+      entry.forms.forEach((f) => dirty.add(f));
+    }, () => {});
     images.set(file, entry);
   }
   entry.forms.add(form);
@@ -634,8 +635,8 @@ function tick() {
 async function start() {
   const faces = [{ family: "MS Sans Serif", size: 12 }, { family: "MS Sans Serif", size: 12, bold: true },
     { family: "Terminal", size: 12 }];
-  await Promise.all(faces.map((face) => document.fonts.load(cssFont(face))));
-  core = await createPanel({ measureText });
+  // The fonts arrive while the core loads: it measures nothing until it starts.
+  [core] = await Promise.all([createPanel({ measureText }), ...faces.map((face) => document.fonts.load(cssFont(face)))]);
   stepMs = core._qx40_step_ms();
   throwAwayIfFresh();
   const saved = storedSettings();
