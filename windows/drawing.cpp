@@ -27,7 +27,9 @@ class Drawing {
   void Fill(const DrawRect& rect, const Color& color) {
     if (color.valid) Add(DrawKind::Fill, rect, color);
   }
-  void Frame(const DrawRect& rect, const Color& color, int width = 1) { Add(DrawKind::Frame, rect, color).width = width; }
+  void Frame(const DrawRect& rect, const Color& color, int width = 1) {
+    Add(DrawKind::Frame, rect, color).width = width;
+  }
   void Line(int x1, int y1, int x2, int y2, const Color& color, int width = 1) {
     DrawOp& op = Add(DrawKind::Line, {x1, y1, 0, 0}, color);
     op.x2 = x2;
@@ -160,7 +162,8 @@ void DrawOne(Drawing& out, const TControl& control, const DrawRect& rect) {
 }
 
 // Children in creation order over their parent; a control outside the area is left out with its children.
-void DrawTree(Drawing& out, const TControl& parent, int originX, int originY, const DrawRect& clip, const DrawRect& area) {
+void DrawTree(Drawing& out, const TControl& parent, int originX, int originY, const DrawRect& clip,
+              const DrawRect& area) {
   for (const auto& child : parent.Children()) {
     const TControl& control = *child;
     const DrawRect bounds{originX + control.Left(), originY + control.Top(), control.Width(), control.Height()};
