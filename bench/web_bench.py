@@ -1,8 +1,10 @@
 """The web page's figures in Debian's headless chromium: the size of its files,
 the time from navigation to the first drawn panel (a new browser profile,
 then once more with the files in its cache), panel-time drift against
-wall time while the browser's clock drives it, and the browser's CPU use
-while the panel stands idle (all its processes, as a percentage of one core).
+wall time while the browser's clock drives it, and the CPU use while the
+panel stands idle, of the page's renderer and of all the browser's processes
+(as a percentage of one core). Load and CPU are measured in RUNS new
+browsers and given as min / median / max.
 
   /usr/bin/python3 bench/web_bench.py [PAGE_DIR] [SECONDS]   (default build-web/page, 60)
 """
@@ -15,6 +17,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import devtools  # noqa: E402
 
 CPU_SECONDS = 30
+RUNS = 3
 
 
 def folder_size(folder):
@@ -38,9 +41,19 @@ def process_tree(root):
     return tree
 
 
-def cpu_seconds(root):
+def is_renderer(pid):
+    try:
+        with open("/proc/%d/cmdline" % pid, "rb") as cmdline:
+            return b"--type=renderer" in cmdline.read()
+    except OSError:
+        return False
+
+
+def cpu_seconds(root, renderer_only=False):
     total = 0
     for pid in process_tree(root):
+        if renderer_only and not is_renderer(pid):
+            continue
         try:
             with open("/proc/%d/stat" % pid) as stat:
                 fields = stat.read().rsplit(")", 1)[1].split()
@@ -50,6 +63,30 @@ def cpu_seconds(root):
     return total / os.sysconf("SC_CLK_TCK")
 
 
+def spread(values, unit):
+    ordered = sorted(values)
+    shown = ["%.0f" % v if v >= 10 else "%.2f" % v for v in (ordered[0], ordered[len(ordered) // 2], ordered[-1])]
+    return "%s / %s / %s %s (min / median / max of %d)" % (*shown, unit, len(ordered))
+
+
+def idle_run(page, seconds):
+    """One new browser: its loads, the drift over seconds (if any) and its idle CPU."""
+    with devtools.served(page) as (browser, server):
+        figures = {"cold": browser.open(server.url + "?fresh"), "cached": browser.open(server.url + "?fresh")}
+        if seconds:
+            # The page's clock and the panel's, read together.
+            start_wall, start_panel = browser.evaluate("[performance.now(), qx40.nowMs()]")
+            time.sleep(seconds)
+            end_wall, end_panel = browser.evaluate("[performance.now(), qx40.nowMs()]")
+            figures["drift"] = (end_wall - start_wall, end_panel - start_panel)
+        root = browser.process.pid
+        before = cpu_seconds(root), cpu_seconds(root, renderer_only=True)
+        time.sleep(CPU_SECONDS)
+        figures["browser"] = 100 * (cpu_seconds(root) - before[0]) / CPU_SECONDS
+        figures["renderer"] = 100 * (cpu_seconds(root, renderer_only=True) - before[1]) / CPU_SECONDS
+    return figures
+
+
 def main(argv):
     if len(argv) > 1 and argv[1] in ("--help", "-h"):
         print(__doc__.strip())
@@ -57,18 +94,15 @@ def main(argv):
     page = argv[1] if len(argv) > 1 else "build-web/page"
     seconds = float(argv[2]) if len(argv) > 2 else 60.0
     print("page files: %.2f MB" % (folder_size(page) / 1e6))
-    with devtools.served(page) as (browser, server):
-        print("navigation to first drawn panel, cold: %.0f ms" % browser.open(server.url + "?fresh"))
-        print("navigation to first drawn panel, cached: %.0f ms" % browser.open(server.url + "?fresh"))
-        # The page's clock and the panel's, read together; the panel moves in 40 ms ticks.
-        start_wall, start_panel = browser.evaluate("[performance.now(), qx40.nowMs()]")
-        time.sleep(seconds)
-        end_wall, end_panel = browser.evaluate("[performance.now(), qx40.nowMs()]")
-        wall, panel = end_wall - start_wall, end_panel - start_panel
-        print("drift: %.0f ms panel time in %.0f ms wall time (%+.3f %%)" % (panel, wall, 100 * (panel - wall) / wall))
-        before = cpu_seconds(browser.process.pid)
-        time.sleep(CPU_SECONDS)
-        print("idle CPU over %d s: %.1f %% of one core" % (CPU_SECONDS, 100 * (cpu_seconds(browser.process.pid) - before) / CPU_SECONDS))
+    runs = [idle_run(page, seconds if run == 0 else 0) for run in range(RUNS)]
+    print("navigation to first drawn panel, cold: " + spread([r["cold"] for r in runs], "ms"))
+    print("navigation to first drawn panel, cached: " + spread([r["cached"] for r in runs], "ms"))
+    wall, panel = runs[0]["drift"]
+    print("drift: %.0f ms panel time in %.0f ms wall time (%+.3f %%)" % (panel, wall, 100 * (panel - wall) / wall))
+    print("idle CPU over %d s, the page's renderer: %s"
+          % (CPU_SECONDS, spread([r["renderer"] for r in runs], "% of one core")))
+    print("idle CPU over %d s, all the browser's processes: %s"
+          % (CPU_SECONDS, spread([r["browser"] for r in runs], "% of one core")))
     return 0
 
 

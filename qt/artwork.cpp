@@ -9,6 +9,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include <jpeglib.h>
 
@@ -30,20 +31,6 @@ QImage PlaceholderFrame(int width, int height, int index) {
   painter.setFont(font);
   painter.drawText(frame.rect(), Qt::AlignCenter, QString::number(index));
   return frame;
-}
-
-std::vector<QImage> CutStrip(const TImageList& list) {
-  const QString path = AssetPath(QString::fromStdString(list.File()));
-  const QImage strip = path.isEmpty() ? QImage() : QImage(path).convertToFormat(QImage::Format_ARGB32);
-  const int width = list.Width();
-  const int height = list.Height();
-  std::vector<QImage> frames;
-  frames.reserve(size_t(std::max(list.Count(), 0)));
-  for (int index = 0; index < list.Count(); ++index) {
-    const bool held = strip.height() >= height && strip.width() >= (index + 1) * width;
-    frames.push_back(held ? strip.copy(index * width, 0, width, height) : PlaceholderFrame(width, height, index));
-  }
-  return frames;
 }
 
 struct JpegError {
@@ -114,11 +101,33 @@ QImage DecodeJpegFile(const QString& path) {
   return image.convertToFormat(QImage::Format_RGB32);
 }
 
+const QImage& Artwork::Strip(const std::string& file) {
+  auto found = strips_.find(file);
+  if (found != strips_.end()) return found->second;
+  const QString path = AssetPath(QString::fromStdString(file));
+  return strips_.emplace(file, path.isEmpty() ? QImage() : QImage(path).convertToFormat(QImage::Format_ARGB32))
+      .first->second;
+}
+
+ArtworkPart Artwork::Part(const std::string& file, const QRect& source) {
+  if (file.ends_with(".jpg")) return {Picture(file, source.width(), source.height()), source};
+  const QImage& strip = Strip(file);
+  if (strip.rect().contains(source)) return {strip, source};
+  const int index = source.width() > 0 ? source.x() / source.width() : 0;
+  const std::string key = file + "#" + std::to_string(index);
+  auto found = frames_.find(key);
+  if (found == frames_.end()) found = frames_.emplace(key, PlaceholderFrame(source.width(), source.height(), index)).first;
+  return {found->second, found->second.rect()};
+}
+
 const QImage& Artwork::Frame(const TImageList& list, int index) {
-  auto found = frames_.find(list.Name());
-  if (found == frames_.end()) found = frames_.emplace(list.Name(), CutStrip(list)).first;
-  if (index < 0 || index >= int(found->second.size())) return none_;
-  return found->second[size_t(index)];
+  if (index < 0 || index >= list.Count()) return none_;
+  const ArtworkPart part = Part(list.File(), QRect(index * list.Width(), 0, list.Width(), list.Height()));
+  if (part.source == part.image.rect()) return part.image;
+  const std::string key = list.File() + "@" + std::to_string(index);
+  auto found = frames_.find(key);
+  if (found == frames_.end()) found = frames_.emplace(key, part.image.copy(part.source)).first;
+  return found->second;
 }
 
 const QImage& Artwork::Picture(const std::string& file, int width, int height) {

@@ -4,11 +4,11 @@
 // with libjpeg. A file that is missing shows as a visible placeholder.
 
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <map>
 #include <string>
-#include <vector>
 
 class TImageList;
 
@@ -25,8 +25,18 @@ QString AssetPath(const QString& fileName);
 // Decodes a JPEG file with libjpeg; a null image if it cannot.
 QImage DecodeJpegFile(const QString& path);
 
+// Where a drawing's image comes from: that part of the image.
+struct ArtworkPart {
+  const QImage& image;
+  QRect source;
+};
+
 class Artwork {
  public:
+  // The source rectangle of an artwork file: a JPEG picture's part (as
+  // Picture), else a frame of an image strip, or its placeholder where the
+  // strip does not hold it.
+  ArtworkPart Part(const std::string& file, const QRect& source);
   // Frame index of the list; null outside the list. Frames the file does not
   // hold are magenta with their index.
   const QImage& Frame(const TImageList& list, int index);
@@ -34,7 +44,10 @@ class Artwork {
   const QImage& Picture(const std::string& file, int width, int height);
 
  private:
-  std::map<std::string, std::vector<QImage>> frames_;
+  const QImage& Strip(const std::string& file);
+
+  std::map<std::string, QImage> strips_;
+  std::map<std::string, QImage> frames_;
   std::map<std::string, QImage> pictures_;
   QImage none_;
 };

@@ -1,6 +1,5 @@
 #pragma once
-// Draws a window's controls with QPainter, each as the control it is, in
-// creation order with children over their parent and clipped to it.
+// Executes a window's drawing operations (windows/drawing.h) with QPainter.
 
 #include <QImage>
 #include <QRect>

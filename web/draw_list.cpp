@@ -1,16 +1,10 @@
 #include "web/draw_list.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "windows/framework/form.h"
-#include "windows/imageselector.h"
 
 namespace {
-
-struct Clip {
-  int left, top, right, bottom;
-};
 
 std::string Hex(const Color& color) {
   if (!color.valid) return "null";
@@ -19,87 +13,43 @@ std::string Hex(const Color& color) {
   return text;
 }
 
-const char* BevelName(Bevel bevel) {
-  if (bevel == Bevel::Raised) return "\"raised\"";
-  if (bevel == Bevel::Lowered) return "\"lowered\"";
-  return "null";
-}
-
 const char* AlignName(Alignment alignment) {
   if (alignment == Alignment::Right) return "\"right\"";
   if (alignment == Alignment::Center) return "\"center\"";
   return "\"left\"";
 }
 
-const char* StateName(CheckBoxState state) {
-  if (state == CheckBoxState::Checked) return "\"checked\"";
-  if (state == CheckBoxState::Grayed) return "\"grayed\"";
-  return "\"unchecked\"";
+const char* Flag(bool on) { return on ? "true" : "false"; }
+
+std::string Rect(const DrawRect& rect) {
+  return "[" + std::to_string(rect.x) + "," + std::to_string(rect.y) + "," + std::to_string(rect.w) + "," +
+         std::to_string(rect.h) + "]";
 }
 
 std::string FontJson(const Font& font) {
   return "{\"family\":" + JsonString(font.family) + ",\"size\":" + std::to_string(font.pixelSize) +
-         ",\"bold\":" + (font.bold ? "true" : "false") + "}";
+         ",\"bold\":" + Flag(font.bold) + "}";
 }
 
 std::string Field(const char* name, const std::string& value) { return std::string(",\"") + name + "\":" + value; }
 std::string Field(const char* name, int value) { return Field(name, std::to_string(value)); }
 
-// What only this kind of control adds to its operation.
-std::string KindFields(const TControl& control) {
-  if (const auto* selector = dynamic_cast<const TImageSelector*>(&control)) {
-    const TImageList* list = selector->ImageList();
-    if (!list || list->Count() == 0) return Field("kind", "\"none\"");
-    return Field("kind", "\"selector\"") + Field("file", JsonString(list->File())) + Field("frameWidth", list->Width()) +
-           Field("frameHeight", list->Height()) + Field("index", selector->ItemIndex()) +
-           Field("stretch", selector->Stretch() ? "true" : "false");
+// What only this kind of operation adds to its rectangle.
+std::string OpFields(const DrawOp& op) {
+  switch (op.kind) {
+    case DrawKind::Clip: return "\"clip\"" + Field("name", JsonString(op.name)) + Field("bounds", Rect(op.bounds));
+    case DrawKind::Fill: return "\"fill\"" + Field("color", Hex(op.color));
+    case DrawKind::Frame: return "\"frame\"" + Field("color", Hex(op.color)) + Field("width", op.width);
+    case DrawKind::Line:
+      return "\"line\"" + Field("to", "[" + std::to_string(op.x2) + "," + std::to_string(op.y2) + "]") +
+             Field("color", Hex(op.color)) + Field("width", op.width);
+    case DrawKind::Image: return "\"image\"" + Field("file", JsonString(op.file)) + Field("source", Rect(op.source));
+    case DrawKind::Text:
+      return "\"text\"" + Field("text", JsonString(op.text)) + Field("font", FontJson(op.font)) +
+             Field("color", Hex(op.color)) + Field("align", AlignName(op.align)) +
+             Field("middle", Flag(op.vertical == VerticalAlignment::Center)) + Field("wrap", Flag(op.wrap));
   }
-  if (const auto* label = dynamic_cast<const TLabel*>(&control)) {
-    return Field("kind", "\"label\"") + Field("caption", JsonString(label->Caption())) +
-           Field("font", FontJson(label->GetFont())) + Field("fontColor", Hex(label->FontColor())) +
-           Field("align", AlignName(label->GetAlignment())) + Field("wrap", label->WordWrap() ? "true" : "false");
-  }
-  if (const auto* shape = dynamic_cast<const TShape*>(&control)) {
-    const TShape::Pen& pen = shape->GetPen();
-    const TShape::Brush& brush = shape->GetBrush();
-    const bool outline = pen.style != PenStyle::None && pen.width > 0;
-    return Field("kind", "\"shape\"") + Field("brush", brush.style == BrushStyle::None ? "null" : Hex(brush.color)) +
-           Field("pen", outline ? Hex(pen.color) : "null") + Field("penWidth", pen.width);
-  }
-  if (const auto* group = dynamic_cast<const TGroupBox*>(&control)) {
-    const Color behind = group->GetColor().valid ? group->GetColor() : group->Form()->WindowColor();
-    return Field("kind", "\"group\"") + Field("caption", JsonString(group->Caption())) +
-           Field("font", FontJson(group->GetFont())) + Field("behind", Hex(behind));
-  }
-  if (const auto* panel = dynamic_cast<const TPanel*>(&control)) {
-    return Field("kind", "\"panel\"") + Field("outer", BevelName(panel->Outer())) + Field("inner", BevelName(panel->Inner()));
-  }
-  if (const auto* box = dynamic_cast<const TCheckBox*>(&control)) {
-    return Field("kind", "\"checkbox\"") + Field("state", StateName(box->State())) +
-           Field("caption", JsonString(box->Caption())) + Field("font", FontJson(box->GetFont()));
-  }
-  if (const auto* image = dynamic_cast<const TImage*>(&control)) {
-    return Field("kind", "\"image\"") + Field("file", JsonString(image->PictureFile()));
-  }
-  return Field("kind", "\"plain\"");
-}
-
-void AddTree(std::string& out, const TControl& parent, int originX, int originY, const Clip& clip) {
-  for (const auto& child : parent.Children()) {
-    const TControl& control = *child;
-    if (!control.Visible() || control.Width() <= 0 || control.Height() <= 0) continue;
-    const int x = originX + control.Left();
-    const int y = originY + control.Top();
-    const Clip inner{std::max(clip.left, x), std::max(clip.top, y), std::min(clip.right, x + control.Width()),
-                     std::min(clip.bottom, y + control.Height())};
-    if (out.back() != '[') out += ',';
-    out += "{\"name\":" + JsonString(control.Name()) + Field("x", x) + Field("y", y) + Field("w", control.Width()) +
-           Field("h", control.Height()) + Field("clip", "[" + std::to_string(inner.left) + "," + std::to_string(inner.top) +
-                                                           "," + std::to_string(inner.right - inner.left) + "," +
-                                                           std::to_string(inner.bottom - inner.top) + "]") +
-           Field("color", Hex(control.GetColor())) + Field("hint", JsonString(control.Hint())) + KindFields(control) + "}";
-    AddTree(out, control, x, y, inner);
-  }
+  return "null";
 }
 
 }  // namespace
@@ -121,9 +71,14 @@ std::string JsonString(const std::string& text) {
   return out + "\"";
 }
 
-std::string DrawListJson(const TForm& form) {
+std::string DrawListJson(const TForm& form, const DrawRect& area) {
   std::string out = "{\"width\":" + std::to_string(form.ClientWidth()) + Field("height", form.ClientHeight()) +
-                    Field("caption", JsonString(form.Caption())) + Field("color", Hex(form.WindowColor())) + ",\"ops\":[";
-  AddTree(out, form, 0, 0, {0, 0, form.ClientWidth(), form.ClientHeight()});
+                    Field("caption", JsonString(form.Caption())) + Field("area", Rect(area)) + ",\"ops\":[";
+  bool first = true;
+  for (const DrawOp& op : DrawForm(form, area)) {
+    if (!first) out += ',';
+    first = false;
+    out += "{\"r\":" + Rect(op.rect) + ",\"op\":" + OpFields(op) + "}";
+  }
   return out + "]}";
 }

@@ -1,16 +1,16 @@
 #pragma once
-// A window's controls as a flat list of drawing operations for the page, one
-// per visible control in painting order (children over their parent), each
-// with its origin and clip in client coordinates. The page executes them on
-// a canvas as qt/painter.cpp draws them with QPainter; every string is data
-// the page draws as text, never markup.
+// A window's drawing operations (windows/drawing.h) as JSON for the page,
+// which executes them on its canvas as qt/painter.cpp does with QPainter;
+// every string is data the page draws as text, never markup.
 
 #include <string>
 
+#include "windows/drawing.h"
+
 class TForm;
 
-// {"width":W,"height":H,"color":"#rrggbb","ops":[{...},...]} as JSON.
-std::string DrawListJson(const TForm& form);
+// {"width":W,"height":H,"caption":C,"area":[x,y,w,h],"ops":[{"op":...},...]} for what lies in area.
+std::string DrawListJson(const TForm& form, const DrawRect& area);
 
 // A string as a JSON string literal, quotes included.
 std::string JsonString(const std::string& text);

@@ -1,22 +1,27 @@
 // The page's calls into the core: the machine in virtual time, stepped as
-// the browser's clock owes; each window's drawing list; mouse input in client
-// coordinates; Hardware.dat and the view as the page keeps them in local
-// storage; the tones to play; and the exercises packed with the page.
+// the browser's clock owes; what changed in each window and its drawing list;
+// mouse input in client coordinates and the hint under it; Hardware.dat and
+// the view as the page keeps them in local storage, and when they change; the
+// tones to play; and the exercises packed with the page.
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "board/hardware_interface.h"
 #include "board/settings_file.h"
 #include "firmware/panel_state.h"
 #include "machine/machine.h"
 #include "machine/save_state.h"
+#include "machine/stepper.h"
 #include "scenario/runner.h"
 #include "web/draw_list.h"
 #include "web/panel_report.h"
@@ -30,6 +35,9 @@ namespace {
 
 enum PointerAction { pointerDown = 0, pointerMove = 1, pointerUp = 2 };
 constexpr int selected = 1;
+// What qx40_changes reports.
+constexpr int settingsChanged = 1;
+constexpr int viewChanged = 2;
 
 // The tones the machine plays now, as bits the page reads each tick and plays.
 class ToneBits : public AudioOutput {
@@ -52,6 +60,7 @@ struct View {
   bool muted = false;
   bool corvella = false;
   bool coverOff = false;
+  friend bool operator==(const View&, const View&) = default;
 };
 
 WebHost host;
@@ -60,6 +69,8 @@ View view;
 std::unique_ptr<Machine> machine;
 std::string viewJson;
 std::string drawList;
+std::string hint;
+int32_t dirtyArea[4];
 std::string message;
 std::string scriptReport;
 std::string said;
@@ -79,6 +90,10 @@ constexpr int64_t eventSampleMs = 20;
 std::string library;
 std::string status;
 uint8_t settings[hardwareFileSize];
+// What the page was last told it had to keep; a new machine's are news.
+std::vector<uint8_t> reportedSettings;
+std::optional<View> reportedView;
+uint32_t reportedNvWrites = 0;
 
 TForm* FormAt(int index) {
   if (!machine) return nullptr;
@@ -113,6 +128,8 @@ void Start() {
   machine->hardware().Show();
   ShowView(view);
   events.Attach(*machine);
+  reportedSettings.clear();
+  reportedView.reset();
 }
 
 // The machine goes, keeping its view for the next one.
@@ -186,13 +203,34 @@ EMSCRIPTEN_KEEPALIVE void qx40_step(int steps) {
 
 EMSCRIPTEN_KEEPALIVE double qx40_now_ms() { return machine ? double(machine->NowMs()) : 0.0; }
 
-EMSCRIPTEN_KEEPALIVE int qx40_take_dirty(int form) { return host.TakeDirty(form); }
+// The panel's 5 ms step, by which the page counts the time it owes.
+EMSCRIPTEN_KEEPALIVE int qx40_step_ms() { return int(stepMs); }
 
-// Valid until the next call.
-EMSCRIPTEN_KEEPALIVE const char* qx40_draw_list(int form) {
+// The area of the window that changed since the last call, as four int32
+// (left, top, width, height; a width of 0 when nothing did). Valid until the next call.
+EMSCRIPTEN_KEEPALIVE const int32_t* qx40_take_dirty(int form) {
+  const DrawRect area = host.TakeDirty(form);
+  dirtyArea[0] = area.x;
+  dirtyArea[1] = area.y;
+  dirtyArea[2] = area.Empty() ? 0 : area.w;
+  dirtyArea[3] = area.h;
+  return dirtyArea;
+}
+
+// The drawing operations for that area of the window. Valid until the next call.
+EMSCRIPTEN_KEEPALIVE const char* qx40_draw_list(int form, int left, int top, int width, int height) {
   const TForm* window = FormAt(form);
-  drawList = window ? DrawListJson(*window) : std::string("null");
+  drawList = window ? DrawListJson(*window, {left, top, width, height}) : std::string("null");
   return drawList.c_str();
+}
+
+// The hint of the control that takes the mouse at the client point, as the desktop shows it.
+EMSCRIPTEN_KEEPALIVE const char* qx40_hint_at(int form, int x, int y) {
+  const TForm* window = FormAt(form);
+  int localX = 0, localY = 0;
+  const TControl* control = window ? window->ControlAt(x, y, localX, localY) : nullptr;
+  hint = control ? control->Hint() : std::string();
+  return hint.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE void qx40_pointer(int form, int action, int button, int shift, int x, int y) {
@@ -205,6 +243,31 @@ EMSCRIPTEN_KEEPALIVE void qx40_pointer(int form, int action, int button, int shi
 }
 
 EMSCRIPTEN_KEEPALIVE const uint8_t* qx40_settings() { return CurrentSettings(); }
+
+// What the page must keep afresh since it last asked: settingsChanged when
+// Hardware.dat would differ, viewChanged when the view does. Looked at only
+// when the firmware wrote its memory or a window changed.
+EMSCRIPTEN_KEEPALIVE int qx40_changes() {
+  if (!machine) return 0;
+  const HardwareState* board = boardInstance.load();
+  const uint32_t nvWrites = board ? board->nvWrites.load(std::memory_order_relaxed) : 0;
+  const bool windowsChanged = host.TakeChanged();
+  int changes = 0;
+  if (windowsChanged || nvWrites != reportedNvWrites || reportedSettings.empty()) {
+    reportedNvWrites = nvWrites;
+    const uint8_t* now = CurrentSettings();
+    if (!std::equal(now, now + hardwareFileSize, reportedSettings.begin(), reportedSettings.end())) {
+      reportedSettings.assign(now, now + hardwareFileSize);
+      changes |= settingsChanged;
+    }
+  }
+  if (windowsChanged || !reportedView) {
+    const View now = CurrentView();
+    if (now != reportedView) changes |= viewChanged;
+    reportedView = now;
+  }
+  return changes;
+}
 
 EMSCRIPTEN_KEEPALIVE int qx40_settings_size() { return int(hardwareFileSize); }
 

@@ -2,6 +2,8 @@
 
 #include <emscripten.h>
 
+#include <utility>
+
 #include "windows/framework/form.h"
 
 // The page's measure of a caption and of a line, in its canvas's font for the family.
@@ -20,15 +22,27 @@ int WebHost::TextHeight(const Font& font) const {
   return qx40_js_text_height(font.family.c_str(), font.pixelSize, font.bold);
 }
 
-bool WebHost::TakeDirty(int index) {
-  if (index < 0 || index >= formCount) return false;
-  const bool dirty = dirty_[static_cast<size_t>(index)];
-  dirty_[static_cast<size_t>(index)] = false;
-  return dirty;
+void WebHost::SetForms(const TForm* front, const TForm* hardware) {
+  forms_ = {front, hardware};
+  for (const TForm* form : forms_) MarkDirty(*form, {0, 0, form->ClientWidth(), form->ClientHeight()});
 }
 
-void WebHost::MarkDirty(const TForm& form) {
+void WebHost::Invalidate(TForm& form) { MarkDirty(form, {0, 0, form.ClientWidth(), form.ClientHeight()}); }
+
+void WebHost::InvalidateArea(TForm& form, int left, int top, int width, int height) {
+  MarkDirty(form, {left, top, width, height});
+}
+
+DrawRect WebHost::TakeDirty(int index) {
+  if (index < 0 || index >= formCount) return {};
+  return std::exchange(dirty_[static_cast<size_t>(index)], DrawRect{});
+}
+
+bool WebHost::TakeChanged() { return std::exchange(changed_, false); }
+
+void WebHost::MarkDirty(const TForm& form, const DrawRect& area) {
+  changed_ = true;
   for (size_t i = 0; i < forms_.size(); ++i) {
-    if (forms_[i] == &form) dirty_[i] = true;
+    if (forms_[i] == &form) dirty_[i] = Unite(dirty_[i], area);
   }
 }

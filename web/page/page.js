@@ -1,24 +1,27 @@
-// The page around the panel's core: it draws each window's list of drawing
-// operations on a canvas as the desktop painter does, forwards the pointer in
+// The page around the panel's core: it executes each window's drawing
+// operations on a canvas as the desktop does with QPainter, only for the area
+// that changed, and knows nothing of the controls; it forwards the pointer in
 // client coordinates, runs the core's 5 ms steps as the browser's clock owes
 // them, keeps Hardware.dat and the view in local storage, plays the tones the core says sound, runs scenario
 // scripts against the live panel and runs the core's exercises in real time. Every caption, hint, name and message is drawn or shown as text, never inserted as
 // markup; the debrief is a page of its own in a sandboxed frame.
 "use strict";
 
-const STEP_MS = 5;
 // After a longer gap (a hidden tab) the missed time is skipped, not caught up.
 const MAX_CATCH_UP_MS = 1000;
 // The page's tick: the panel's lamps change at 4 Hz at most, so 25 ticks a second show them.
 const TICK_MS = 40;
+// Once nothing has changed for a second the page ticks half as often: a change still shows within 100 ms.
+const QUIET_AFTER_MS = 1000;
+const QUIET_TICK_MS = 80;
 const FORM_COUNT = 2;
 const STORAGE_KEY = "qx40.Hardware.dat";
 // The fascia, the cover, the mute box and the scale, as JSON.
 const VIEW_KEY = "qx40.view";
-const GRAY = "#a0a0a4";
-const WHITE = "#ffffff";
-const CHECK_BOX_SIZE = 13;
-const CHECK_BOX_TEXT_GAP = 6;
+// What the core reports as changed since the page last asked.
+const CHANGED = { settings: 1, view: 2 };
+// An area beyond any window: the whole of it.
+const WHOLE = [0, 0, 0x3fffffff, 0x3fffffff];
 const SHIFT_BITS = { shift: 0x01, alt: 0x02, ctrl: 0x04, left: 0x08, right: 0x10, middle: 0x20 };
 const POINTER = { down: 0, move: 1, up: 2 };
 
@@ -31,8 +34,7 @@ const fresh = params.has("fresh");
 const measureCanvas = document.createElement("canvas").getContext("2d");
 const images = new Map();
 let core = null;
-let lists = [];
-let lastSettings = null;
+let stepMs = 0;
 let lastView = null;
 
 function cssFont(font) {
@@ -56,197 +58,150 @@ function fontMetrics(ctx, font, text) {
   return measureText(font.family, font.size, font.bold, text);
 }
 
-// The artwork file, loaded once; a window whose picture arrives late is drawn again.
+// The artwork file, loaded and decoded once, off the page's thread, so that the first drawing need not
+// decode it; a window whose picture arrives late is drawn again.
 function image(file, form) {
   let entry = images.get(file);
   if (!entry) {
     entry = { img: new Image(), ready: false, forms: new Set() };
-    entry.loaded = new Promise((resolve) => {
-      entry.img.onload = () => { entry.ready = true; entry.forms.forEach((f) => dirty.add(f)); resolve(); };
-      entry.img.onerror = () => resolve();
-    });
     entry.img.src = "assets/" + encodeURIComponent(file);
+    entry.loaded = entry.img.decode().then(() => {
+      entry.ready = true;
+      entry.forms.forEach((f) => dirty.add(f));
+    }, () => {});
     images.set(file, entry);
   }
   entry.forms.add(form);
   return entry;
 }
 
+// The windows to draw whole at the next tick.
 const dirty = new Set();
 
-function line(ctx, color, x1, y1, x2, y2) {
+// A one-pixel line on the pixels from (x1, y1) to (x2, y2), both ends included.
+function straightLine(ctx, color, x1, y1, x2, y2) {
   ctx.fillStyle = color;
   ctx.fillRect(Math.min(x1, x2), Math.min(y1, y2), Math.abs(x2 - x1) + 1, Math.abs(y2 - y1) + 1);
 }
 
 // A one-pixel outline on the pixels from (x, y) to (x + w, y + h), as QPainter's drawRect.
 function outline(ctx, color, x, y, w, h) {
-  line(ctx, color, x, y, x + w, y);
-  line(ctx, color, x, y + h, x + w, y + h);
-  line(ctx, color, x, y, x, y + h);
-  line(ctx, color, x + w, y, x + w, y + h);
+  straightLine(ctx, color, x, y, x + w, y);
+  straightLine(ctx, color, x, y + h, x + w, y + h);
+  straightLine(ctx, color, x, y, x, y + h);
+  straightLine(ctx, color, x + w, y, x + w, y + h);
 }
 
-function bevel(ctx, rect, kind) {
-  if (!kind) return;
-  const light = kind === "raised" ? WHITE : GRAY;
-  const dark = kind === "raised" ? GRAY : WHITE;
-  const right = rect.x + rect.w - 1, bottom = rect.y + rect.h - 1;
-  line(ctx, light, rect.x, rect.y, right, rect.y);
-  line(ctx, light, rect.x, rect.y, rect.x, bottom);
-  line(ctx, dark, rect.x, bottom, right, bottom);
-  line(ctx, dark, right, rect.y, right, bottom);
-  rect.x += 1; rect.y += 1; rect.w -= 2; rect.h -= 2;
-}
-
-function background(ctx, op) {
-  if (!op.color) return;
-  ctx.fillStyle = op.color;
-  ctx.fillRect(0, 0, op.w, op.h);
-}
-
-// Greedy word wrap within the width, as the desktop's word-wrapped labels.
+// Greedy word wrap within the width, as QPainter wraps: at spaces, and after a slash or a hyphen.
 function wrapLines(ctx, text, width) {
   const lines = [];
   for (const paragraph of text.split(/\r\n|\r|\n/)) {
     let current = "";
-    for (const word of paragraph.split(" ")) {
-      const trial = current ? current + " " + word : word;
-      if (current && ctx.measureText(trial).width > width) {
-        lines.push(current);
-        current = word;
+    for (const piece of paragraph.match(/[^ /-]*[/-]+| *[^ /-]+ */g) || [""]) {
+      const trial = current + piece;
+      if (current.trim() && ctx.measureText(trial.trimEnd()).width > width) {
+        lines.push(current.trimEnd());
+        current = piece.trimStart();
       } else {
         current = trial;
       }
     }
-    lines.push(current);
+    lines.push(current.trimEnd());
   }
   return lines;
 }
 
-function drawLabel(ctx, op) {
-  background(ctx, op);
+// A clip replaces the last: the context is restored to before it and saved again.
+function clipTo(ctx, op) {
+  ctx.restore();
+  ctx.save();
+  ctx.beginPath();
+  ctx.rect(...op.r);
+  ctx.clip();
+}
+
+function fill(ctx, op) {
+  ctx.fillStyle = op.color;
+  ctx.fillRect(...op.r);
+}
+
+// QPainter's aliased pen of width p on the rectangle inset by p / 2: p rings.
+function frame(ctx, op) {
+  const [x, y, w, h] = op.r;
+  const inset = 1 + 2 * Math.floor(op.width / 2);
+  for (let ring = 0; ring < op.width; ++ring) outline(ctx, op.color, x + ring, y + ring, w - inset, h - inset);
+}
+
+function line(ctx, op) {
+  const [x1, y1] = op.r, [x2, y2] = op.to;
+  if (op.width === 1 && (x1 === x2 || y1 === y2)) return straightLine(ctx, op.color, x1, y1, x2, y2);
+  ctx.strokeStyle = op.color;
+  ctx.lineWidth = op.width;
+  ctx.beginPath();
+  ctx.moveTo(x1, y1);
+  ctx.lineTo(x2, y2);
+  ctx.stroke();
+}
+
+// Only the part of the source the file holds, to the matching part of the target.
+function picture(ctx, op, form) {
+  const entry = image(op.file, form);
+  if (!entry.ready) return;
+  const [sx, sy, sw, sh] = op.source, [x, y, w, h] = op.r;
+  const left = Math.max(sx, 0), top = Math.max(sy, 0);
+  const right = Math.min(sx + sw, entry.img.naturalWidth), bottom = Math.min(sy + sh, entry.img.naturalHeight);
+  if (right <= left || bottom <= top) return;
+  const kx = w / sw, ky = h / sh;
+  ctx.drawImage(entry.img, left, top, right - left, bottom - top,
+    x + (left - sx) * kx, y + (top - sy) * ky, (right - left) * kx, (bottom - top) * ky);
+}
+
+// Aligned as QPainter aligns, to the fraction of a pixel; wrapped lines a pixel further apart than the
+// font's rounded height, as QPainter rounds their fractional height up.
+// Centred text sits this much further left, where the desktop's glyphs fall (measured against qx40-render).
+const CENTRED_TEXT_SHIFT = -0.25;
+function text(ctx, op) {
+  const [x, y, w, h] = op.r;
   const metrics = fontMetrics(ctx, op.font, "");
-  ctx.fillStyle = op.fontColor || "#000";
-  const lines = op.wrap ? wrapLines(ctx, op.caption, op.w) : [op.caption];
-  lines.forEach((text, i) => {
-    const width = Math.round(ctx.measureText(text).width);
-    const x = op.align === "right" ? op.w - width : op.align === "center" ? Math.floor((op.w - width) / 2) : 0;
-    ctx.fillText(text, x, metrics.ascent + i * metrics.height);
+  const lineStep = metrics.height + 1;
+  ctx.fillStyle = op.color || "#000";
+  const lines = op.wrap ? wrapLines(ctx, op.text, w) : [op.text];
+  const top = op.middle ? y + Math.floor((h - lines.length * metrics.height) / 2) : y;
+  lines.forEach((shown, i) => {
+    const width = ctx.measureText(shown).width;
+    const centred = x + (w - width) / 2 + CENTRED_TEXT_SHIFT;
+    const left = op.align === "right" ? x + w - width : op.align === "center" ? centred : x;
+    ctx.fillText(shown, left, top + metrics.ascent + i * lineStep);
   });
 }
 
-function drawShape(ctx, op) {
-  if (op.brush) {
-    ctx.fillStyle = op.brush;
-    ctx.fillRect(0, 0, op.w, op.h);
-  }
-  if (!op.pen) return;
-  // QPainter's aliased pen of width p on the rectangle inset by p / 2: p rings.
-  const span = (size) => size - 1 - 2 * Math.floor(op.penWidth / 2);
-  for (let ring = 0; ring < op.penWidth; ++ring) outline(ctx, op.pen, ring, ring, span(op.w), span(op.h));
+const EXECUTE = { clip: clipTo, fill, frame, line, image: picture, text };
+
+function drawList(index, area) {
+  return JSON.parse(core.UTF8ToString(core._qx40_draw_list(index, ...area)));
 }
 
-function drawGroup(ctx, op) {
-  background(ctx, op);
-  const metrics = fontMetrics(ctx, op.font, op.caption);
-  const lineY = Math.floor(metrics.height / 2);
-  outline(ctx, GRAY, 0, lineY, op.w - 2, op.h - 2 - lineY);
-  outline(ctx, WHITE, 1, lineY + 1, op.w - 2, op.h - 2 - lineY);
-  if (!op.caption) return;
-  const boxWidth = metrics.width + 2;
-  ctx.fillStyle = op.behind;
-  ctx.fillRect(8, 0, boxWidth, metrics.height);
-  ctx.fillStyle = "#000";
-  ctx.fillText(op.caption, 8 + Math.floor((boxWidth - metrics.width) / 2), metrics.ascent);
-}
-
-function drawPanel(ctx, op) {
-  background(ctx, op);
-  const rect = { x: 0, y: 0, w: op.w, h: op.h };
-  bevel(ctx, rect, op.outer);
-  bevel(ctx, rect, op.inner);
-}
-
-function drawSelector(ctx, op, form) {
-  const w = op.stretch ? op.w : op.frameWidth, h = op.stretch ? op.h : op.frameHeight;
-  ctx.fillStyle = WHITE;
-  ctx.fillRect(0, 0, w, h);
-  const entry = image(op.file, form);
-  if (!entry.ready) return;
-  const framesHeld = Math.floor(entry.img.naturalWidth / op.frameWidth);
-  if (op.index < 0 || op.index >= framesHeld) return;
-  ctx.drawImage(entry.img, op.index * op.frameWidth, 0, op.frameWidth, op.frameHeight, 0, 0, w, h);
-}
-
-function drawCheckBox(ctx, op) {
-  background(ctx, op);
-  const top = Math.floor((op.h - CHECK_BOX_SIZE - 1) / 2);
-  ctx.fillStyle = WHITE;
-  ctx.fillRect(0, top, CHECK_BOX_SIZE, CHECK_BOX_SIZE);
-  outline(ctx, GRAY, 0, top, CHECK_BOX_SIZE - 2, CHECK_BOX_SIZE - 2);
-  const inside = { left: 3, top: top + 3, right: CHECK_BOX_SIZE - 4, bottom: top + CHECK_BOX_SIZE - 4 };
-  if (op.state === "grayed") {
-    ctx.fillStyle = GRAY;
-    ctx.fillRect(inside.left, inside.top, inside.right - inside.left + 1, inside.bottom - inside.top + 1);
-  }
-  if (op.state === "checked") {
-    const cx = Math.floor((inside.left + inside.right) / 2), cy = Math.floor((inside.top + inside.bottom) / 2);
-    ctx.strokeStyle = "#000";
-    ctx.lineWidth = 2;
-    ctx.beginPath();
-    ctx.moveTo(inside.left, cy);
-    ctx.lineTo(cx - 1, inside.bottom);
-    ctx.lineTo(inside.right, inside.top);
-    ctx.stroke();
-  }
-  const metrics = fontMetrics(ctx, op.font, op.caption);
-  ctx.fillStyle = "#000";
-  ctx.fillText(op.caption, CHECK_BOX_SIZE + CHECK_BOX_TEXT_GAP, Math.floor((op.h - metrics.height) / 2) + metrics.ascent);
-}
-
-function drawImage(ctx, op, form) {
-  const entry = image(op.file, form);
-  if (entry.ready) {
-    ctx.drawImage(entry.img, 0, 0);
-    return;
-  }
-  ctx.fillStyle = GRAY;
-  ctx.fillRect(0, 0, op.w, op.h);
-}
-
-const painters = {
-  selector: drawSelector, label: drawLabel, shape: drawShape, group: drawGroup,
-  panel: drawPanel, checkbox: drawCheckBox, image: drawImage, plain: background, none: () => {},
-};
-
-function drawForm(index) {
-  const list = JSON.parse(core.UTF8ToString(core._qx40_draw_list(index)));
-  lists[index] = list;
+// The area's operations; a window whose size changed is drawn whole.
+function drawForm(index, area) {
+  let list = drawList(index, area);
   const canvas = document.getElementById("form" + index);
   if (canvas.width !== list.width || canvas.height !== list.height) {
     canvas.width = list.width;
     canvas.height = list.height;
     applyScale();
+    list = drawList(index, WHOLE);
   }
-  document.getElementById("title" + index).textContent = list.caption;
+  const title = document.getElementById("title" + index);
+  if (title.textContent !== list.caption) title.textContent = list.caption;
   const ctx = canvas.getContext("2d");
-  ctx.fillStyle = list.color || WHITE;
-  ctx.fillRect(0, 0, list.width, list.height);
-  for (const op of list.ops) {
-    ctx.save();
-    ctx.beginPath();
-    ctx.rect(op.clip[0], op.clip[1], op.clip[2], op.clip[3]);
-    ctx.clip();
-    ctx.translate(op.x, op.y);
-    ctx.textBaseline = "alphabetic";
-    painters[op.kind](ctx, op, index);
-    ctx.restore();
-  }
+  // Stretched artwork as the desktop draws it at its own size: nearest pixel.
+  ctx.imageSmoothingEnabled = false;
+  ctx.save();
+  for (const op of list.ops) EXECUTE[op.op](ctx, op, index);
+  ctx.restore();
 }
 
 function applyScale() {
-  storeViewIfChanged();
   const scale = Number(document.getElementById("scale").value) / 100;
   document.getElementById("scale-value").textContent = Math.round(scale * 100) + " %";
   for (let i = 0; i < FORM_COUNT; ++i) {
@@ -277,23 +232,15 @@ function shiftState(event) {
   return bits;
 }
 
-// The hint of the topmost control under the point, shown as the canvas's tooltip.
-function hintAt(index, point) {
-  const list = lists[index];
-  if (!list) return "";
-  for (let i = list.ops.length - 1; i >= 0; --i) {
-    const op = list.ops[i];
-    const [cx, cy, cw, ch] = op.clip;
-    if (point.x >= cx && point.y >= cy && point.x < cx + cw && point.y < cy + ch && op.hint) return op.hint;
-  }
-  return "";
-}
+// The hint of the control under the point, as the desktop shows it, as the canvas's tooltip.
+function hintAt(index, point) { return core.UTF8ToString(core._qx40_hint_at(index, point.x, point.y)); }
 
 function wireInput(index) {
   const canvas = document.getElementById("form" + index);
   const send = (action, event) => {
     const point = clientPoint(canvas, event);
     core._qx40_pointer(index, action, event.button, shiftState(event), point.x, point.y);
+    wake();
     return point;
   };
   canvas.addEventListener("pointerdown", (event) => {
@@ -336,11 +283,11 @@ function stored(key) {
   }
 }
 
-function storeSettingsIfChanged() {
-  const bytes = currentSettings();
-  if (lastSettings && bytes.every((b, i) => b === lastSettings[i])) return;
-  lastSettings = bytes;
-  remember(STORAGE_KEY, toBase64(bytes));
+// Kept only when the core says that the settings or the view changed.
+function storeChanges() {
+  const changes = core._qx40_changes();
+  if (changes & CHANGED.settings) remember(STORAGE_KEY, toBase64(currentSettings()));
+  if (changes & CHANGED.view) storeViewIfChanged();
 }
 
 function storedSettings() {
@@ -407,7 +354,6 @@ function downloadSettings() { download("Hardware.dat", currentSettings(), "appli
 function loadSettings(bytes) {
   const error = withCopy(bytes, (pointer) => core.UTF8ToString(core._qx40_load_settings(pointer, bytes.length)));
   showMessage(error || "Hardware.dat loaded.");
-  for (let i = 0; i < FORM_COUNT; ++i) dirty.add(i);
 }
 
 // The whole panel as a .qxstate file, which the desktop program and qx40-scenario load too.
@@ -468,10 +414,7 @@ function runScript() {
     return;
   }
   const bytes = new TextEncoder().encode(text);
-  const pointer = core._malloc(Math.max(bytes.length, 1));
-  core.HEAPU8.set(bytes, pointer);
-  output.textContent = core.UTF8ToString(core._qx40_run_script(pointer, bytes.length));
-  core._free(pointer);
+  output.textContent = withCopy(bytes, (pointer) => core.UTF8ToString(core._qx40_run_script(pointer, bytes.length)));
   // The instructor's messages beside the panel, as text.
   const said = document.getElementById("said");
   said.textContent = core.UTF8ToString(core._qx40_said()).trimEnd();
@@ -678,26 +621,41 @@ function runOwedSteps(now) {
     owedFrom = now;
     owed = 0;
   }
-  const steps = Math.floor(owed / STEP_MS);
-  owedFrom += steps * STEP_MS;
+  const steps = Math.floor(owed / stepMs);
+  owedFrom += steps * stepMs;
   if (steps > 0) core._qx40_step(steps);
 }
 
+// Draws what changed; true if anything did.
 function drawDirty() {
+  let drawn = false;
   for (let i = 0; i < FORM_COUNT; ++i) {
-    if (core._qx40_take_dirty(i)) dirty.add(i);
+    const at = core._qx40_take_dirty(i) / 4;
+    const area = dirty.has(i) ? WHOLE : [...core.HEAP32.subarray(at, at + 4)];
+    if (area[2] <= 0) continue;
+    drawForm(i, area);
+    drawn = true;
   }
-  for (const index of dirty) drawForm(index);
   dirty.clear();
   playTones();
-  storeSettingsIfChanged();
-  storeViewIfChanged();
+  storeChanges();
+  return drawn;
 }
 
+let changedAt = 0;
+
+// Input brings the quick tick back at once.
+function wake() { changedAt = performance.now(); }
+
 function tick() {
-  runOwedSteps(performance.now());
-  drawDirty();
-  showExercise();
+  const now = performance.now();
+  try {
+    runOwedSteps(now);
+    if (drawDirty()) changedAt = now;
+    if (running()) showExercise();
+  } finally {
+    setTimeout(tick, now - changedAt < QUIET_AFTER_MS ? TICK_MS : QUIET_TICK_MS);
+  }
 }
 
 // ---- start ----
@@ -705,8 +663,9 @@ function tick() {
 async function start() {
   const faces = [{ family: "MS Sans Serif", size: 12 }, { family: "MS Sans Serif", size: 12, bold: true },
     { family: "Terminal", size: 12 }];
-  await Promise.all(faces.map((face) => document.fonts.load(cssFont(face))));
-  core = await createPanel({ measureText });
+  // The fonts arrive while the core loads: it measures nothing until it starts.
+  [core] = await Promise.all([createPanel({ measureText }), ...faces.map((face) => document.fonts.load(cssFont(face)))]);
+  stepMs = core._qx40_step_ms();
   throwAwayIfFresh();
   const saved = storedSettings();
   if (saved) core.FS.writeFile("Hardware.dat", saved);
@@ -714,15 +673,12 @@ async function start() {
   core._qx40_start(view.muted ? 1 : 0, view.fascia === "corvella" ? 1 : 0, view.coverOff ? 1 : 0);
   // The range control keeps a stored scale within its bounds.
   if (Number.isFinite(view.scale)) document.getElementById("scale").value = view.scale;
-  for (let i = 0; i < FORM_COUNT; ++i) {
-    wireInput(i);
-    lists[i] = JSON.parse(core.UTF8ToString(core._qx40_draw_list(i)));
-  }
+  for (let i = 0; i < FORM_COUNT; ++i) wireInput(i);
   // The first picture waits for its artwork, so that it is whole.
   await artworkArrived();
-  for (let i = 0; i < FORM_COUNT; ++i) drawForm(i);
+  drawDirty();
   document.getElementById("loading").remove();
-  document.getElementById("scale").addEventListener("input", applyScale);
+  document.getElementById("scale").addEventListener("input", () => { applyScale(); storeViewIfChanged(); });
   document.getElementById("download").addEventListener("click", downloadSettings);
   document.getElementById("upload").addEventListener("change", uploadSettings);
   document.getElementById("load-state").addEventListener("change", uploadState);
@@ -733,21 +689,24 @@ async function start() {
   wireExercises();
   for (const kind of ["pointerdown", "keydown"]) addEventListener(kind, startAudio, { capture: true });
   owedFrom = performance.now();
-  setInterval(tick, TICK_MS);
+  wake();
+  setTimeout(tick, TICK_MS);
 }
 
 // Once every picture the windows show now has arrived.
 function artworkArrived() {
-  return Promise.all(lists.flatMap((list, i) => list.ops.filter((op) => op.file).map((op) => image(op.file, i).loaded)));
+  const files = (i) => drawList(i, WHOLE).ops.filter((op) => op.file).map((op) => image(op.file, i).loaded);
+  return Promise.all([...Array(FORM_COUNT).keys()].flatMap(files));
 }
 
-// What a test or a course page may drive: the stepper (with ?manual) and the drawing lists; what sounds, read only.
+// What a test or a course page may drive: the stepper (with ?manual) and the drawing lists; the view and what sounds, read only.
 window.qx40 = {
   step: (steps) => { core._qx40_step(steps); drawDirty(); showExercise(); },
   // Resolves once the windows are drawn whole: a fascia shown for the first time loads its picture.
   whole: async () => { await artworkArrived(); drawDirty(); },
   nowMs: () => core._qx40_now_ms(),
-  list: (index) => JSON.parse(core.UTF8ToString(core._qx40_draw_list(index))),
+  list: (index) => drawList(index, WHOLE),
+  view: () => JSON.parse(core.UTF8ToString(core._qx40_view())),
   loadSettings,
   loadState,
   audioState,
