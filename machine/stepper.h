@@ -3,6 +3,7 @@
 // watchdog timer and the firmware thread run, called in a fixed order in
 // 5 ms steps. Nothing sleeps, so a run is the same every time.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -20,7 +21,8 @@ class Stepper {
   void Step();
   // Whole steps until at least ms have passed.
   void Advance(int64_t ms);
-  int64_t NowMs() const { return nowMs_; }
+  // Any thread: the one that steps keeps it.
+  int64_t NowMs() const { return nowMs_.load(std::memory_order_relaxed); }
 
   // While set, steps leave out FirmwarePass, as a stalled firmware thread would.
   bool firmwareStalled = false;
@@ -29,5 +31,5 @@ class Stepper {
 
  private:
   PeriodicUpdate& update_;
-  int64_t nowMs_ = 0;
+  std::atomic<int64_t> nowMs_{0};
 };

@@ -87,7 +87,7 @@ TEST(HardwareWindowLifecycle, StartsTheBoardBetweenCaptionAndDefaultsAndStopsItB
     TfrmMainDisplay front;
     frmMainDisplay = &front;
     {
-      TfrmHardwareControl hardware(lifecycle, false);
+      TfrmHardwareControl hardware(lifecycle);
       EXPECT_EQ(lifecycle.starts, 1);
       EXPECT_EQ(lifecycle.captionAtStart, firmwareVersionText);
       EXPECT_EQ(lifecycle.zoneFillAtStart, 50);  // the layout width, not yet the default press
