@@ -11,7 +11,8 @@
 # after the two go to qx40 (--control qx40.sock, say, made in its folder).
 # WINDOWS (default 3) sets the number of windows. With a sound server
 # (PULSE_SERVER, or a pulseaudio --daemonize of this user) the program plays
-# on it; without one it runs silent.
+# on it; without one it runs silent. MUTED=1 starts it with its Mute sound box
+# checked, so that the fault beep of a fresh panel plays nothing either.
 set -euo pipefail
 build="${1:-build}"
 idle_seconds="${2:-30}"
@@ -38,6 +39,10 @@ thread_stats() {
 spread() { sort -g | awk '{ v[NR] = $1 } END { printf "%.3f/%.3f/%.3f", v[1], v[int((NR + 1) / 2)], v[NR] }'; }
 
 cd "$work"
+if [ "${MUTED:-0}" = 1 ]; then
+  mkdir -p "$XDG_CONFIG_HOME/qx40"
+  printf '[sound]\nmuted=true\n' >"$XDG_CONFIG_HOME/qx40/qx40.conf"
+fi
 start=$(now_ms)
 QT_QPA_PLATFORM=xcb "$qx40" "$@" >"$work/app.log" 2>&1 &
 app=$!

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 
 #include "machine/applicationthread.h"
 #include "machine/timerthread.h"
@@ -9,6 +10,7 @@
 #include "board/periodic_update.h"
 #include "firmware/panel_state.h"
 #include "machine/machine.h"
+#include "tests/support/pacing_name.h"
 
 namespace {
 
@@ -48,13 +50,15 @@ TEST(Threads, FirmwareThreadStartsAfterPublicationAndStopsWithTheBoard) {
 }
 
 // Configuration written from another thread (a control socket's set config)
-// while the real firmware thread runs its passes and its background check of
-// the configuration's checksum: every write lands whole, the checksum stays
-// right and the firmware never sees it wrong.
-TEST(Threads, ConfigWrittenBesideTheFirmwareKeepsItsChecksum) {
+// while the real firmware thread, or the batches, run the passes and their
+// background check of the configuration's checksum: every write lands whole,
+// the checksum stays right and the firmware never sees it wrong.
+class ThreadsTest : public ::testing::TestWithParam<BoardPacing> {};
+
+TEST_P(ThreadsTest, ConfigWrittenBesideTheFirmwareKeepsItsChecksum) {
   constexpr int writes = 3000;
   constexpr uint8_t address = 5;  // a zone's options, free to change
-  Machine machine(BoardPacing::RealTime);
+  Machine machine(GetParam());
   for (int i = 0; i < writes; ++i) {
     machine.BetweenPasses([i] { WriteConfig(address, uint8_t(i % 2 ? 0x01 : 0x00)); });
     if (i % 100 != 0) continue;
@@ -66,3 +70,6 @@ TEST(Threads, ConfigWrittenBesideTheFirmwareKeepsItsChecksum) {
   }
   machine.BetweenPasses([] { EXPECT_EQ(panel.systemFaults & configCheckFault, 0); });
 }
+
+INSTANTIATE_TEST_SUITE_P(Pacing, ThreadsTest, ::testing::Values(BoardPacing::RealTime, BoardPacing::Batched),
+                         [](const auto& info) { return std::string(PacingName(info.param)); });
