@@ -43,7 +43,7 @@ class EventLog {
   enum class Scope { Panel, PanelAndInputs };
 
   // Compares the panel with the last sample and reports what changed. In
-  // real time call it from one thread only (the window thread).
+  // real time call it from one thread at a time (BoardSideEventLog does).
   void Sample(int64_t panelMs, Scope scope = Scope::PanelAndInputs);
 
  private:
