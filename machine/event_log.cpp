@@ -511,24 +511,25 @@ constexpr int64_t logSampleMs = 20;
 
 BoardSideEventLog::BoardSideEventLog(Machine& machine, std::function<void(const PanelEvent&)> sink,
                                      std::function<void()> wake)
-    : machine_(machine),
-      sink_(std::move(sink)),
-      wake_(std::move(wake)),
-      log_(machine, [this](const PanelEvent& event) { waiting_.push_back(event); }) {}
+    : machine_(machine), sink_(std::move(sink)), wake_(std::move(wake)) {
+  machine.BetweenPasses([this] {
+    log_ = std::make_unique<EventLog>(machine_, [this](const PanelEvent& event) { waiting_.push_back(event); });
+  });
+}
 
 void BoardSideEventLog::AfterTick(int64_t panelMs) {
   if (panelMs % logSampleMs == 0) Sample(panelMs);
 }
 
 void BoardSideEventLog::SampleNow() {
-  Sample(machine_.PanelTimeMs());
+  machine_.BetweenPasses([this] { Sample(machine_.PanelTimeMs()); });
   Deliver();
 }
 
 void BoardSideEventLog::Sample(int64_t panelMs) {
   const std::lock_guard lock(mutex_);
   const bool woken = !waiting_.empty();
-  log_.Sample(panelMs);
+  log_->Sample(panelMs);
   if (!woken && !waiting_.empty()) wake_();
 }
 

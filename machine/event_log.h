@@ -67,7 +67,8 @@ class BoardSideEventLog {
 
   // The board's side, after each tick: a sample every 20 ms of panel time.
   void AfterTick(int64_t panelMs);
-  // Window thread: a sample now, its events delivered with those waiting.
+  // Window thread: a sample now, between firmware passes, its events
+  // delivered with those waiting.
   void SampleNow();
   // Window thread: the waiting events to the sink, oldest first.
   void Deliver();
@@ -80,7 +81,7 @@ class BoardSideEventLog {
   std::function<void()> wake_;
   std::mutex mutex_;  // the log and what waits
   std::vector<PanelEvent> waiting_;
-  EventLog log_;
+  std::unique_ptr<EventLog> log_;  // made between passes, as it reads the panel
 };
 
 // The log as CSV: a header row, then one row per event with the script or

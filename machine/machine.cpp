@@ -64,7 +64,10 @@ void Machine::AfterTick() {
   if (settingsWindow_) settingsWindow_->WatchSettings();
   if (!watching_.load(std::memory_order_relaxed)) return;
   const std::lock_guard lock(watcherMutex_);
-  if (watcher_) watcher_(PanelTimeMs());
+  if (!watcher_) return;
+  // The tick thread runs beside the firmware's: the watcher reads its state between passes.
+  if (pacing_ == BoardPacing::RealTime) return BetweenPasses([this] { watcher_(PanelTimeMs()); });
+  watcher_(PanelTimeMs());
 }
 
 void Machine::BetweenPasses(const std::function<void()>& work) {

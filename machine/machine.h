@@ -53,9 +53,9 @@ class Machine : public BoardLifecycle {
   void PlayOn(AudioOutput& output) { sound_.SetOutput(output); }
 
   // Any thread: watcher runs on the board's side after each board tick (and
-  // the watchdog period with it), given the panel time; empty stops it, and
-  // once this returns the old one runs no more. For what must follow the
-  // panel without the window thread waking for it.
+  // the watchdog period with it), between firmware passes, given the panel
+  // time; empty stops it, and once this returns the old one runs no more.
+  // For what must follow the panel without the window thread waking for it.
   void WatchTicks(std::function<void(int64_t panelMs)> watcher);
 
   // Runs work on the panel's memory between firmware passes (at once in

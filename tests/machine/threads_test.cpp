@@ -1,16 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "machine/applicationthread.h"
+#include "machine/event_log.h"
 #include "machine/timerthread.h"
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
 #include "firmware/panel_state.h"
 #include "machine/machine.h"
 #include "tests/support/pacing_name.h"
+#include "tests/windows/ui_test_support.h"
+#include "windows/hardwarecontrol.h"
 
 namespace {
 
@@ -73,3 +78,29 @@ TEST_P(ThreadsTest, ConfigWrittenBesideTheFirmwareKeepsItsChecksum) {
 
 INSTANTIATE_TEST_SUITE_P(Pacing, ThreadsTest, ::testing::Values(BoardPacing::RealTime, BoardPacing::Batched),
                          [](const auto& info) { return std::string(PacingName(info.param)); });
+
+// The event log sampled on the tick thread, between firmware passes, while
+// the window thread clicks and samples after each click: every click is
+// logged once, and the events reach the window thread whole.
+TEST_P(ThreadsTest, TheEventLogSampledBesideTheWindowThreadLogsEachClickOnce) {
+  constexpr int clicks = 20;
+  constexpr int64_t clickEveryMs = 30;
+  Machine machine(GetParam());
+  std::vector<std::string> logged;
+  BoardSideEventLog log(machine, [&](const PanelEvent& event) { logged.push_back(event.text); }, [] {});
+  machine.WatchTicks([&](int64_t panelMs) { log.AfterTick(panelMs); });
+  int64_t next = machine.PanelTimeMs() + clickEveryMs;
+  for (int done = 0; done < clicks;) {
+    machine.CatchUp();
+    if (machine.PanelTimeMs() < next) continue;  // the board's threads run meanwhile
+    LeftClick(machine.hardware().PSUMainsInput);
+    log.SampleNow();
+    next += clickEveryMs;
+    ++done;
+  }
+  machine.WatchTicks({});
+  log.Deliver();
+  const auto count = [&](const std::string& text) { return std::count(logged.begin(), logged.end(), text); };
+  EXPECT_EQ(count("Mains supply off"), clicks / 2);
+  EXPECT_EQ(count("Mains supply on"), clicks / 2);
+}
