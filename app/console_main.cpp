@@ -28,11 +28,8 @@ int main() {
   boardInstance.store(board);
   board->StartFirmware();
 
-  // The watchdog timer the hardware control window would run.
-  while (!stopRequested) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(watchdogIntervalMs));
-    periodicUpdate.WatchdogTimerTimer();
-  }
+  // The tick thread runs the watchdog's periods; this one only waits for a signal.
+  while (!stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(watchdogIntervalMs));
 
   tick.Terminate();
   tick.WaitFor();

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "firmware/main_loop.h"
+#include "machine/thread_name.h"
 
 namespace {
 constexpr auto passSleep = std::chrono::milliseconds(5);
@@ -17,6 +18,7 @@ TFireAlarmApplication::~TFireAlarmApplication() {
 std::unique_ptr<WorkerThread> TFireAlarmApplication::Create() { return std::make_unique<TFireAlarmApplication>(); }
 
 void TFireAlarmApplication::Execute() {
+  NameThisThread("qx40-firmware");
   {
     const std::lock_guard pass(pass_);
     FirmwareStart();

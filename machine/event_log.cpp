@@ -505,6 +505,43 @@ void EventLog::SampleKeys(int64_t panelMs, bool presses) {
   }
 }
 
+namespace {
+constexpr int64_t logSampleMs = 20;
+}
+
+BoardSideEventLog::BoardSideEventLog(Machine& machine, std::function<void(const PanelEvent&)> sink,
+                                     std::function<void()> wake)
+    : machine_(machine), sink_(std::move(sink)), wake_(std::move(wake)) {
+  machine.BetweenPasses([this] {
+    log_ = std::make_unique<EventLog>(machine_, [this](const PanelEvent& event) { waiting_.push_back(event); });
+  });
+}
+
+void BoardSideEventLog::AfterTick(int64_t panelMs) {
+  if (panelMs % logSampleMs == 0) Sample(panelMs);
+}
+
+void BoardSideEventLog::SampleNow() {
+  machine_.BetweenPasses([this] { Sample(machine_.PanelTimeMs()); });
+  Deliver();
+}
+
+void BoardSideEventLog::Sample(int64_t panelMs) {
+  const std::lock_guard lock(mutex_);
+  const bool woken = !waiting_.empty();
+  log_->Sample(panelMs);
+  if (!woken && !waiting_.empty()) wake_();
+}
+
+void BoardSideEventLog::Deliver() {
+  std::vector<PanelEvent> events;
+  {
+    const std::lock_guard lock(mutex_);
+    events.swap(waiting_);
+  }
+  for (const PanelEvent& event : events) sink_(event);
+}
+
 void WriteEventCsvHeader(std::ostream& out) { out << "source,panel_time_s,wall_clock,category,event\n"; }
 
 std::string PanelSeconds(int64_t ms) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -42,7 +43,7 @@ class EventLog {
   enum class Scope { Panel, PanelAndInputs };
 
   // Compares the panel with the last sample and reports what changed. In
-  // real time call it from one thread only (the window thread).
+  // real time call it from one thread at a time (BoardSideEventLog does).
   void Sample(int64_t panelMs, Scope scope = Scope::PanelAndInputs);
 
  private:
@@ -53,6 +54,34 @@ class EventLog {
   Machine& machine_;
   std::function<void(const PanelEvent&)> sink_;
   std::unique_ptr<Watches> watches_;
+};
+
+// The log in real time, sampled on the board's side as often as the firmware
+// reads its keys and by the window thread after a person's input; the
+// events wait for the window thread, which is woken only when there are some.
+class BoardSideEventLog {
+ public:
+  // wake runs on the board's side when events start to wait; it must see to
+  // a Deliver on the window thread. sink gets the events there.
+  BoardSideEventLog(Machine& machine, std::function<void(const PanelEvent&)> sink, std::function<void()> wake);
+
+  // The board's side, after each tick: a sample every 20 ms of panel time.
+  void AfterTick(int64_t panelMs);
+  // Window thread: a sample now, between firmware passes, its events
+  // delivered with those waiting.
+  void SampleNow();
+  // Window thread: the waiting events to the sink, oldest first.
+  void Deliver();
+
+ private:
+  void Sample(int64_t panelMs);
+
+  Machine& machine_;
+  std::function<void(const PanelEvent&)> sink_;
+  std::function<void()> wake_;
+  std::mutex mutex_;  // the log and what waits
+  std::vector<PanelEvent> waiting_;
+  std::unique_ptr<EventLog> log_;  // made between passes, as it reads the panel
 };
 
 // The log as CSV: a header row, then one row per event with the script or

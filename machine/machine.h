@@ -2,26 +2,31 @@
 // The whole simulator as one object: both windows as plain state, the board
 // they are wired to, its periodic update and the pacing that drives it. The
 // pacing is chosen once: the tick and firmware threads in real time (the
-// desktop program), or a stepper that calls the same routines in virtual time
-// (the scenario runner, the web page, tests and benchmarks). Front ends only
+// desktop program), a stepper that calls the same routines in virtual time
+// (the scenario runner, the web page, tests and benchmarks), or that stepper
+// on one thread keeping up with real time (the desktop program, batched). Front ends only
 // draw the windows, feed them input and may give an audio output.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "board/board_wiring.h"
 #include "machine/sound.h"
 #include "machine/stepper.h"
 #include "windows/hardwarecontrol.h"
 
+class BatchThread;
 class HardwareState;
 class TTimerThread;
 class TfrmMainDisplay;
 
-// Who drives the board: the tick and firmware threads in real time, or a
-// stepper that calls the same routines in virtual time.
-enum class BoardPacing { RealTime, Stepped };
+// Who drives the board: the tick and firmware threads in real time, a
+// stepper that calls the same routines in virtual time, or that stepper
+// kept up with real time in 40 ms batches on one thread.
+enum class BoardPacing { RealTime, Stepped, Batched };
 
 class Machine : public BoardLifecycle {
  public:
@@ -47,10 +52,20 @@ class Machine : public BoardLifecycle {
   // play on the output, which must outlive the machine.
   void PlayOn(AudioOutput& output) { sound_.SetOutput(output); }
 
+  // Any thread: watcher runs on the board's side after each board tick (and
+  // the watchdog period with it), between firmware passes, given the panel
+  // time; empty stops it, and once this returns the old one runs no more.
+  // For what must follow the panel without the window thread waking for it.
+  void WatchTicks(std::function<void(int64_t panelMs)> watcher);
+
   // Runs work on the panel's memory between firmware passes (at once in
   // virtual time, where no pass runs beside it). For writes from outside the
   // firmware: a script's set config and set nv.
   void BetweenPasses(const std::function<void()>& work);
+
+  // Batched: runs the steps wall time owes now, so that input applied next
+  // lands at its moment; otherwise nothing.
+  void CatchUp();
 
   // Virtual time only: one 5 ms step; whole steps until at least ms have passed.
   void Step() { stepper_.Step(); }
@@ -63,14 +78,22 @@ class Machine : public BoardLifecycle {
   void StartBoard(TfrmHardwareControl& window) override;
   void StopBoard() override;
   void FollowSound() { sound_.Follow(heard_); }
+  // On the board's side after each tick: the sound, the settings and the watcher.
+  void AfterTick();
 
   BoardPacing pacing_;
   Stepper stepper_;
   Sound sound_;
   // Set while the board runs; the ticks read it.
   SoundSources heard_;
+  // Set while the board runs: the window whose settings changes arm the autosave.
+  TfrmHardwareControl* settingsWindow_ = nullptr;
+  std::mutex watcherMutex_;
+  std::function<void(int64_t)> watcher_;
+  std::atomic<bool> watching_{false};  // spares an unwatched tick the lock
   BoardWiring wiring_;
   std::unique_ptr<TTimerThread> tickThread_;
+  std::unique_ptr<BatchThread> batchThread_;
   std::unique_ptr<HardwareState> board_;
   std::unique_ptr<TfrmMainDisplay> front_;
   std::unique_ptr<TfrmHardwareControl> hardware_;

@@ -9,10 +9,11 @@ Stepper::Stepper(PeriodicUpdate& update) : update_(update) {}
 void Stepper::Start() { FirmwareStart(); }
 
 void Stepper::Step() {
-  nowMs_ += stepMs;
-  if (nowMs_ % boardTickMs == 0) {
+  const int64_t now = nowMs_.load(std::memory_order_relaxed) + stepMs;
+  nowMs_.store(now, std::memory_order_relaxed);
+  if (now % boardTickMs == 0) {
     update_.Tick();
-    if (nowMs_ % watchdogIntervalMs == 0) update_.WatchdogTimerTimer();
+    if (now % watchdogIntervalMs == 0) update_.WatchdogTimerTimer();
     if (afterTick) afterTick();
   }
   if (!firmwareStalled) FirmwarePass();

@@ -3,6 +3,7 @@
 // watchdog timer and the firmware thread run, called in a fixed order in
 // 5 ms steps. Nothing sleeps, so a run is the same every time.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -20,9 +21,10 @@ class Stepper {
   void Step();
   // Whole steps until at least ms have passed.
   void Advance(int64_t ms);
-  int64_t NowMs() const { return nowMs_; }
+  // Any thread: the one that steps keeps it.
+  int64_t NowMs() const { return nowMs_.load(std::memory_order_relaxed); }
   // A restored panel's time, a whole number of steps.
-  void RestoreTime(int64_t nowMs) { nowMs_ = nowMs; }
+  void RestoreTime(int64_t nowMs) { nowMs_.store(nowMs, std::memory_order_relaxed); }
 
   // While set, steps leave out FirmwarePass, as a stalled firmware thread would.
   bool firmwareStalled = false;
@@ -31,5 +33,5 @@ class Stepper {
 
  private:
   PeriodicUpdate& update_;
-  int64_t nowMs_ = 0;
+  std::atomic<int64_t> nowMs_{0};
 };

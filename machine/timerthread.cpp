@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "board/periodic_update.h"
-
+#include "machine/thread_name.h"
 
 TTimerThread::~TTimerThread() {
   Terminate();
@@ -17,11 +17,15 @@ TTimerThread::~TTimerThread() {
 void TTimerThread::Execute() {
   using Clock = std::chrono::steady_clock;
   constexpr auto period = std::chrono::milliseconds(boardTickMs);
+  NameThisThread("qx40-tick");
   auto deadline = Clock::now();
+  constexpr int64_t ticksPerWatchdogPeriod = watchdogIntervalMs / boardTickMs;
   while (!Terminated()) {
     update_.Tick();
+    const int64_t ticks = ticks_.load(std::memory_order_relaxed) + 1;
+    if (ticks % ticksPerWatchdogPeriod == 0) update_.WatchdogTimerTimer();
+    ticks_.store(ticks, std::memory_order_relaxed);
     if (afterTick_) afterTick_();
-    ticks_.fetch_add(1, std::memory_order_relaxed);
     deadline += period;
     const auto now = Clock::now();
     if (deadline < now) deadline = now + period - (now - deadline) % period;

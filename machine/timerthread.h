@@ -1,5 +1,7 @@
 #pragma once
-// The tick thread: the board tick, then afterTick, every 10 ms until asked to stop.
+// The tick thread: the board tick, every tenth one followed by the board
+// watchdog's 100 ms period, then afterTick, every 10 ms until asked to stop.
+// The watchdog rides on the tick so that nothing else wakes for it.
 
 #include <atomic>
 #include <cstdint>
@@ -18,7 +20,7 @@ class TTimerThread : public WorkerThread {
       : update_(update), afterTick_(std::move(afterTick)) {}
   ~TTimerThread() override;
 
-  // Ticks run so far: panel time in 10 ms units.
+  // Ticks run so far, afterTick's included: panel time in 10 ms units.
   int64_t Ticks() const { return ticks_.load(std::memory_order_relaxed); }
 
  protected:

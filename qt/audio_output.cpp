@@ -3,6 +3,8 @@
 #include <QAudioDevice>
 #include <QAudioSink>
 #include <QMediaDevices>
+#include <QMetaObject>
+#include <QTimer>
 #include <QtGlobal>
 #include <cmath>
 #include <cstring>
@@ -38,19 +40,45 @@ QAudioDevice DefaultOutputQuietly() {
 
 // The sink and the stream it pulls; the sink goes first. The sink keeps its
 // own buffer size: a PulseAudio stream given a short one stalls for seconds.
+// The stream is open only while a tone plays and a little after, so that a
+// silent panel feeds the sound server nothing; the window thread opens and
+// closes it, woken by a tone's start or stop from the board's side.
 class Speaker : public AudioOutput {
  public:
   Speaker(const QAudioDevice& device, const QAudioFormat& format) : tones_(format), sink_(device, format) {
-    sink_.start(&tones_);
+    silence_.setSingleShot(true);
+    silence_.setInterval(closeAfterSilenceMs);
+    QObject::connect(&silence_, &QTimer::timeout, [this] {
+      if (!playing_.load(std::memory_order_relaxed)) sink_.stop();
+    });
   }
   ~Speaker() override { sink_.stop(); }
 
-  void Start(Tone tone) override { tones_.Start(tone); }
-  void Stop(Tone tone) override { tones_.Stop(tone); }
+  void Start(Tone tone) override {
+    tones_.Start(tone);
+    Follow(true);
+  }
+  void Stop(Tone tone) override {
+    tones_.Stop(tone);
+    Follow(tones_.Playing());
+  }
 
  private:
+  static constexpr int closeAfterSilenceMs = 250;
+
+  void Follow(bool playing) {
+    playing_.store(playing, std::memory_order_relaxed);
+    QMetaObject::invokeMethod(&silence_, [this, playing] { playing ? Open() : silence_.start(); }, Qt::QueuedConnection);
+  }
+  void Open() {
+    silence_.stop();
+    if (sink_.state() == QAudio::StoppedState) sink_.start(&tones_);
+  }
+
   ToneGenerator tones_;
   QAudioSink sink_;
+  QTimer silence_;  // window thread
+  std::atomic<bool> playing_{false};
 };
 
 // Advances a phase in cycles by one sample of frequency hz, kept in [0, 1).

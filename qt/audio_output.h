@@ -19,6 +19,8 @@ class ToneGenerator : public QIODevice, public AudioOutput {
 
   void Start(Tone tone) override { Flag(tone).store(true, std::memory_order_relaxed); }
   void Stop(Tone tone) override { Flag(tone).store(false, std::memory_order_relaxed); }
+  // Either tone on.
+  bool Playing() const { return buzzer_.load(std::memory_order_relaxed) || sounder_.load(std::memory_order_relaxed); }
 
   bool isSequential() const override { return true; }
 

@@ -16,7 +16,7 @@ namespace {
 constexpr std::string_view program = "qx40";
 constexpr std::string_view usage =
     "usage: qx40 [--log FILE.csv] [--record FILE.qxs] [--exercise FILE.qxs [--report FILE.html]]\n"
-    "            [--trainee NAME] [--control PATH] [--scale FACTOR]\n"
+    "            [--trainee NAME] [--control PATH] [--scale FACTOR] [--batched]\n"
     "       qx40 --help | --version\n"
     "Opens the QX40 front panel and the hardware control window on the desktop.\n"
     "  --log FILE.csv       write the panel's event log as it happens\n"
@@ -32,6 +32,8 @@ constexpr std::string_view usage =
     "                       line each; another machine reaches it only through ssh -L\n"
     "  --scale FACTOR       draw both windows larger or smaller (0.5 to 4, as 1, 1.5 or 2),\n"
     "                       remembered for your user; at first, as large as fits the screen\n"
+    "  --batched            run the board on one thread, every 40 ms the steps the time since\n"
+    "                       owes (input catches up first): less CPU, for a laptop on battery\n"
     "Needs a display (DISPLAY or WAYLAND_DISPLAY); QT_QPA_PLATFORM chooses Qt's platform.\n"
     "Settings: Hardware.dat (the panel's memory and the hardware window's settings)\n"
     "is read from and written to the directory qx40 is started in. Started from the desktop menu,\n"
@@ -73,6 +75,9 @@ constexpr Option desktopOptions[] = {
     {"--trainee", "NAME", "the trainee's name", &DesktopOptions::trainee},
     {"--scale", "FACTOR", "a size factor", nullptr},
 };
+
+// The one option that takes no value.
+constexpr std::string_view batchedOption = "--batched";
 
 const Option* FindOption(const std::string& name) {
   for (const Option& option : desktopOptions) {
@@ -119,6 +124,10 @@ std::optional<int> ReadDesktopCommandLine(int argc, const char* const* argv, Des
   if (const std::optional<int> answered = AnswerHelpOrVersion(arguments, program, usage, out)) return answered;
   // --name VALUE or --name=VALUE.
   for (size_t i = 0; i < arguments.size(); ++i) {
+    if (arguments[i] == batchedOption) {
+      options.batched = true;
+      continue;
+    }
     const size_t equals = arguments[i].find('=');
     const Option* option = FindOption(arguments[i].substr(0, equals));
     if (!option) return RejectArgument(program, arguments[i], usage, err);

@@ -15,6 +15,7 @@ struct DesktopOptions {
   std::string control;   // the control socket's path; empty: none
   std::string trainee;   // the trainee's name, for the debrief; empty: none given
   double scale = 0;      // the windows' size factor; 0: as remembered, else from the screen
+  bool batched = false;  // the board on one thread in 40 ms batches, not the tick and firmware threads
 };
 
 // The factors --scale takes.

@@ -56,16 +56,14 @@ void DesktopHost::FormChanged(TForm& form) {
   if (FormWidget* widget = WidgetOf(form)) widget->FollowForm();
 }
 
+// A timer stopped is kept, not freed: its handler may be the one stopping it.
 void DesktopHost::TimerChanged(TTimer& timer) {
-  if (!timer.Enabled()) {
-    timers_.erase(&timer);
-    return;
-  }
   std::unique_ptr<QTimer>& running = timers_[&timer];
   if (!running) {
     running = std::make_unique<QTimer>();
     QObject::connect(running.get(), &QTimer::timeout, [&timer] { timer.Fire(); });
   }
+  if (!timer.Enabled()) return running->stop();
   running->start(timer.Interval());
 }
 

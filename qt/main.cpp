@@ -1,6 +1,7 @@
 // The simulator: the front panel and the hardware control window on the
 // desktop, over the machine running in real time.
 
+#include <QEvent>
 #include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -53,7 +54,7 @@ void QuitOnSignals(QObject* owner) {
 class ControlService {
  public:
   ControlService(scenario::ListeningSocket listener, Machine& machine)
-      : socket_(std::move(listener), machine), arrivals_(socket_.Fd(), QSocketNotifier::Read) {
+      : machine_(machine), socket_(std::move(listener), machine), arrivals_(socket_.Fd(), QSocketNotifier::Read) {
     QObject::connect(&arrivals_, &QSocketNotifier::activated, [this] { Serve(); });
     QObject::connect(&timer_, &QTimer::timeout, [this] { Serve(); });
   }
@@ -62,6 +63,7 @@ class ControlService {
   static constexpr int serveMs = 10;
 
   void Serve() {
+    machine_.CatchUp();
     socket_.Serve();
     if (socket_.Clients() == 0) {
       timer_.stop();
@@ -70,9 +72,29 @@ class ControlService {
     }
   }
 
+  Machine& machine_;
   scenario::ControlSocket socket_;
   QSocketNotifier arrivals_;
   QTimer timer_;
+};
+
+// Batched, the board catches up before a mouse event reaches a window, so
+// that the press or release lands at its moment, not up to a batch late.
+class CatchUpBeforeInput : public QObject {
+ public:
+  explicit CatchUpBeforeInput(Machine& machine) : machine_(machine) { TApplication::instance()->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* target, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove) {
+      machine_.CatchUp();
+    }
+    return QObject::eventFilter(target, event);
+  }
+
+ private:
+  Machine& machine_;
 };
 
 // Makes the control socket's file, if one was asked for; false, said, when it cannot.
@@ -97,7 +119,9 @@ int RunWindows(DesktopHost& host, const DesktopOptions& options, TrainingSession
   // Before the machine, which plays on it until it goes.
   const std::unique_ptr<AudioOutput> speaker = OpenAudioOutput();
   if (!speaker) std::cerr << "qx40: no audio output device found: the panel runs silent\n";
-  Machine machine(BoardPacing::RealTime);
+  Machine machine(options.batched ? BoardPacing::Batched : BoardPacing::RealTime);
+  std::optional<CatchUpBeforeInput> catchUp;
+  if (options.batched) catchUp.emplace(machine);
   // The mute box as the user left it before anything plays.
   RememberSoundMute(*machine.hardware().SoundMute);
   if (speaker) machine.PlayOn(*speaker);

@@ -6,7 +6,6 @@
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
-#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -29,12 +28,6 @@
 
 namespace {
 namespace fs = std::filesystem;
-
-// The log looks at the panel from the window thread as often as the firmware
-// reads its keys; an exercise as often as the board ticks, so that a
-// checkpoint is timed to the tick that met it, as its replay times it.
-constexpr int sampleIntervalMs = 20;
-constexpr int exerciseIntervalMs = 10;
 
 // FILE.qxs's report, FILE.html, in the working directory.
 std::string DefaultReport(const std::string& exercise) {
@@ -114,18 +107,32 @@ bool TrainingSession::Attach(Machine& machine, DesktopHost& host, std::ostream& 
   host_ = &host;
   if (recorder_) recorder_->Attach(machine);
   logWindow_ = std::make_unique<EventLogWindow>();
-  events_ = std::make_unique<EventLog>(machine, [this](const PanelEvent& event) { Record(event); });
+  events_ = std::make_unique<BoardSideEventLog>(
+      machine, [this](const PanelEvent& event) { Record(event); },
+      [&host, this] { host.Post([this] {
+        if (events_) events_->Deliver();
+      }); });
   // A person's input is logged as it happens, as a replay's lines are.
   AfterEachInput(machine, [this] {
-    if (events_) events_->Sample(machine_->PanelTimeMs());
+    if (events_) events_->SampleNow();
   });
   caption_ = machine.hardware().Caption();
   if (!exercisePath_.empty() && !StartExercise(exercisePath_, err)) return false;
   AddMenu();
-  sampler_ = std::make_unique<QTimer>();
-  QObject::connect(sampler_.get(), &QTimer::timeout, [this] { Tick(); });
-  sampler_->start(exercise_ ? exerciseIntervalMs : sampleIntervalMs);
+  machine.WatchTicks([this](int64_t panelMs) { AfterTick(panelMs); });
   return true;
+}
+
+// An exercise is advanced as often as the board ticks, so that a checkpoint
+// is timed to the tick that met it, as its replay times it; at most one
+// advance waits for the window thread at a time.
+void TrainingSession::AfterTick(int64_t panelMs) {
+  events_->AfterTick(panelMs);
+  if (!advancing_.load(std::memory_order_acquire) || advancePending_.exchange(true)) return;
+  host_->Post([this] {
+    advancePending_.store(false);
+    AdvanceExercise();
+  });
 }
 
 bool TrainingSession::StartExercise(const std::string& path, std::ostream& err) {
@@ -150,7 +157,7 @@ bool TrainingSession::StartExercise(const std::string& path, std::ostream& err) 
     const scenario::ScriptResult described = exercise_->Result();
     recorder_->ExerciseHeader(described.title, described.teaches, trainee_);
   }
-  if (sampler_) sampler_->start(exerciseIntervalMs);
+  advancing_.store(true, std::memory_order_release);
   return true;
 }
 
@@ -238,7 +245,7 @@ void TrainingSession::ConfirmAbandon() {
       "Abandon the exercise? Its debrief will say so, and every checkpoint not yet judged will be listed as not reached.");
   if (answer != QMessageBox::Yes) return;
   exercise_->Abandon();
-  Tick();
+  AdvanceExercise();
 }
 
 // A say line's message, beside the panel, as plain text.
@@ -253,8 +260,7 @@ void TrainingSession::ShowMessage(const std::string& text) {
   box->show();
 }
 
-void TrainingSession::Tick() {
-  events_->Sample(machine_->PanelTimeMs());
+void TrainingSession::AdvanceExercise() {
   if (!exercise_ || reported_) return;
   if (!exercise_->Advance()) WriteReport();
   ShowProgress();
@@ -278,7 +284,7 @@ void TrainingSession::ShowProgress() {
 
 void TrainingSession::WriteReport() {
   reported_ = true;
-  if (sampler_) sampler_->start(sampleIntervalMs);
+  advancing_.store(false, std::memory_order_release);
   std::ofstream file(reportPath_, std::ios::binary);
   scenario::WriteHtmlReport({exercise_->Result()}, file);
   if (!file.flush()) {
@@ -289,7 +295,7 @@ void TrainingSession::WriteReport() {
 }
 
 void TrainingSession::Detach() {
-  sampler_.reset();
+  if (machine_) machine_->WatchTicks({});
   if (exercise_ && !reported_) {
     exercise_->Abandon();
     WriteReport();

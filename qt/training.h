@@ -9,6 +9,7 @@
 // or abandons it, and opens the event log.
 
 #include <QObject>
+#include <atomic>
 #include <fstream>
 #include <memory>
 #include <ostream>
@@ -23,7 +24,6 @@ class EventLogWindow;
 class Machine;
 class QAction;
 class QMenu;
-class QTimer;
 class QWidget;
 namespace scenario {
 class Exercise;
@@ -55,7 +55,9 @@ class TrainingSession {
   void AddMenu();
   void AddLibrary(QMenu& menu);
   void ConfirmAbandon();
-  void Tick();
+  // The board's side, after each tick: the log's sample, and a step of a running exercise.
+  void AfterTick(int64_t panelMs);
+  void AdvanceExercise();
   void ShowProgress();
   void ShowMessage(const std::string& text);
   void WriteReport();
@@ -64,7 +66,7 @@ class TrainingSession {
   DesktopHost* host_ = nullptr;
   std::ofstream log_;
   std::unique_ptr<SessionRecorder> recorder_;
-  std::unique_ptr<EventLog> events_;
+  std::unique_ptr<BoardSideEventLog> events_;
   std::unique_ptr<EventLogWindow> logWindow_;
   std::string exercisePath_;
   std::string reportPath_;
@@ -74,5 +76,7 @@ class TrainingSession {
   std::string caption_;  // the hardware window's own
   QAction* pause_ = nullptr;
   QAction* abandon_ = nullptr;
-  std::unique_ptr<QTimer> sampler_;
+  // Set while an exercise runs; an advance waits on the window thread while pending.
+  std::atomic<bool> advancing_{false};
+  std::atomic<bool> advancePending_{false};
 };

@@ -33,5 +33,5 @@ ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_
 # The tests that run threads, the threaded core for 10 s of wall time.
 core_build build-tsan -DQX40_SANITIZE=thread -- board_tests machine_tests
 export TSAN_OPTIONS=halt_on_error=1
-QX40_THREADED_SECONDS=10 "$repo/build-tsan/tests/machine_tests" --gtest_filter='ThreadedCore.*:Threads.*:Pacing/MachineTest.*/RealTime'
+QX40_THREADED_SECONDS=10 "$repo/build-tsan/tests/machine_tests" --gtest_filter='ThreadedCore.*:Threads.*:Pacing/ThreadsTest.*:Pacing/MachineTest.*/RealTime:Pacing/MachineTest.*/Batched'
 "$repo/build-tsan/tests/board_tests" --gtest_filter='PortConcurrency.*:ObserverConcurrency.*'

@@ -16,7 +16,8 @@ constexpr int clientWidth = 601;
 constexpr int clientHeight = 337;
 constexpr int zoneCount = 8;
 constexpr int zoneRowPitch = 10;
-// Settings are saved this often when they change: a killed program loses at most this.
+// Settings are saved this long after a change, so that a drag is saved once:
+// a killed program loses at most this.
 constexpr int autosaveIntervalMs = 1000;
 constexpr int groupSpacing = 7;
 constexpr int dragging = 1;
@@ -101,7 +102,7 @@ class PostedCaption : public CaptionControl {
 bool IsSet(const TImageSelector* selector) { return selector->ItemIndex() != 0; }
 }  // namespace
 
-TfrmHardwareControl::TfrmHardwareControl(BoardLifecycle& board, bool runTimers)
+TfrmHardwareControl::TfrmHardwareControl(BoardLifecycle& board)
     : TForm("frmHardwareControl", "Hardware Interface", clientWidth, clientHeight), board_(board) {
   SetWindowColor(silver);
   CreateImageLists();
@@ -123,9 +124,6 @@ TfrmHardwareControl::TfrmHardwareControl(BoardLifecycle& board, bool runTimers)
     frmMainDisplay->FourZonePanel = FourZonePanel;
   }
   FormCreate();
-  // In virtual time the stepper runs the watchdog's periods.
-  WatchdogTimer->SetEnabled(runTimers);
-  AutosaveTimer->SetEnabled(runTimers);
 }
 
 // The front panel outlives this window; it must not read its links after.

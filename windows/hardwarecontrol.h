@@ -33,17 +33,22 @@ class BoardLifecycle {
 
 class TfrmHardwareControl : public TForm, public AnalogueSource {
  public:
-  // runTimers: the window's own timer runs the watchdog's periods, as in
-  // real time; in virtual time the stepper does.
-  TfrmHardwareControl(BoardLifecycle& board, bool runTimers);
+  // The board's tick runs the watchdog's periods; WatchdogTimer only keeps
+  // their count for scripts.
+  explicit TfrmHardwareControl(BoardLifecycle& board);
   ~TfrmHardwareControl() override;
 
   // Event handlers.
   void ToggleImage(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
   void OptionalRelaysClick(TControl* sender);
   void WatchdogTimerTimer(TTimer* sender);
-  // Saves the settings when they changed since the last save.
+  // Saves the settings when they changed since the last save; the timer
+  // then rests until the next change.
   void AutosaveTimerTimer(TTimer* sender);
+  // The board's side, after a tick: a change of the window's settings or of
+  // the configuration memory since the last look starts the autosave timer
+  // (on the window thread), so that nothing wakes for saving while nothing changes.
+  void WatchSettings();
   void FormShow(TForm* sender);
   void FormClose(TForm* sender);
   void AnalogueControl1MouseDown(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
@@ -234,6 +239,9 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   // What the last save wrote, board part and window part; a failure is told once.
   std::vector<uint8_t> lastSaved_;
   bool saveFailureTold_ = false;
+  // What WatchSettings last saw; the board's side only.
+  std::array<uint8_t, windowPartSize> watchedSettings_{};
+  uint32_t watchedNvWrites_ = 0;
 
   BoardLifecycle& board_;
 };

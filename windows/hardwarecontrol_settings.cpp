@@ -3,6 +3,7 @@
 
 #include "windows/hardwarecontrol.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,7 @@
 
 #include "board/hardware_interface.h"
 #include "board/index.h"
+#include "windows/framework/host.h"
 
 namespace {
 
@@ -83,6 +85,7 @@ void TfrmHardwareControl::FormDestroy() {
 }
 
 void TfrmHardwareControl::AutosaveTimerTimer(TTimer*) {
+  AutosaveTimer->SetEnabled(false);
   const HardwareState* board = boardInstance.load(std::memory_order_acquire);
   if (!board) return;
   const std::vector<uint8_t> image = board->SnapshotNvImage();
@@ -92,6 +95,19 @@ void TfrmHardwareControl::AutosaveTimerTimer(TTimer*) {
   if (whole == lastSaved_) return;
   if (!SaveSettings(image.data(), int32_t(image.size()), settings)) return ReportSaveFailure();
   lastSaved_ = std::move(whole);
+}
+
+void TfrmHardwareControl::WatchSettings() {
+  const HardwareState* board = boardInstance.load(std::memory_order_acquire);
+  const uint32_t nvWrites = board ? board->nvWrites.load(std::memory_order_relaxed) : 0;
+  const WindowSettings settings = SettingsToSave();
+  const bool same = std::equal(watchedSettings_.begin(), watchedSettings_.end(), settings.Data());
+  if (same && nvWrites == watchedNvWrites_) return;
+  std::copy_n(settings.Data(), windowPartSize, watchedSettings_.begin());
+  watchedNvWrites_ = nvWrites;
+  Host().Post([this] {
+    if (!AutosaveTimer->Enabled()) AutosaveTimer->SetEnabled(true);
+  });
 }
 
 // Once, in the title and on standard error: a save that fails once mostly fails again.

@@ -4,11 +4,13 @@
 
 #include <atomic>
 #include <filesystem>
+#include <string>
 
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
 #include "board/settings_file.h"
 #include "machine/machine.h"
+#include "tests/support/pacing_name.h"
 #include "tests/support/clean_state.h"
 #include "windows/maindisplay.h"
 
@@ -57,8 +59,9 @@ TEST_P(MachineTest, PublishesTheBoardWhileItLivesAndSavesTheWholeFileAsItGoes) {
   EXPECT_EQ(std::filesystem::file_size(hardwareFileName), hardwareFileSize);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pacing, MachineTest, ::testing::Values(BoardPacing::Stepped, BoardPacing::RealTime),
-                         [](const auto& info) { return info.param == BoardPacing::Stepped ? "Stepped" : "RealTime"; });
+INSTANTIATE_TEST_SUITE_P(Pacing, MachineTest,
+                         ::testing::Values(BoardPacing::Stepped, BoardPacing::RealTime, BoardPacing::Batched),
+                         [](const auto& info) { return std::string(PacingName(info.param)); });
 
 // The hardware window starts the board after its caption and before its
 // level defaults, and stops it before the settings are saved.
@@ -87,7 +90,7 @@ TEST(HardwareWindowLifecycle, StartsTheBoardBetweenCaptionAndDefaultsAndStopsItB
     TfrmMainDisplay front;
     frmMainDisplay = &front;
     {
-      TfrmHardwareControl hardware(lifecycle, false);
+      TfrmHardwareControl hardware(lifecycle);
       EXPECT_EQ(lifecycle.starts, 1);
       EXPECT_EQ(lifecycle.captionAtStart, firmwareVersionText);
       EXPECT_EQ(lifecycle.zoneFillAtStart, 50);  // the layout width, not yet the default press

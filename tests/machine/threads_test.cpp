@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "machine/applicationthread.h"
+#include "machine/event_log.h"
 #include "machine/timerthread.h"
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
 #include "firmware/panel_state.h"
 #include "machine/machine.h"
+#include "tests/support/pacing_name.h"
+#include "tests/windows/ui_test_support.h"
+#include "windows/hardwarecontrol.h"
 
 namespace {
 
@@ -48,13 +55,15 @@ TEST(Threads, FirmwareThreadStartsAfterPublicationAndStopsWithTheBoard) {
 }
 
 // Configuration written from another thread (a control socket's set config)
-// while the real firmware thread runs its passes and its background check of
-// the configuration's checksum: every write lands whole, the checksum stays
-// right and the firmware never sees it wrong.
-TEST(Threads, ConfigWrittenBesideTheFirmwareKeepsItsChecksum) {
+// while the real firmware thread, or the batches, run the passes and their
+// background check of the configuration's checksum: every write lands whole,
+// the checksum stays right and the firmware never sees it wrong.
+class ThreadsTest : public ::testing::TestWithParam<BoardPacing> {};
+
+TEST_P(ThreadsTest, ConfigWrittenBesideTheFirmwareKeepsItsChecksum) {
   constexpr int writes = 3000;
   constexpr uint8_t address = 5;  // a zone's options, free to change
-  Machine machine(BoardPacing::RealTime);
+  Machine machine(GetParam());
   for (int i = 0; i < writes; ++i) {
     machine.BetweenPasses([i] { WriteConfig(address, uint8_t(i % 2 ? 0x01 : 0x00)); });
     if (i % 100 != 0) continue;
@@ -65,4 +74,33 @@ TEST(Threads, ConfigWrittenBesideTheFirmwareKeepsItsChecksum) {
     });
   }
   machine.BetweenPasses([] { EXPECT_EQ(panel.systemFaults & configCheckFault, 0); });
+}
+
+INSTANTIATE_TEST_SUITE_P(Pacing, ThreadsTest, ::testing::Values(BoardPacing::RealTime, BoardPacing::Batched),
+                         [](const auto& info) { return std::string(PacingName(info.param)); });
+
+// The event log sampled on the tick thread, between firmware passes, while
+// the window thread clicks and samples after each click: every click is
+// logged once, and the events reach the window thread whole.
+TEST_P(ThreadsTest, TheEventLogSampledBesideTheWindowThreadLogsEachClickOnce) {
+  constexpr int clicks = 20;
+  constexpr int64_t clickEveryMs = 30;
+  Machine machine(GetParam());
+  std::vector<std::string> logged;
+  BoardSideEventLog log(machine, [&](const PanelEvent& event) { logged.push_back(event.text); }, [] {});
+  machine.WatchTicks([&](int64_t panelMs) { log.AfterTick(panelMs); });
+  int64_t next = machine.PanelTimeMs() + clickEveryMs;
+  for (int done = 0; done < clicks;) {
+    machine.CatchUp();
+    if (machine.PanelTimeMs() < next) continue;  // the board's threads run meanwhile
+    LeftClick(machine.hardware().PSUMainsInput);
+    log.SampleNow();
+    next += clickEveryMs;
+    ++done;
+  }
+  machine.WatchTicks({});
+  log.Deliver();
+  const auto count = [&](const std::string& text) { return std::count(logged.begin(), logged.end(), text); };
+  EXPECT_EQ(count("Mains supply off"), clicks / 2);
+  EXPECT_EQ(count("Mains supply on"), clicks / 2);
 }

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "board/hardware_interface.h"
@@ -58,4 +60,39 @@ TEST(Autosave, AFailedSaveIsToldOnceInTheTitleAndOnStandardError) {
   EXPECT_NE(told.find("cannot save Hardware.dat"), std::string::npos) << told;
   EXPECT_EQ(told.find("cannot save", told.find("cannot save") + 1), std::string::npos) << told;
   std::filesystem::remove("Hardware.dat.tmp");
+}
+
+// Nothing runs for saving at rest: the board's side starts the autosave
+// timer only after a change in the window or in the configuration memory,
+// and the save stops it again.
+TEST(Autosave, TheTimerRunsAfterAChangeAndRestsWithoutOne) {
+  Machine sim(BoardPacing::Stepped);
+  TfrmHardwareControl& h = sim.hardware();
+  h.WatchSettings();  // what the window shows at the start
+  ASSERT_TRUE(h.AutosaveTimer->Enabled());
+  h.AutosaveTimer->Fire();
+  const std::vector<uint8_t> start = ReadFile();
+  struct Case {
+    const char* change;
+    std::function<void()> make;
+  };
+  const Case cases[] = {
+      {"none", [] {}},
+      {"mains switched off", [&] { LeftClick(h.PSUMainsInput); }},
+      {"configuration written", [] { HardwareRequest(WRITE_NV_BYTE, 0x5A00 + 7); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.change);
+    const std::vector<uint8_t> before = ReadFile();
+    c.make();
+    sim.Advance(100);
+    h.WatchSettings();
+    const bool changed = std::string(c.change) != "none";
+    EXPECT_EQ(h.AutosaveTimer->Enabled(), changed);
+    if (changed) h.AutosaveTimer->Fire();
+    EXPECT_FALSE(h.AutosaveTimer->Enabled());
+    EXPECT_EQ(ReadFile() != before, changed);
+  }
+  EXPECT_NE(ReadFile()[mainsByte], start[mainsByte]);
+  EXPECT_EQ(ReadFile()[7], uint8_t(~0x5A));
 }

@@ -260,7 +260,7 @@ TEST(HardwareWindowLifetime, FrontPanelForgetsTheLinksWhenTheWindowGoes) {
   struct Unpublish {
     ~Unpublish() { frmMainDisplay = nullptr; }
   } unpublish;
-  auto window = std::make_unique<TfrmHardwareControl>(board, false);
+  auto window = std::make_unique<TfrmHardwareControl>(board);
   ASSERT_EQ(front.EightZonePanel, window->EightZonePanel);
   ASSERT_EQ(front.FourZonePanel, window->FourZonePanel);
   window.reset();
