@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "firmware/main_loop.h"
+#include "firmware/firmware.h"
 
 namespace {
 constexpr auto passSleep = std::chrono::milliseconds(5);
@@ -14,17 +14,15 @@ TFireAlarmApplication::~TFireAlarmApplication() {
   WaitFor();
 }
 
-std::unique_ptr<WorkerThread> TFireAlarmApplication::Create() { return std::make_unique<TFireAlarmApplication>(); }
-
 void TFireAlarmApplication::Execute() {
   {
     const std::lock_guard pass(pass_);
-    FirmwareStart();
+    firmware_.FirmwareStart();
   }
   while (!Terminated()) {
     {
       const std::lock_guard pass(pass_);
-      FirmwarePass();
+      firmware_.FirmwarePass();
     }
     std::this_thread::sleep_for(passSleep);
   }

@@ -2,16 +2,16 @@
 
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 #include "machine/applicationthread.h"
 #include "machine/timerthread.h"
 #include "windows/maindisplay.h"
 
-Machine::Machine(BoardPacing pacing) : pacing_(pacing), stepper_(periodicUpdate) {
+Machine::Machine(BoardPacing pacing) : pacing_(pacing), stepper_(periodicUpdate_) {
   stepper_.afterTick = [this] { FollowSound(); };
   front_ = std::make_unique<TfrmMainDisplay>();
   frmMainDisplay = front_.get();
-  hardware_ = std::make_unique<TfrmHardwareControl>(*this, pacing_ == BoardPacing::RealTime);
+  hardware_ = std::make_unique<TfrmHardwareControl>(*this, periodicUpdate_, pacing_ == BoardPacing::RealTime);
   frmHardwareControl = hardware_.get();
   if (pacing_ == BoardPacing::Stepped) stepper_.Start();
 }
@@ -24,24 +24,29 @@ Machine::~Machine() {
   frmMainDisplay = nullptr;
 }
 
-// The tick thread first, ticking without effect until the board is published;
-// the firmware thread only once it is, so its first request finds the board.
+// The board and its firmware are made first; the tick thread then ticks
+// without effect until the board is published, and the firmware thread
+// starts only once it is.
 void Machine::StartBoard(TfrmHardwareControl& window) {
-  periodicUpdate.RestartCounters();
+  const bool realTime = pacing_ == BoardPacing::RealTime;
+  board_ = std::make_unique<HardwareState>(periodicUpdate_);
+  firmware_ = std::make_unique<Firmware>(*board_);
+  if (realTime) board_->firmwareThread = std::make_unique<TFireAlarmApplication>(*firmware_);
+  stepper_.firmware = firmware_.get();
+  periodicUpdate_.RestartCounters();
   front_->WireFrontPanel(wiring_);
   window.WireHardwareControls(wiring_);
-  wiring_.batteryLevel = &panel.batteryLevelFiltered;
-  wiring_.chargerLevel = &panel.chargerLevelFiltered;
-  periodicUpdate.wiring = &wiring_;
+  wiring_.batteryLevel = &firmware_->panel.batteryLevelFiltered;
+  wiring_.chargerLevel = &firmware_->panel.chargerLevelFiltered;
+  periodicUpdate_.wiring = &wiring_;
   heard_ = {front_->InternalTone, window.SounderOutput1, window.SounderOutput2, window.SoundMute};
-  const bool realTime = pacing_ == BoardPacing::RealTime;
   if (realTime) {
-    tickThread_ = std::make_unique<TTimerThread>(periodicUpdate, [this] { FollowSound(); });
+    tickThread_ = std::make_unique<TTimerThread>(periodicUpdate_, [this] { FollowSound(); });
     tickThread_->Resume();
   }
-  board_ = std::make_unique<HardwareState>(realTime ? TFireAlarmApplication::Create : nullptr);
   board_->analogueSource = &window;
   board_->windowPartFollows = true;
+  periodicUpdate_.boardInstance.store(board_.get());
   boardInstance.store(board_.get());
   board_->StartFirmware();
 }
@@ -65,7 +70,10 @@ void Machine::StopBoard() {
   tickThread_.reset();
   heard_ = {};
   FollowSound();
-  periodicUpdate.wiring = nullptr;
+  periodicUpdate_.wiring = nullptr;
+  periodicUpdate_.boardInstance.store(nullptr);
   board_.reset();
+  stepper_.firmware = nullptr;
+  firmware_.reset();
   boardInstance.store(nullptr);
 }

@@ -11,10 +11,12 @@
 #include <memory>
 
 #include "board/board_wiring.h"
+#include "board/periodic_update.h"
 #include "machine/sound.h"
 #include "machine/stepper.h"
 #include "windows/hardwarecontrol.h"
 
+class Firmware;
 class HardwareState;
 class TTimerThread;
 class TfrmMainDisplay;
@@ -39,6 +41,9 @@ class Machine : public BoardLifecycle {
   TfrmHardwareControl& hardware() { return *hardware_; }
   // How the board sees the windows' controls; read-only for watchers.
   const BoardWiring& wiring() const { return wiring_; }
+  PeriodicUpdate& periodicUpdate() { return periodicUpdate_; }
+  // The panel's firmware, while the board runs.
+  Firmware& firmware() { return *firmware_; }
 
   // Panel time: the board ticks run so far, in milliseconds.
   int64_t PanelTimeMs() const;
@@ -65,6 +70,7 @@ class Machine : public BoardLifecycle {
   void FollowSound() { sound_.Follow(heard_); }
 
   BoardPacing pacing_;
+  PeriodicUpdate periodicUpdate_;
   Stepper stepper_;
   Sound sound_;
   // Set while the board runs; the ticks read it.
@@ -72,6 +78,7 @@ class Machine : public BoardLifecycle {
   BoardWiring wiring_;
   std::unique_ptr<TTimerThread> tickThread_;
   std::unique_ptr<HardwareState> board_;
+  std::unique_ptr<Firmware> firmware_;
   std::unique_ptr<TfrmMainDisplay> front_;
   std::unique_ptr<TfrmHardwareControl> hardware_;
 };

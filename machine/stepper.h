@@ -6,13 +6,14 @@
 #include <cstdint>
 #include <functional>
 
+class Firmware;
 class PeriodicUpdate;
 
 constexpr int64_t stepMs = 5;
 
 class Stepper {
  public:
-  explicit Stepper(PeriodicUpdate& update);
+  explicit Stepper(PeriodicUpdate& update, Firmware* firmware = nullptr);
   // The firmware thread's start: FirmwareStart, once.
   void Start();
   // Adds 5 ms; then the board tick at every 10 ms, the watchdog period at
@@ -22,6 +23,8 @@ class Stepper {
   void Advance(int64_t ms);
   int64_t NowMs() const { return nowMs_; }
 
+  // The firmware whose passes the steps run; none, none run.
+  Firmware* firmware;
   // While set, steps leave out FirmwarePass, as a stalled firmware thread would.
   bool firmwareStalled = false;
   // Runs after each board tick (and the watchdog period that falls with it).

@@ -101,8 +101,8 @@ class PostedCaption : public CaptionControl {
 bool IsSet(const TImageSelector* selector) { return selector->ItemIndex() != 0; }
 }  // namespace
 
-TfrmHardwareControl::TfrmHardwareControl(BoardLifecycle& board, bool runTimers)
-    : TForm("frmHardwareControl", "Hardware Interface", clientWidth, clientHeight), board_(board) {
+TfrmHardwareControl::TfrmHardwareControl(BoardLifecycle& board, PeriodicUpdate& update, bool runTimers)
+    : TForm("frmHardwareControl", "Hardware Interface", clientWidth, clientHeight), board_(board), periodicUpdate(update) {
   SetWindowColor(silver);
   CreateImageLists();
   CreateZoneLevels();

@@ -21,6 +21,7 @@ extern const char* const firmwareVersionText;
 // What the window's creation and destruction do to the board, each at its
 // step: the machine that owns the board does it.
 class TfrmHardwareControl;
+class PeriodicUpdate;
 
 class BoardLifecycle {
  public:
@@ -35,7 +36,7 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
  public:
   // runTimers: the window's own timer runs the watchdog's periods, as in
   // real time; in virtual time the stepper does.
-  TfrmHardwareControl(BoardLifecycle& board, bool runTimers);
+  TfrmHardwareControl(BoardLifecycle& board, PeriodicUpdate& periodicUpdate, bool runTimers);
   ~TfrmHardwareControl() override;
 
   // Event handlers.
@@ -233,6 +234,8 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   bool saveFailureTold_ = false;
 
   BoardLifecycle& board_;
+  // The board's tick and watchdog, whose periods this window's timer runs.
+  PeriodicUpdate& periodicUpdate;
 };
 
 // The hardware control window; null outside its lifetime.

@@ -41,7 +41,7 @@ TEST_P(MachineTest, PublishesTheBoardWhileItLivesAndSavesTheWholeFileAsItGoes) {
   {
     Machine machine(GetParam());
     EXPECT_NE(boardInstance.load(), nullptr);
-    EXPECT_NE(periodicUpdate.wiring.load(), nullptr);
+    EXPECT_NE(machine.periodicUpdate().wiring.load(), nullptr);
     EXPECT_EQ(frmMainDisplay, &machine.front());
     EXPECT_EQ(frmHardwareControl, &machine.hardware());
     if (GetParam() == BoardPacing::Stepped) machine.Advance(1000);
@@ -50,7 +50,6 @@ TEST_P(MachineTest, PublishesTheBoardWhileItLivesAndSavesTheWholeFileAsItGoes) {
     EXPECT_FALSE(std::filesystem::exists(hardwareFileName));
   }
   EXPECT_EQ(boardInstance.load(), nullptr);
-  EXPECT_EQ(periodicUpdate.wiring.load(), nullptr);
   EXPECT_EQ(frmMainDisplay, nullptr);
   EXPECT_EQ(frmHardwareControl, nullptr);
   EXPECT_EQ(requestsWithoutBoard.load(), 0);
@@ -87,7 +86,8 @@ TEST(HardwareWindowLifecycle, StartsTheBoardBetweenCaptionAndDefaultsAndStopsItB
     TfrmMainDisplay front;
     frmMainDisplay = &front;
     {
-      TfrmHardwareControl hardware(lifecycle, false);
+      PeriodicUpdate update;
+      TfrmHardwareControl hardware(lifecycle, update, false);
       EXPECT_EQ(lifecycle.starts, 1);
       EXPECT_EQ(lifecycle.captionAtStart, firmwareVersionText);
       EXPECT_EQ(lifecycle.zoneFillAtStart, 50);  // the layout width, not yet the default press
