@@ -10,18 +10,15 @@
 Machine::Machine(BoardPacing pacing) : pacing_(pacing), stepper_(periodicUpdate_) {
   stepper_.afterTick = [this] { FollowSound(); };
   front_ = std::make_unique<TfrmMainDisplay>();
-  frmMainDisplay = front_.get();
-  hardware_ = std::make_unique<TfrmHardwareControl>(*this, periodicUpdate_, pacing_ == BoardPacing::RealTime);
-  frmHardwareControl = hardware_.get();
+  hardware_ = std::make_unique<TfrmHardwareControl>(*this, periodicUpdate_, front_.get(),
+                                                    pacing_ == BoardPacing::RealTime);
   if (pacing_ == BoardPacing::Stepped) stepper_.Start();
 }
 
 // The hardware window goes first and, on its way, stops the board and saves.
 Machine::~Machine() {
   hardware_.reset();
-  frmHardwareControl = nullptr;
   front_.reset();
-  frmMainDisplay = nullptr;
 }
 
 // The board and its firmware are made first; the tick thread then ticks

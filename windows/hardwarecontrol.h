@@ -22,6 +22,7 @@ extern const char* const firmwareVersionText;
 // step: the machine that owns the board does it.
 class TfrmHardwareControl;
 class PeriodicUpdate;
+class TfrmMainDisplay;
 
 class BoardLifecycle {
  public:
@@ -35,8 +36,10 @@ class BoardLifecycle {
 class TfrmHardwareControl : public TForm, public AnalogueSource {
  public:
   // runTimers: the window's own timer runs the watchdog's periods, as in
-  // real time; in virtual time the stepper does.
-  TfrmHardwareControl(BoardLifecycle& board, PeriodicUpdate& periodicUpdate, bool runTimers);
+  // real time; in virtual time the stepper does. The front panel, if any,
+  // must outlive this window.
+  TfrmHardwareControl(BoardLifecycle& board, PeriodicUpdate& periodicUpdate, TfrmMainDisplay* frmMainDisplay,
+                      bool runTimers);
   ~TfrmHardwareControl() override;
 
   // Event handlers.
@@ -236,7 +239,7 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   BoardLifecycle& board_;
   // The board's tick and watchdog, whose periods this window's timer runs.
   PeriodicUpdate& periodicUpdate;
+  // The sibling window: the zone links and VdS mode show on it, and closing
+  // this window closes it.
+  TfrmMainDisplay* frmMainDisplay;
 };
-
-// The hardware control window; null outside its lifetime.
-extern TfrmHardwareControl* frmHardwareControl;

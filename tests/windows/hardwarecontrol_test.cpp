@@ -256,12 +256,8 @@ TEST(HardwareWindowLifetime, FrontPanelForgetsTheLinksWhenTheWindowGoes) {
     void StopBoard() override {}
   } board;
   TfrmMainDisplay front;
-  frmMainDisplay = &front;
-  struct Unpublish {
-    ~Unpublish() { frmMainDisplay = nullptr; }
-  } unpublish;
   PeriodicUpdate update;
-  auto window = std::make_unique<TfrmHardwareControl>(board, update, false);
+  auto window = std::make_unique<TfrmHardwareControl>(board, update, &front, false);
   ASSERT_EQ(front.EightZonePanel, window->EightZonePanel);
   ASSERT_EQ(front.FourZonePanel, window->FourZonePanel);
   window.reset();
