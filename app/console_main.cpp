@@ -11,6 +11,7 @@
 #include "machine/timerthread.h"
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
+#include "firmware/firmware.h"
 
 namespace {
 std::atomic<bool> stopRequested{false};
@@ -22,9 +23,13 @@ int main() {
   std::signal(SIGTERM, RequestStop);
   std::puts("QX40 Simulation: board and firmware running without windows; Ctrl-C stops.");
 
+  PeriodicUpdate periodicUpdate;
   TTimerThread tick(periodicUpdate);
   tick.Resume();
-  auto* board = new HardwareState(TFireAlarmApplication::Create);
+  auto* board = new HardwareState(periodicUpdate);
+  Firmware firmware(*board);
+  board->firmwareThread = std::make_unique<TFireAlarmApplication>(firmware);
+  periodicUpdate.boardInstance.store(board);
   boardInstance.store(board);
   board->StartFirmware();
 
@@ -33,6 +38,7 @@ int main() {
 
   tick.Terminate();
   tick.WaitFor();
+  periodicUpdate.boardInstance.store(nullptr);
   delete board;
   boardInstance.store(nullptr);
   return 0;

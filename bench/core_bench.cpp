@@ -10,8 +10,7 @@
 #include "board/analogue.h"
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
-#include "firmware/main_loop.h"
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 #include "machine/stepper.h"
 #include "machine/machine.h"
 
@@ -20,10 +19,11 @@ namespace {
 // A published board with the default analogue inputs, started and settled.
 class Panel {
  public:
-  Panel() : board_(std::make_unique<HardwareState>()), stepper_(periodicUpdate) {
+  Panel()
+      : board_(std::make_unique<HardwareState>(periodicUpdate_)), firmware_(*board_), stepper_(periodicUpdate_, &firmware_) {
     ResetBoardGlobals();
-    ResetFirmwareState();
     board_->analogueSource = &analogue_;
+    periodicUpdate_.boardInstance.store(board_.get());
     boardInstance.store(board_.get());
     stepper_.Start();
     stepper_.Advance(10000);
@@ -31,10 +31,13 @@ class Panel {
   ~Panel() { boardInstance.store(nullptr); }
   HardwareState& board() { return *board_; }
   Stepper& stepper() { return stepper_; }
+  Firmware& firmware() { return firmware_; }
 
  private:
   FixedAnalogueSource analogue_;
+  PeriodicUpdate periodicUpdate_;
   std::unique_ptr<HardwareState> board_;
+  Firmware firmware_;
   Stepper stepper_;
 };
 
@@ -43,21 +46,20 @@ void BM_FirmwarePassBothTicks(benchmark::State& state) {
   for (auto _ : state) {
     panelUnderTest.board().StorePort(portTick20ms, 1);
     panelUnderTest.board().StorePort(portTick50ms, 1);
-    FirmwarePass();
+    panelUnderTest.firmware().FirmwarePass();
   }
 }
 BENCHMARK(BM_FirmwarePassBothTicks);
 
 void BM_FirmwarePassIdle(benchmark::State& state) {
   Panel panelUnderTest;
-  for (auto _ : state) FirmwarePass();
+  for (auto _ : state) panelUnderTest.firmware().FirmwarePass();
 }
 BENCHMARK(BM_FirmwarePassIdle);
 
 // Both windows and their board in virtual time, settled.
 std::unique_ptr<Machine> SettledMachine() {
   ResetBoardGlobals();
-  ResetFirmwareState();
   auto machine = std::make_unique<Machine>(BoardPacing::Stepped);
   machine->Advance(10000);
   return machine;
@@ -66,7 +68,7 @@ std::unique_ptr<Machine> SettledMachine() {
 // A tick as it comes: over the ten-tick cycle, five 20 ms and two 50 ms updates.
 void BM_BoardTick(benchmark::State& state) {
   const std::unique_ptr<Machine> machine = SettledMachine();
-  for (auto _ : state) periodicUpdate.Tick();
+  for (auto _ : state) machine->periodicUpdate().Tick();
 }
 BENCHMARK(BM_BoardTick);
 
@@ -74,9 +76,9 @@ BENCHMARK(BM_BoardTick);
 void BM_BoardTickBothUpdates(benchmark::State& state) {
   const std::unique_ptr<Machine> machine = SettledMachine();
   for (auto _ : state) {
-    periodicUpdate.divider20ms = 0;
-    periodicUpdate.divider50ms = 0;
-    periodicUpdate.Tick();
+    machine->periodicUpdate().divider20ms = 0;
+    machine->periodicUpdate().divider50ms = 0;
+    machine->periodicUpdate().Tick();
   }
 }
 BENCHMARK(BM_BoardTickBothUpdates);

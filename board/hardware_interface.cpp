@@ -12,7 +12,6 @@
 const std::array<uint8_t, 16> SegmentCodes = {0x84, 0x9F, 0xC8, 0x8A, 0x93, 0xA2, 0xA0, 0xF0,
                                               0x80, 0x82, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
-std::array<uint8_t, programImageSize> programImage{};
 std::atomic<HardwareState*> boardInstance{nullptr};
 
 namespace {
@@ -172,8 +171,8 @@ int32_t Execute(HardwareState& board, uint8_t op, int32_t arg) {
   const auto value = static_cast<uint8_t>(arg >> 8);
   switch (op) {
     case WATCHDOG_SERVICE:
-    case WATCHDOG_SERVICE_ALT: return Bit(periodicUpdate.ServiceWatchdog());
-    case READ_RUN_COUNTER: return periodicUpdate.runCounter.load(std::memory_order_relaxed);
+    case WATCHDOG_SERVICE_ALT: return Bit(board.periodicUpdate.ServiceWatchdog());
+    case READ_RUN_COUNTER: return board.periodicUpdate.runCounter.load(std::memory_order_relaxed);
     case NO_OPERATION: return 0;
     case TAKE_TICK_50MS: return Bit(TakeFlag(board, portTick50ms));
     case WRITE_PORT:
@@ -234,8 +233,7 @@ void HardwareState::WritePortMasked(int index, uint8_t mask, uint8_t bits) {
   } while (!At(port, index).compare_exchange_weak(old, next, std::memory_order_relaxed));
 }
 
-HardwareState::HardwareState(FirmwareThreadFactory makeFirmwareThread) {
-  programImage.fill(0);
+HardwareState::HardwareState(PeriodicUpdate& update) : periodicUpdate(update) {
   nvSize = nvImageSize;
   nvImage = std::make_unique<uint8_t[]>(nvImageSize);
   std::fill_n(nvImage.get(), nvImageSize, nvErased);
@@ -247,7 +245,6 @@ HardwareState::HardwareState(FirmwareThreadFactory makeFirmwareThread) {
   SetCounterDigits(*this, counterDigitsBlank);
   SetPortBits(portLedsRelays, ledFaultDark | ledPsuFaultDark);
   for (int i : {portBuzzer, portZoneSelect, portZoneReset, portBuzzerChirp, portSounderSupply}) StorePort(i, 0);
-  if (makeFirmwareThread) firmwareThread = makeFirmwareThread();
 }
 
 HardwareState::~HardwareState() {
@@ -272,11 +269,16 @@ void HardwareState::StopFirmware() {
   firmwareThread.reset();
 }
 
-int32_t HardwareRequest(uint8_t op, int32_t arg) {
-  HardwareState* board = boardInstance.load(std::memory_order_acquire);
-  const int32_t result = board ? Execute(*board, op, arg) : 0;
+int32_t HardwareRequest(HardwareState& board, uint8_t op, int32_t arg) {
+  const int32_t result = Execute(board, op, arg);
   requestObserver.Notify(op, arg, result);
   return result;
+}
+
+int32_t HardwareRequest(uint8_t op, int32_t arg) {
+  if (HardwareState* board = boardInstance.load(std::memory_order_acquire)) return HardwareRequest(*board, op, arg);
+  requestObserver.Notify(op, arg, 0);
+  return 0;
 }
 
 void SetRequestObserver(RequestObserver observer, void* context) {
@@ -286,6 +288,4 @@ void SetRequestObserver(RequestObserver observer, void* context) {
 void ResetBoardGlobals() {
   boardInstance.store(nullptr);
   requestObserver.Set(nullptr, nullptr);
-  programImage.fill(0);
-  ResetPeriodicUpdate();
 }

@@ -89,25 +89,23 @@ constexpr uint8_t relayArgTransmissionDevice = 0x10;
 extern const std::array<uint8_t, 16> SegmentCodes;
 constexpr uint8_t segmentCodeHighBit = 0x80;
 
-// The firmware's program memory, zeroed by every board construction.
+// The size of the firmware's program memory.
 constexpr int programImageSize = 16384;
-extern std::array<uint8_t, programImageSize> programImage;
-
-// Creates the firmware thread (suspended) for a new board; null for a board
-// whose firmware is driven by the stepper instead.
-using FirmwareThreadFactory = std::unique_ptr<WorkerThread> (*)();
 
 class AnalogueSource;
+class PeriodicUpdate;
 
 class HardwareState {
  public:
-  explicit HardwareState(FirmwareThreadFactory makeFirmwareThread = nullptr);
+  // The periodic update answers the watchdog and run counter requests; it
+  // must outlive the board.
+  explicit HardwareState(PeriodicUpdate& periodicUpdate);
   // Stops the firmware thread after its current pass, then saves nvImage.
   ~HardwareState();
   HardwareState(const HardwareState&) = delete;
   HardwareState& operator=(const HardwareState&) = delete;
 
-  // Starts the firmware thread; call once the board is published.
+  // Starts the firmware thread, if it was given one; call once the board is published.
   void StartFirmware();
   // Stops the firmware thread (idempotent); the destructor calls it first.
   void StopFirmware();
@@ -133,6 +131,7 @@ class HardwareState {
   }
   std::vector<uint8_t> SnapshotNvImage() const;
 
+  PeriodicUpdate& periodicUpdate;
   std::unique_ptr<WorkerThread> firmwareThread;
   std::unique_ptr<uint8_t[]> nvImage;
   std::array<std::atomic<uint8_t>, portCount> port{};
@@ -155,7 +154,9 @@ int32_t ZoneCount(const HardwareState& board);
 // The one board of the process; empty outside its lifetime.
 extern std::atomic<HardwareState*> boardInstance;
 
-// The firmware's only way to the board.
+// A request to the given board: the firmware's only way to it.
+int32_t HardwareRequest(HardwareState& board, uint8_t op, int32_t arg);
+// A request to the published board; 0 while there is none.
 int32_t HardwareRequest(uint8_t op, int32_t arg);
 
 // Test and trace seam: called after every request with its result. Any thread
@@ -165,5 +166,5 @@ int32_t HardwareRequest(uint8_t op, int32_t arg);
 using RequestObserver = void (*)(uint8_t op, int32_t arg, int32_t result, void* context);
 void SetRequestObserver(RequestObserver observer, void* context);
 
-// Back to the state of a fresh process: no board, no observer, program memory zeroed.
+// Back to the state of a fresh process: no board, no observer.
 void ResetBoardGlobals();

@@ -6,8 +6,6 @@
 #include "board/analogue.h"
 #include "board/hardware_interface.h"
 
-PeriodicUpdate periodicUpdate;
-
 namespace {
 
 using Wire = ControlState* BoardWiring::*;
@@ -191,13 +189,6 @@ void PeriodicUpdate::ShowReadout(CaptionControl& readout, uint16_t level, int32_
   if (level == shown) return;
   shown = level;
   readout.SetCaption(Tenths(level));
-}
-
-void ResetPeriodicUpdate() {
-  periodicUpdate.RestartCounters();
-  periodicUpdate.watchdogTripped.store(true);
-  periodicUpdate.watchdogPeriods.store(0);
-  periodicUpdate.wiring = nullptr;
 }
 
 void UpdateInternalTone(HardwareState& board, ControlState& internalTone) {

@@ -39,6 +39,9 @@ class PeriodicUpdate {
   // The windows' controls, published whole (wire them first); while null the
   // updates only pace the firmware.
   std::atomic<const BoardWiring*> wiring{nullptr};
+  // The board the updates reach, published by its owner; while null they
+  // only count.
+  std::atomic<HardwareState*> boardInstance{nullptr};
 
  private:
   void Update20ms(HardwareState& board);
@@ -55,9 +58,3 @@ class PeriodicUpdate {
 // The front panel's buzzer indicator: lit while the steady buzzer is on or a
 // chirp was requested since the last call; takes the chirp request.
 void UpdateInternalTone(HardwareState& board, ControlState& internalTone);
-
-// The one periodic update of the process (the hardware control window's).
-extern PeriodicUpdate periodicUpdate;
-
-// Back to the start values of the window's creation.
-void ResetPeriodicUpdate();

@@ -1,21 +1,17 @@
-#include "firmware/buzzer_display.h"
+#include "firmware/firmware.h"
 
 #include <optional>
 
 #include "board/hardware_interface.h"
-#include "firmware/indications.h"
 #include "firmware/keys.h"
 #include "firmware/panel_state.h"
 
-namespace {
+bool Firmware::Flash(uint8_t bit) { return panel.flashTimer & bit; }
 
-bool InEngineeringMode() { return panel.panelMode & engineeringMode; }
-bool Flash(uint8_t bit) { return panel.flashTimer & bit; }
-
-void ShowDigits(uint16_t digits) { HardwareRequest(SET_COUNTER_DIGITS, digits); }
+void Firmware::ShowDigits(uint16_t digits) { HardwareRequest(SET_COUNTER_DIGITS, digits); }
 
 // The 8 steps from the hundreds to the units every 10 ticks; the walk repeats every 31.
-void LampTestWalk() {
+void Firmware::LampTestWalk() {
   uint8_t& timer = panel.counterDisplayTimer;
   if (timer < counterShownTicks) timer = counterWalkStart;
   const uint8_t t = timer--;
@@ -29,7 +25,7 @@ void LampTestWalk() {
 
 // An evacuation, delay, fire or alert input decides the tone alone; empty
 // when none is present.
-std::optional<bool> AlarmTone() {
+std::optional<bool> Firmware::AlarmTone() {
   const bool tone = !(panel.panelMode & buzzerQuiet);
   if (panel.sounderState & soundersEvacuate) return tone;
   if (panel.delayState & delayRunning) {
@@ -40,14 +36,12 @@ std::optional<bool> AlarmTone() {
   return std::nullopt;
 }
 
-}  // namespace
-
-bool LampTestActive() {
+bool Firmware::LampTestActive() {
   if (!KeyHeld(keyLampTest) || InEngineeringMode()) return false;
   return panel.panelMode & accessLevel2 || ReadConfig(cfgPanelOptions) & panelLampTestAtLevel1;
 }
 
-bool BuzzerDemand() {
+bool Firmware::BuzzerDemand() {
   if (!(panel.panelMode & fireBuzzerMuted)) {
     if (const std::optional<bool> tone = AlarmTone()) return *tone;
   }
@@ -57,12 +51,12 @@ bool BuzzerDemand() {
   return Flash(panel.panelMode & buzzerQuiet ? pulseEvery320s : pulseEvery5s);
 }
 
-void DriveBuzzer() {
+void Firmware::DriveBuzzer() {
   const bool on = !InEngineeringMode() && (LampTestActive() || BuzzerDemand());
   HardwareRequest(SET_BUZZER, on ? 1 : 0);
 }
 
-void UpdateAlarmCounterDisplay() {
+void Firmware::UpdateAlarmCounterDisplay() {
   if (LampTestActive()) {
     LampTestWalk();
     return;

@@ -13,7 +13,3 @@ constexpr uint16_t digitsBlank = 0xFFFF;
 constexpr uint16_t digitsWalkHundreds = 0x8FF;
 constexpr uint16_t digitsWalkTens = 0xF8F;
 constexpr uint16_t digitsWalkUnits = 0xFF8;
-
-bool BuzzerDemand();
-void DriveBuzzer();
-void UpdateAlarmCounterDisplay();

@@ -1,20 +1,18 @@
-#include "firmware/delays.h"
+#include "firmware/firmware.h"
 
 #include "firmware/disablement.h"
 #include "firmware/panel_state.h"
 
-namespace {
-
-uint8_t FirstStageField(uint8_t config) { return uint8_t((config & delayFirstStageMask) >> 4); }
-uint8_t SecondStageField(uint8_t config) { return config & delaySecondStageMask; }
+uint8_t Firmware::FirstStageField(uint8_t config) { return uint8_t((config & delayFirstStageMask) >> 4); }
+uint8_t Firmware::SecondStageField(uint8_t config) { return config & delaySecondStageMask; }
 
 // Releases the delayed outputs for the present fire.
-void EndDelay() {
+void Firmware::EndDelay() {
   panel.delayState |= delayEnded;
   panel.delayState &= ~delayRunning;
 }
 
-void StartFirstStage() {
+void Firmware::StartFirstStage() {
   panel.delayState |= delayRunning;
   const uint8_t first = FirstStageField(DelayConfig());
   panel.delayTimer = uint16_t(first * firstStageStepTicks);
@@ -22,9 +20,7 @@ void StartFirstStage() {
   if (first == 0) StartExtendedDelay();
 }
 
-}  // namespace
-
-void DelayTask() {
+void Firmware::DelayTask() {
   const uint8_t state = panel.delayState;
   if (!panel.zonesInFire) {
     if (!(state & (delayEnded | delayRunning))) return;
@@ -50,11 +46,11 @@ void DelayTask() {
   if (panel.panelMode & latchingFire) StartFirstStage();
 }
 
-void CheckDelayCancel() {
+void Firmware::CheckDelayCancel() {
   if (panel.delayState & delayRunning && DelayConfig() & delayCancelOnNewZone) EndDelay();
 }
 
-void SetDelaysOn(uint8_t on) {
+void Firmware::SetDelaysOn(uint8_t on) {
   panel.delayState &= ~delaysOn;
   const uint8_t config = DelayConfig();
   const bool anyStage = FirstStageField(config) || SecondStageField(config);
@@ -63,7 +59,7 @@ void SetDelaysOn(uint8_t on) {
   }
 }
 
-void StartExtendedDelay() {
+void Firmware::StartExtendedDelay() {
   if (!(panel.delayState & delayRunning) || panel.delayState & delayExtended) return;
   const uint8_t config = DelayConfig();
   const uint8_t second = SecondStageField(config);
@@ -75,7 +71,7 @@ void StartExtendedDelay() {
   panel.delayState |= delayExtended;
 }
 
-bool AllZonesOverrideDelays() {
+bool Firmware::AllZonesOverrideDelays() {
   for (int zone = ReadZoneCount() - 1; zone >= 0; --zone) {
     if (!(ReadConfig(uint8_t(cfgZoneOptions + zone)) & zoneOverridesDelays)) return false;
   }

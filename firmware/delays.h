@@ -8,9 +8,3 @@
 constexpr uint16_t firstStageStepTicks = 600;    // 30 s
 constexpr uint16_t secondStageStepTicks = 1200;  // 1 min
 constexpr uint16_t delayLimitTicks = 12000;      // 600 s
-
-void DelayTask();
-void CheckDelayCancel();
-void SetDelaysOn(uint8_t on);
-void StartExtendedDelay();
-bool AllZonesOverrideDelays();

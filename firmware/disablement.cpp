@@ -1,9 +1,7 @@
-#include "firmware/disablement.h"
+#include "firmware/firmware.h"
 
 #include "board/hardware_interface.h"
 #include "firmware/panel_state.h"
-
-DisablementState disablementState;
 
 namespace {
 
@@ -12,8 +10,10 @@ constexpr uint8_t walkTestClearTicks = 40;
 
 constexpr uint8_t allOutputGroups = soundersDisabled | fireRoutingDisabled | faultRoutingDisabled;
 
+}  // namespace
+
 // The outputDisables bits an output item acts on; 0 for a zone item.
-uint8_t OutputGroupMask(uint8_t item) {
+uint8_t Firmware::OutputGroupMask(uint8_t item) {
   switch (item) {
     case itemAllOutputs: return allOutputGroups;
     case itemFireRouting: return fireRoutingDisabled;
@@ -23,19 +23,17 @@ uint8_t OutputGroupMask(uint8_t item) {
   }
 }
 
-uint8_t ZoneItemMask(uint8_t item) {
+uint8_t Firmware::ZoneItemMask(uint8_t item) {
   if (item == itemAllZones) return uint8_t(0xFF >> (8 - ReadZoneCount()));
   if (item == itemFlaggedZones) return DisabledOrTestMask();
   return ZoneBit(uint8_t(item - itemFirstZone));
 }
 
-bool AllSet(uint8_t bits, uint8_t mask) { return (bits & mask) == mask; }
+bool Firmware::AllSet(uint8_t bits, uint8_t mask) { return (bits & mask) == mask; }
 
-}  // namespace
+uint8_t Firmware::ReadZoneCount() { return uint8_t(HardwareRequest(READ_ZONE_COUNT, 0)); }
 
-uint8_t ReadZoneCount() { return uint8_t(HardwareRequest(READ_ZONE_COUNT, 0)); }
-
-void ItemSelectKey() {
+void Firmware::ItemSelectKey() {
   const uint8_t lastZoneItem = uint8_t(ReadZoneCount() + itemFirstZone - 1);
   // After the last zone the increment lands on the sounders.
   if (panel.selectedItem == lastZoneItem) panel.selectedItem = itemSounders - 1;
@@ -44,7 +42,7 @@ void ItemSelectKey() {
   panel.menuTimeout = selectionTimeoutTicks;
 }
 
-void DisableTestNormalKey() {
+void Firmware::DisableTestNormalKey() {
   const uint8_t item = panel.selectedItem;
   if (item == itemNothing) {
     if (DisabledOrTestMask()) panel.selectedItem = itemFlaggedZones;
@@ -57,7 +55,7 @@ void DisableTestNormalKey() {
 }
 
 // normal -> disabled -> test -> normal, judged on the whole group.
-void CycleDisableTest(uint8_t mask) {
+void Firmware::CycleDisableTest(uint8_t mask) {
   const uint8_t inTest = ReadConfig(cfgZonesInTest);
   if (AllSet(inTest, mask)) {
     WriteConfig(cfgZonesInTest, inTest & uint8_t(~mask));
@@ -72,23 +70,23 @@ void CycleDisableTest(uint8_t mask) {
   WriteConfig(cfgZonesDisabled, disabled | mask);
 }
 
-void ToggleOutputDisables(uint8_t mask) {
+void Firmware::ToggleOutputDisables(uint8_t mask) {
   if (AllSet(panel.outputDisables, mask)) panel.outputDisables &= uint8_t(~mask);
   else panel.outputDisables |= mask;
   WriteConfig(cfgOutputDisables, panel.outputDisables);
 }
 
-void ClearOutputDisables(uint8_t mask) {
+void Firmware::ClearOutputDisables(uint8_t mask) {
   if (AllSet(panel.outputDisables, mask)) ToggleOutputDisables(mask);
 }
 
-uint8_t DisabledOrTestMask() {
+uint8_t Firmware::DisabledOrTestMask() {
   return ReadConfig(cfgZonesInTest) | ReadConfig(cfgZonesDisabled) | panel.zonesAlarmDetected |
          panel.zonesFaultDetected;
 }
 
 // Alarms that come only from zones in test clear themselves: a walk test.
-void TestZoneAutoReset() {
+void Firmware::TestZoneAutoReset() {
   const uint8_t inTest = ReadConfig(cfgZonesInTest);
   const uint8_t alarms = panel.zonesAlarmDetected;
   if ((alarms & ~inTest) || !(alarms & inTest)) {

@@ -6,7 +6,6 @@
 struct DisablementState {
   uint8_t zoneTestResetCount = 0;
 };
-extern DisablementState disablementState;
 
 // How long a disablement selection lasts after the last key: 20 s of 50 ms ticks.
 constexpr uint16_t selectionTimeoutTicks = 400;
@@ -20,13 +19,3 @@ constexpr uint8_t itemFirstZone = 4;  // 4 .. zone count + 3
 constexpr uint8_t itemSounders = 12;
 constexpr uint8_t itemRoutings = 13;
 constexpr uint8_t itemFlaggedZones = 14;
-
-// 2, 4 or 8 by the zone-count links.
-uint8_t ReadZoneCount();
-void ItemSelectKey();
-void DisableTestNormalKey();
-void CycleDisableTest(uint8_t mask);
-void ToggleOutputDisables(uint8_t mask);
-void ClearOutputDisables(uint8_t mask);
-uint8_t DisabledOrTestMask();
-void TestZoneAutoReset();

@@ -1,31 +1,30 @@
-#include "firmware/fire_brigade.h"
+#include "firmware/firmware.h"
 
 #include "board/hardware_interface.h"
 #include "firmware/disablement.h"
-#include "firmware/main_loop.h"
 #include "firmware/panel_state.h"
 #include "firmware/supervision.h"
-
-FireBrigadeState fireBrigadeState;
 
 namespace {
 
 constexpr uint8_t fwpRetryStep = 0x20;  // one in the two-bit count of sounderState
 
-bool Polled(uint8_t systemInputs) {
+}  // namespace
+
+bool Firmware::Polled(uint8_t systemInputs) {
   if (panel.panelMode & engineeringMode || systemInputs & sysFaultLatch) return false;
   return !(panel.systemFaults2 & fwpLinkFault) && HardwareRequest(READ_VDS_MODE, 0);
 }
 
 // Retries the link twice, 10 s apart; the third fault since the reset latches.
-void LinkFault() {
+void Firmware::LinkFault() {
   const uint8_t retries = uint8_t((panel.sounderState + fwpRetryStep) & fwpFaultRetries);
   panel.sounderState = uint8_t((panel.sounderState & ~fwpFaultRetries) | retries);
   if (retries == fwpRetriesToLatch * fwpRetryStep) LatchFault(panel.systemFaults2, fwpLinkFault);
   else fireBrigadeState.fwpPollTimer = fwpRetryTicks;
 }
 
-void ResetCommand(bool operated) {
+void Firmware::ResetCommand(bool operated) {
   if (!operated) {
     panel.fwpState &= ~fwpResetLatch;
     return;
@@ -35,7 +34,7 @@ void ResetCommand(bool operated) {
   PanelReset();
 }
 
-void SounderCommand(bool operated) {
+void Firmware::SounderCommand(bool operated) {
   const bool disabled = panel.fwpState & fwpSoundersDisabled;
   if (operated && !disabled) {
     panel.fwpState |= fwpSoundersDisabled;
@@ -52,7 +51,7 @@ void SounderCommand(bool operated) {
   }
 }
 
-void ActOnCommands(uint8_t commands) {
+void Firmware::ActOnCommands(uint8_t commands) {
   ResetCommand(commands & fwpResetPanel);
   // The test is ruled by the disablement as it stood before this tick's switches.
   const bool routingBlocked = panel.outputDisables & fireRoutingDisabled || panel.fwpState & fwpRoutingDisabled;
@@ -62,14 +61,12 @@ void ActOnCommands(uint8_t commands) {
 }
 
 // The acknowledge input shows even during a routing test.
-bool TdTriggered() {
+bool Firmware::TdTriggered() {
   if (panel.delayState & inputRoutingAck) return true;
   return !(panel.fwpState & fwpRoutingTest) && panel.routingActivated;
 }
 
-}  // namespace
-
-uint8_t ReadFwpCommands() {
+uint8_t Firmware::ReadFwpCommands() {
   if (!Polled(uint8_t(HardwareRequest(READ_SYSTEM_INPUTS, 0)))) {
     fireBrigadeState.fwpPollTimer = fwpPollIdle;
     return 0;
@@ -81,14 +78,14 @@ uint8_t ReadFwpCommands() {
   return 0;
 }
 
-void FwpCommandTask() {
+void Firmware::FwpCommandTask() {
   const uint8_t commands = ReadFwpCommands();
   // A command acts once it has been read the same on two ticks.
   if (commands == fireBrigadeState.fwpLastCommand) ActOnCommands(commands);
   fireBrigadeState.fwpLastCommand = commands;
 }
 
-uint8_t FwpOutputImage() {
+uint8_t Firmware::FwpOutputImage() {
   uint8_t image = 0;
   if (panel.outputDisables & fireRoutingDisabled || panel.fwpState & fwpRoutingDisabled) image |= fwpLedTdDisabled;
   if (panel.zonesInFire) image |= fwpLedResetPanel;
@@ -97,7 +94,7 @@ uint8_t FwpOutputImage() {
   return image;
 }
 
-void FwpOutputTask() {
+void Firmware::FwpOutputTask() {
   uint8_t out = 0;
   if (!(panel.panelMode & engineeringMode) && !(panel.systemFaults2 & fwpLinkFault)) {
     uint8_t& timer = fireBrigadeState.fwpPollTimer;

@@ -9,7 +9,6 @@ struct FireBrigadeState {
   // The command byte of the previous tick.
   uint8_t fwpLastCommand = 0;
 };
-extern FireBrigadeState fireBrigadeState;
 
 // Command byte: the switch byte inverted, 1 = operated.
 constexpr uint8_t fwpTestTd = 0x01;
@@ -31,8 +30,3 @@ constexpr uint8_t fwpPollIdle = 2;
 // After a link fault: 200 ticks (10 s) off, one tick on unsent, then a poll.
 constexpr uint8_t fwpRetryTicks = 202;
 constexpr uint8_t fwpRetriesToLatch = 3;
-
-uint8_t ReadFwpCommands();
-void FwpCommandTask();
-uint8_t FwpOutputImage();
-void FwpOutputTask();

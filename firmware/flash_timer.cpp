@@ -1,4 +1,4 @@
-#include "firmware/flash_timer.h"
+#include "firmware/firmware.h"
 
 #include "firmware/panel_state.h"
 
@@ -18,12 +18,14 @@ constexpr uint8_t tenSecondMask = 0xF8;
 constexpr uint8_t tenSecondStep = 0x08;
 constexpr uint8_t longPulseAtTenSeconds = 30;
 
-uint8_t Increment(uint8_t value, uint8_t mask, uint8_t step) {
+}  // namespace
+
+uint8_t Firmware::Increment(uint8_t value, uint8_t mask, uint8_t step) {
   return uint8_t((value & ~mask) | ((value + step) & mask));
 }
 
 // Every 10 s: counts towards the long pulse.
-void TenSecondStep() {
+void Firmware::TenSecondStep() {
   panel.flashTimer2 = Increment(panel.flashTimer2, tenSecondMask, tenSecondStep);
   if ((panel.flashTimer2 & tenSecondMask) / tenSecondStep == longPulseAtTenSeconds) {
     panel.flashTimer |= pulseEvery320s;
@@ -31,7 +33,7 @@ void TenSecondStep() {
 }
 
 // Every rising edge of the 1 Hz bit: counts towards the 5 s pulse.
-void SecondStep() {
+void Firmware::SecondStep() {
   panel.flashTimer2 = Increment(panel.flashTimer2, secondsMask, 1);
   if ((panel.flashTimer2 & secondsMask) != secondsPerPulse) return;
   panel.flashTimer2 &= ~secondsMask;
@@ -39,16 +41,14 @@ void SecondStep() {
   if (panel.flashTimer & flash1s) TenSecondStep();
 }
 
-void SlowStep() {
+void Firmware::SlowStep() {
   panel.flashTimer |= stepMarker;
   panel.flashTimer &= ~(pulseEvery5s | pulseEvery320s);
   panel.flashTimer = Increment(panel.flashTimer, slowCountMask, slowCountStep);
   if (panel.flashTimer & flash500ms) SecondStep();
 }
 
-}  // namespace
-
-void FlashTimerTask() {
+void Firmware::FlashTimerTask() {
   if (panel.flashTimer & halfStep) {
     panel.flashTimer &= ~halfStep;
     return;

@@ -1,4 +1,4 @@
-#include "firmware/indications.h"
+#include "firmware/firmware.h"
 
 #include <initializer_list>
 
@@ -22,30 +22,31 @@ constexpr uint8_t outputTypeIndicatorBase = 6;
 constexpr uint8_t inputFunctionIndicatorBase = 4;
 constexpr uint8_t firstStageShift = 4;
 
-bool Flash(uint8_t bit) { return panel.flashTimer & bit; }
-void Show(uint16_t indicator, bool on) {
+}  // namespace
+
+void Firmware::Show(uint16_t indicator, bool on) {
   if (on) panel.statusLeds |= indicator;
 }
-void ShowFlashing(uint16_t indicator, uint8_t flashBit) { Show(indicator, Flash(flashBit)); }
+void Firmware::ShowFlashing(uint16_t indicator, uint8_t flashBit) { Show(indicator, Flash(flashBit)); }
 
-uint8_t AllZones() { return uint8_t(0xFF >> (8 - ReadZoneCount())); }
-bool ZoneItem(uint8_t item) { return item >= itemFirstZone && item <= itemLastZone; }
-uint8_t SelectedZoneBit() { return ZoneBit(uint8_t(panel.selectedItem - itemFirstZone)); }
+uint8_t Firmware::AllZones() { return uint8_t(0xFF >> (8 - ReadZoneCount())); }
+bool Firmware::ZoneItem(uint8_t item) { return item >= itemFirstZone && item <= itemLastZone; }
+uint8_t Firmware::SelectedZoneBit() { return ZoneBit(uint8_t(panel.selectedItem - itemFirstZone)); }
 
 // A group shown as a whole: steady when all of it is set, flashing when part of it.
-bool GroupState(uint8_t set, uint8_t group) {
+bool Firmware::GroupState(uint8_t set, uint8_t group) {
   const uint8_t inGroup = set & group;
   if (!inGroup) return false;
   return inGroup == group || Flash(flash200ms);
 }
 
-uint8_t ZoneFireImage() {
+uint8_t Firmware::ZoneFireImage() {
   if (LampTestActive()) return allZoneLeds;
   // Detected alarms flash; acknowledged ones are on in both phases.
   return Flash(flash500ms) ? panel.zonesAlarmDetected : panel.zonesAlarmAcknowledged;
 }
 
-uint8_t ZoneFaultImage() {
+uint8_t Firmware::ZoneFaultImage() {
   if (LampTestActive()) return allZoneLeds;
   const uint8_t marked = ReadConfig(cfgZonesDisabled) | ReadConfig(cfgZonesInTest);
   const uint8_t item = panel.selectedItem;
@@ -58,7 +59,7 @@ uint8_t ZoneFaultImage() {
   return Flash(flash100ms) ? uint8_t(image | SelectedZoneBit()) : uint8_t(image & ~SelectedZoneBit());
 }
 
-void ShowFire() {
+void Firmware::ShowFire() {
   if (panel.zonesInFire) {
     // Acknowledged zones may include one waiting for its coincidence partner,
     // which is not in fire: only a zone in fire left unacknowledged flashes.
@@ -69,7 +70,7 @@ void ShowFire() {
   Show(statusFire, panel.sounderState & soundersEvacuate && !Flash(flash1s));
 }
 
-bool DisabledState() {
+bool Firmware::DisabledState() {
   const uint8_t disabledZones = ReadConfig(cfgZonesDisabled);
   const uint8_t outputs = panel.outputDisables;
   switch (panel.selectedItem) {
@@ -86,7 +87,7 @@ bool DisabledState() {
 }
 
 // Outputs have no test state.
-bool TestState() {
+bool Firmware::TestState() {
   const uint8_t testZones = ReadConfig(cfgZonesInTest);
   switch (panel.selectedItem) {
     case itemNothing: return testZones;
@@ -96,7 +97,7 @@ bool TestState() {
   }
 }
 
-void ShowFaults() {
+void Firmware::ShowFaults() {
   if (!Flash(flash1s)) return;
   const uint8_t faults = panel.systemFaults;
   Show(statusFault, faults || panel.systemFaults2 || panel.zonesFaultDetected);
@@ -106,7 +107,7 @@ void ShowFaults() {
   Show(statusEarthFault, faults & earthFault);
 }
 
-bool ItemIsOneOf(std::initializer_list<uint8_t> items) {
+bool Firmware::ItemIsOneOf(std::initializer_list<uint8_t> items) {
   for (uint8_t item : items) {
     if (panel.selectedItem == item) return true;
   }
@@ -115,13 +116,13 @@ bool ItemIsOneOf(std::initializer_list<uint8_t> items) {
 
 // An output indicator flashes fast while its item is selected, is steady while
 // the output is disabled and flashes slowly for a line fault.
-void ShowOutput(uint16_t indicator, bool selected, bool disabled, bool lineFault) {
+void Firmware::ShowOutput(uint16_t indicator, bool selected, bool disabled, bool lineFault) {
   if (selected) ShowFlashing(indicator, flash100ms);
   else if (disabled) Show(indicator, true);
   else Show(indicator, lineFault && Flash(flash1s));
 }
 
-void ShowOutputs() {
+void Firmware::ShowOutputs() {
   const uint8_t outputs = panel.outputDisables;
   const uint8_t fwp = panel.fwpState;
   ShowOutput(statusFireRoutingFaultDisabled, ItemIsOneOf({itemAllOutputs, itemFireRouting, itemRoutings}),
@@ -132,7 +133,7 @@ void ShowOutputs() {
              outputs & faultRoutingDisabled, panel.systemFaults2 & inputFault);
 }
 
-void ShowDelay() {
+void Firmware::ShowDelay() {
   const uint8_t state = panel.delayState;
   if (state & delayEnded) return;
   if (!(state & delayRunning)) {
@@ -144,7 +145,7 @@ void ShowDelay() {
 }
 
 // A digital input configured as routing feedback replaces the firmware's own activation.
-void ShowRoutingActive() {
+void Firmware::ShowRoutingActive() {
   if (panel.delayState & inputRoutingAck) {
     Show(statusFireRoutingActive, true);
     return;
@@ -152,7 +153,7 @@ void ShowRoutingActive() {
   Show(statusFireRoutingActive, !(panel.sounderState & routingAckConfigured) && panel.routingActivated);
 }
 
-void NormalIndications() {
+void Firmware::NormalIndications() {
   panel.zoneFireLeds = ZoneFireImage();
   panel.zoneFaultLeds = ZoneFaultImage();
   if (LampTestActive()) {
@@ -168,7 +169,7 @@ void NormalIndications() {
   ShowRoutingActive();
 }
 
-void PanelOptionsPage() {
+void Firmware::PanelOptionsPage() {
   ShowFlashing(statusEarthFault, flash200ms);
   if (panel.menuItem == 0) {
     const uint8_t options = ReadConfig(cfgPanelOptions);
@@ -183,14 +184,14 @@ void PanelOptionsPage() {
   }
 }
 
-void ZoneOptionsPage() {
+void Firmware::ZoneOptionsPage() {
   panel.zoneFireLeds = ZoneBit(panel.menuItem);
   const uint8_t options = ReadConfig(uint8_t(cfgZoneOptions + panel.menuItem));
   panel.statusLeds |= uint16_t((options & zoneOptionsShown) << 1);
   ShowFlashing(statusPsuFault, flash200ms);
 }
 
-void OutputsPage() {
+void Firmware::OutputsPage() {
   const uint8_t options = ReadConfig(uint8_t(cfgOutputOptions + panel.menuItem));
   panel.statusLeds |= ZoneBit(uint8_t(panel.menuItem + 1));
   panel.statusLeds |= IndicatorBit(uint8_t((options & outputTypeMask) + outputTypeIndicatorBase));
@@ -198,14 +199,14 @@ void OutputsPage() {
   ShowFlashing(statusSystemFault | statusFireRoutingActive, flash200ms);
 }
 
-void InputsPage() {
+void Firmware::InputsPage() {
   const uint8_t options = ReadConfig(uint8_t(cfgInputOptions + panel.menuItem));
   panel.statusLeds |= ZoneBit(uint8_t(panel.menuItem + 1));
   panel.statusLeds |= IndicatorBit(uint8_t((options & inputFunctionMask) + inputFunctionIndicatorBase));
   ShowFlashing(statusTest | statusFaultRoutingFaultDisabled, flash200ms);
 }
 
-void DelaysPage() {
+void Firmware::DelaysPage() {
   const uint8_t config = DelayConfig();
   Show(statusAuxiliaryFault, config & delayCancelOnNewZone);
   if (panel.menuItem == 0) {
@@ -219,7 +220,7 @@ void DelaysPage() {
   }
 }
 
-void EngineeringIndications() {
+void Firmware::EngineeringIndications() {
   ShowFlashing(statusFire, flash200ms);
   switch (panel.menuPage) {
     case pagePanelOptions: PanelOptionsPage(); break;
@@ -231,9 +232,7 @@ void EngineeringIndications() {
   }
 }
 
-}  // namespace
-
-void UpdateIndications() {
+void Firmware::UpdateIndications() {
   panel.zoneFireLeds = 0;
   panel.zoneFaultLeds = 0;
   panel.statusLeds = 0;
@@ -244,6 +243,6 @@ void UpdateIndications() {
   HardwareRequest(SET_STATUS_LEDS, panel.statusLeds);
 }
 
-uint16_t IndicatorBit(uint8_t n) { return n < 8 ? ZoneBit(n) : uint16_t(ZoneBit(n) << 8); }
+uint16_t Firmware::IndicatorBit(uint8_t n) { return n < 8 ? ZoneBit(n) : uint16_t(ZoneBit(n) << 8); }
 
-bool DelayFinalPhase() { return panel.delayTimer < delayFinalPhaseTicks; }
+bool Firmware::DelayFinalPhase() { return panel.delayTimer < delayFinalPhaseTicks; }

@@ -1,16 +1,13 @@
-#include "firmware/inputs.h"
+#include "firmware/firmware.h"
 
 #include <bit>
 
 #include "board/hardware_interface.h"
 #include "firmware/delays.h"
-#include "firmware/main_loop.h"
 #include "firmware/panel_state.h"
 #include "firmware/supervision.h"
 
 namespace {
-
-enum class Edge : uint8_t { None, Activation, Deactivation };
 
 struct Transition {
   uint8_t next;
@@ -25,7 +22,9 @@ constexpr Transition transitions[4][2] = {
     {{inputInactiveOnce, Edge::None}, {inputActive, Edge::None}},
 };
 
-void ApplyFunction(uint8_t function, bool on, Edge edge) {
+}  // namespace
+
+void Firmware::ApplyFunction(uint8_t function, bool on, Edge edge) {
   const bool activated = edge == Edge::Activation;
   switch (function) {
     case inputFunctionEvacuate:
@@ -59,16 +58,14 @@ void ApplyFunction(uint8_t function, bool on, Edge edge) {
   }
 }
 
-void SampleInput(uint8_t input, uint8_t systemInputs, uint8_t levelBit, uint8_t stateMask) {
+void Firmware::SampleInput(uint8_t input, uint8_t systemInputs, uint8_t levelBit, uint8_t stateMask) {
   const int shift = std::countr_zero(stateMask);
   const uint8_t state = uint8_t((panel.panelMode2 & stateMask) >> shift);
   const uint8_t next = ApplyInputFunction(input, systemInputs & levelBit ? 1 : 0, state);
   panel.panelMode2 = uint8_t((panel.panelMode2 & ~stateMask) | next << shift);
 }
 
-}  // namespace
-
-void InputsTask() {
+void Firmware::InputsTask() {
   panel.delayState &= ~(inputEvacuate | inputAlert);
   panel.sounderState &= ~routingAckConfigured;
   // An acknowledgement seen while a routing output is latched stays until the routing is reset.
@@ -79,7 +76,7 @@ void InputsTask() {
   AssignFlags(panel.systemFaults2, watchdogFault, inputs & sysFaultLatch);
 }
 
-uint8_t ApplyInputFunction(uint8_t input, uint8_t level, uint8_t state) {
+uint8_t Firmware::ApplyInputFunction(uint8_t input, uint8_t level, uint8_t state) {
   const bool active = level == 0 && !(panel.panelMode & engineeringMode);
   const Transition step = transitions[state & inputActive][active ? 1 : 0];
   const bool on = step.next == inputActive || step.next == inputInactiveOnce;

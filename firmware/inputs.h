@@ -18,6 +18,5 @@ constexpr uint8_t inputActiveOnce = 1;
 constexpr uint8_t inputInactiveOnce = 2;
 constexpr uint8_t inputActive = 3;
 
-void InputsTask();
-// input 1 or 2; level the raw bit (1 = open); state the stored debounce state.
-uint8_t ApplyInputFunction(uint8_t input, uint8_t level, uint8_t state);
+// What a sample did to an input's debounced state.
+enum class Edge : uint8_t { None, Activation, Deactivation };

@@ -1,39 +1,38 @@
-#include "firmware/keys.h"
+#include "firmware/firmware.h"
 
 #include <bit>
 
 #include "board/hardware_interface.h"
 #include "firmware/delays.h"
 #include "firmware/disablement.h"
-#include "firmware/main_loop.h"
 #include "firmware/menu.h"
 #include "firmware/panel_state.h"
-
-KeysState keysState;
 
 namespace {
 
 // The key must stay on for this many counted ticks with the cover off (1 s).
 constexpr uint8_t engineeringHoldTicks = 20;
 
-bool AtLevel2() { return panel.panelMode & accessLevel2; }
-bool InEngineeringMode() { return panel.panelMode & engineeringMode; }
-bool FirePresent() { return panel.zonesInFire != 0; }
+}  // namespace
+
+bool Firmware::AtLevel2() { return panel.panelMode & accessLevel2; }
+bool Firmware::InEngineeringMode() { return panel.panelMode & engineeringMode; }
+bool Firmware::FirePresent() { return panel.zonesInFire != 0; }
 
 // The short acknowledgement tone of an accepted key or access change.
-void Click() { HardwareRequest(BUZZER_CHIRP, 0); }
+void Firmware::Click() { HardwareRequest(BUZZER_CHIRP, 0); }
 
-void MuteBuzzers() { panel.panelMode |= fireBuzzerMuted | faultBuzzerMuted; }
+void Firmware::MuteBuzzers() { panel.panelMode |= fireBuzzerMuted | faultBuzzerMuted; }
 
 // In engineering mode every key edits the menu; the first key in image order acts.
-void EngineeringKey(uint8_t pressed) {
+void Firmware::EngineeringKey(uint8_t pressed) {
   if (pressed & keyAccept) EnterEngineeringMode();
   else if (pressed & keySoundersStartStop) MenuNextItem();
   else if (pressed & keyReset) MenuChangeValue();
   else MenuFunctionKey(uint8_t(std::countr_zero(pressed) - 2));  // Buzzer mute (bit 3) is key 1
 }
 
-bool AcceptKey() {
+bool Firmware::AcceptKey() {
   if (!AtLevel2() && !(ReadConfig(cfgPanelOptions) & panelAcceptAtLevel1)) return false;
   CancelSelection();
   MuteBuzzers();
@@ -41,7 +40,7 @@ bool AcceptKey() {
   return true;
 }
 
-bool DelayOnOffKey() {
+bool Firmware::DelayOnOffKey() {
   if (FirePresent()) {
     panel.delayState |= delayEnded;
     return true;
@@ -53,7 +52,7 @@ bool DelayOnOffKey() {
 
 // Access levels 1 and 2: the first matching decision wins; returns whether
 // the press was accepted.
-bool OperatorKey(uint8_t pressed) {
+bool Firmware::OperatorKey(uint8_t pressed) {
   if (pressed & keyBuzzerMute) {
     MuteBuzzers();
     return true;
@@ -70,14 +69,12 @@ bool OperatorKey(uint8_t pressed) {
 }
 
 // Expired on every tick at level 1; at level 2 when the countdown runs out.
-bool SelectionExpired() {
+bool Firmware::SelectionExpired() {
   if (!AtLevel2()) return true;
   return --panel.menuTimeout == 0;
 }
 
-}  // namespace
-
-uint8_t ScanKeys() {
+uint8_t Firmware::ScanKeys() {
   const uint8_t k = uint8_t(HardwareRequest(READ_KEYS, 0));
   const uint8_t a = keysState.keyDebounceA;
   const uint8_t b = keysState.keyDebounceB;
@@ -86,9 +83,9 @@ uint8_t ScanKeys() {
   return k & a & uint8_t(~b);
 }
 
-bool KeyHeld(uint8_t key) { return keysState.keyDebounceA & keysState.keyDebounceB & key; }
+bool Firmware::KeyHeld(uint8_t key) { return keysState.keyDebounceA & keysState.keyDebounceB & key; }
 
-void HandleFrontPanelKeys() {
+void Firmware::HandleFrontPanelKeys() {
   const uint8_t pressed = ScanKeys();
   if (!pressed) return;
   if (InEngineeringMode()) {
@@ -99,7 +96,7 @@ void HandleFrontPanelKeys() {
   if (OperatorKey(pressed)) Click();
 }
 
-void SoundersKey() {
+void Firmware::SoundersKey() {
   uint8_t& s = panel.sounderState;
   if (FirePresent()) {
     if (s & soundersSilenced) {
@@ -128,12 +125,12 @@ void SoundersKey() {
   }
 }
 
-void AccessInputsTask() {
+void Firmware::AccessInputsTask() {
   ScanCoverInput();
   ScanKeyswitch();
 }
 
-void ScanCoverInput() {
+void Firmware::ScanCoverInput() {
   const uint8_t coverOff = uint8_t(HardwareRequest(READ_COVER_SWITCH, 0));
   if (coverOff) {
     if (panel.panelMode2 & coverInputSeen) panel.panelMode |= accessLevel2 | accessLevel3;
@@ -151,7 +148,7 @@ void ScanCoverInput() {
   panel.panelMode &= ~accessLevel3;
 }
 
-void ScanKeyswitch() {
+void Firmware::ScanKeyswitch() {
   const uint8_t keyOn = uint8_t(HardwareRequest(READ_KEYSWITCH, 0));
   const bool seen = panel.panelMode2 & keyswitchInputSeen;
   if (keyOn && !seen) {
@@ -176,7 +173,7 @@ void ScanKeyswitch() {
   if (!(panel.panelMode & accessLevel3)) panel.panelMode &= ~accessLevel2;
 }
 
-void SelectionTimeoutTask() {
+void Firmware::SelectionTimeoutTask() {
   if (SelectionExpired()) {
     CancelSelection();
     if (InEngineeringMode()) {
@@ -194,11 +191,11 @@ void SelectionTimeoutTask() {
   }
 }
 
-void EnterEngineeringMode() {
+void Firmware::EnterEngineeringMode() {
   panel.panelMode |= engineeringMode;
   panel.menuPage = 0;
   panel.menuItem = 0;
   panel.menuTimeout = menuTimeoutTicks;
 }
 
-void CancelSelection() { panel.selectedItem = itemNothing; }
+void Firmware::CancelSelection() { panel.selectedItem = itemNothing; }

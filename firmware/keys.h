@@ -10,16 +10,3 @@ struct KeysState {
   // 50 ms ticks with the key on while the cover is off; wraps from 255 to 0.
   uint8_t keyswitchHoldCount = 0;
 };
-extern KeysState keysState;
-
-uint8_t ScanKeys();
-// True while the key has been seen pressed in both debounce stages.
-bool KeyHeld(uint8_t key);
-void HandleFrontPanelKeys();
-void SoundersKey();
-void AccessInputsTask();
-void ScanCoverInput();
-void ScanKeyswitch();
-void SelectionTimeoutTask();
-void EnterEngineeringMode();
-void CancelSelection();

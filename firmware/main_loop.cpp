@@ -1,4 +1,4 @@
-#include "firmware/main_loop.h"
+#include "firmware/firmware.h"
 
 #include "board/analogue.h"
 #include "board/hardware_interface.h"
@@ -6,8 +6,6 @@
 #include "firmware/delays.h"
 #include "firmware/disablement.h"
 #include "firmware/fire_brigade.h"
-#include "firmware/flash_timer.h"
-#include "firmware/indications.h"
 #include "firmware/inputs.h"
 #include "firmware/keys.h"
 #include "firmware/monitors.h"
@@ -18,32 +16,32 @@
 
 namespace {
 
-using Task = void (*)();
+using Task = void (Firmware::*)();
 
 constexpr Task tasks20ms[] = {
-    FilterReference,
-    ScanZone,
-    HandleFrontPanelKeys,
-    UpdateIndications,
+    &Firmware::FilterReference,
+    &Firmware::ScanZone,
+    &Firmware::HandleFrontPanelKeys,
+    &Firmware::UpdateIndications,
 };
 
 constexpr Task tasks50ms[] = {
-    AccessInputsTask,
-    InputsTask,
-    SelectionTimeoutTask,
-    FwpCommandTask,
-    TestZoneAutoReset,
-    DelayTask,
-    UpdateOutputs,
-    MonitorPowerSupply,
-    AuxSupplyMonitor,
-    EarthFaultMonitor,
-    ConfigCheckStep,
-    ProgramCheckStep,
-    DriveBuzzer,
-    UpdateAlarmCounterDisplay,
-    FwpOutputTask,
-    FlashTimerTask,
+    &Firmware::AccessInputsTask,
+    &Firmware::InputsTask,
+    &Firmware::SelectionTimeoutTask,
+    &Firmware::FwpCommandTask,
+    &Firmware::TestZoneAutoReset,
+    &Firmware::DelayTask,
+    &Firmware::UpdateOutputs,
+    &Firmware::MonitorPowerSupply,
+    &Firmware::AuxSupplyMonitor,
+    &Firmware::EarthFaultMonitor,
+    &Firmware::ConfigCheckStep,
+    &Firmware::ProgramCheckStep,
+    &Firmware::DriveBuzzer,
+    &Firmware::UpdateAlarmCounterDisplay,
+    &Firmware::FwpOutputTask,
+    &Firmware::FlashTimerTask,
 };
 
 // Program memory: two copies of the stored checksum, the second skipped by the sum.
@@ -51,31 +49,31 @@ constexpr uint16_t programCheckStart = 2;
 constexpr uint16_t programSecondWord = 0x3000;
 
 template <size_t N>
-void RunTasks(const Task (&tasks)[N]) {
-  for (Task task : tasks) task();
+void RunTasks(Firmware& firmware, const Task (&tasks)[N]) {
+  for (Task task : tasks) (firmware.*task)();
 }
-
-uint16_t StoredWord(uint16_t offset) { return uint16_t(programImage[offset] | programImage[offset + 1] << 8); }
 
 }  // namespace
 
-void FirmwareStart() {
+uint16_t Firmware::StoredWord(uint16_t offset) { return uint16_t(programImage[offset] | programImage[offset + 1] << 8); }
+
+void Firmware::FirmwareStart() {
   panel.outputDisables = ReadConfig(cfgOutputDisables);
   RunProgramCheckPass();
 }
 
-void FirmwarePass() {
-  if (HardwareRequest(TAKE_TICK_20MS, 0)) RunTasks(tasks20ms);
-  if (HardwareRequest(TAKE_TICK_50MS, 0)) RunTasks(tasks50ms);
+void Firmware::FirmwarePass() {
+  if (HardwareRequest(TAKE_TICK_20MS, 0)) RunTasks(*this, tasks20ms);
+  if (HardwareRequest(TAKE_TICK_50MS, 0)) RunTasks(*this, tasks50ms);
   HardwareRequest(WATCHDOG_SERVICE, 0);
 }
 
-void FilterReference() {
+void Firmware::FilterReference() {
   const int32_t reading = HardwareRequest(READ_ANALOGUE, channelReference);
   panel.referenceLevel = uint16_t(panel.referenceLevel * 3 / 4 + reading);
 }
 
-void ProgramCheckStep() {
+void Firmware::ProgramCheckStep() {
   if (panel.systemFaults & programCheckFault || panel.panelMode & engineeringMode) return;
   panel.programCheckSum = uint16_t(panel.programCheckSum + programImage[panel.programCheckCursor]);
   ++panel.programCheckCursor;
@@ -94,12 +92,12 @@ void ProgramCheckStep() {
   panel.programCheckSum = 0;
 }
 
-void RunProgramCheckPass() {
+void Firmware::RunProgramCheckPass() {
   panel.systemFaults &= ~programCheckFault;
   for (int i = 0; i < programImageSize; ++i) ProgramCheckStep();
 }
 
-void PanelReset() {
+void Firmware::PanelReset() {
   const uint8_t faultsBefore = panel.systemFaults;
   panel.panelMode &= ~engineeringMode;
   panel.routingActivated = 0;

@@ -1,4 +1,4 @@
-#include "firmware/menu.h"
+#include "firmware/firmware.h"
 
 #include <bit>
 
@@ -37,7 +37,9 @@ constexpr uint8_t factoryDefaults[2][factoryDefaultCount] = {
     {0x04, 0x00, 0x04, 0x00, 0x04, 0x00, 0x04, 0x00, 0x03, 0x00, 0x00, 0x09, 0x02, 0x03, 0x05, 0x91},
 };
 
-uint8_t ItemCount(uint8_t page) {
+}  // namespace
+
+uint8_t Firmware::ItemCount(uint8_t page) {
   switch (page) {
     case panelOptionsPage: return 2;
     case zoneOptionsPage: return ReadZoneCount();
@@ -50,18 +52,18 @@ uint8_t ItemCount(uint8_t page) {
 }
 
 // Steps the field under mask to its next value, wrapping after last.
-uint8_t StepField(uint8_t value, uint8_t mask, uint8_t last) {
+uint8_t Firmware::StepField(uint8_t value, uint8_t mask, uint8_t last) {
   const int shift = std::countr_zero(mask);
   const uint8_t field = uint8_t((value & mask) >> shift);
   const uint8_t next = field < last ? uint8_t(field + 1) : 0;
   return uint8_t((value & ~mask) | (next << shift));
 }
 
-void StepConfigField(uint8_t address, uint8_t mask, uint8_t last) {
+void Firmware::StepConfigField(uint8_t address, uint8_t mask, uint8_t last) {
   WriteConfig(address, StepField(ReadConfig(address), mask, last));
 }
 
-void PanelOptionsKey(uint8_t key) {
+void Firmware::PanelOptionsKey(uint8_t key) {
   if (panel.menuItem == optionTogglesItem) {
     if (key == 1) panel.panelMode ^= buzzerQuiet;
     if (key == 2) panel.panelMode ^= fastFaultTiming;
@@ -80,7 +82,7 @@ void PanelOptionsKey(uint8_t key) {
   if (key == 5) LoadFactoryDefaults();
 }
 
-void ZoneOptionsKey(uint8_t key) {
+void Firmware::ZoneOptionsKey(uint8_t key) {
   constexpr uint8_t toggles[] = {zoneNonLatching, zoneShortIsFire, zoneOverridesDelays, zoneCoincidence};
   const uint8_t zone = panel.menuItem;
   uint8_t v = ReadConfig(cfgZoneOptions + zone);
@@ -94,20 +96,18 @@ void ZoneOptionsKey(uint8_t key) {
 }
 
 // Key 1 toggles the bit; every key writes the byte back.
-void ToggleConfigBit(uint8_t address, uint8_t bit, uint8_t key) {
+void Firmware::ToggleConfigBit(uint8_t address, uint8_t bit, uint8_t key) {
   uint8_t v = ReadConfig(address);
   if (key == 1) v ^= bit;
   WriteConfig(address, v);
 }
 
-}  // namespace
-
-void MenuNextItem() {
+void Firmware::MenuNextItem() {
   panel.menuItem = panel.menuItem + 1 < ItemCount(panel.menuPage) ? uint8_t(panel.menuItem + 1) : 0;
   panel.menuTimeout = menuTimeoutTicks;
 }
 
-void MenuChangeValue() {
+void Firmware::MenuChangeValue() {
   switch (panel.menuPage) {
     case outputOptionsPage:
       StepConfigField(uint8_t(cfgOutputOptions + panel.menuItem), outputTypeMask, lastOutputType);
@@ -123,7 +123,7 @@ void MenuChangeValue() {
   panel.menuTimeout = menuTimeoutTicks;
 }
 
-void MenuFunctionKey(uint8_t key) {
+void Firmware::MenuFunctionKey(uint8_t key) {
   switch (panel.menuPage) {
     case topLevel: panel.menuPage = key; break;
     case panelOptionsPage: PanelOptionsKey(key); break;
@@ -134,7 +134,7 @@ void MenuFunctionKey(uint8_t key) {
   panel.menuTimeout = menuTimeoutTicks;
 }
 
-void LoadFactoryDefaults() {
+void Firmware::LoadFactoryDefaults() {
   const uint8_t(&row)[factoryDefaultCount] = factoryDefaults[HardwareRequest(READ_VDS_MODE, 0) ? 1 : 0];
   for (uint8_t address = 0; address < factoryDefaultCount; ++address) WriteConfig(address, row[address]);
   RebuildConfigChecksum();

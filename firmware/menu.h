@@ -5,9 +5,3 @@
 
 // Key inactivity that ends engineering mode: 300 s of 50 ms ticks.
 constexpr uint16_t menuTimeoutTicks = 6000;
-
-void MenuNextItem();
-void MenuChangeValue();
-// key: 1..5 for Buzzer mute, Delay on/off, Item select, Disable/test/normal, Lamp test.
-void MenuFunctionKey(uint8_t key);
-void LoadFactoryDefaults();

@@ -11,15 +11,9 @@ struct MonitorsState {
   // Ticks since the test level last changed.
   uint8_t earthTestTimer = 0;
 };
-extern MonitorsState monitorsState;
 
 constexpr uint8_t earthLevelDriven = 0x80;
 constexpr uint8_t earthAgreementMask = 0x7F;
 constexpr uint8_t earthAgreementMax = 14;
 constexpr uint8_t earthAgreementNeeded = 12;
 constexpr uint8_t earthVerdictTicks = 30;
-
-void AuxSupplyMonitor();
-void EarthFaultMonitor();
-// 1 while the detector follows the test level or no verdict is due, 0 when it failed to follow.
-uint8_t EarthLevelTest();

@@ -1,4 +1,4 @@
-#include "firmware/outputs.h"
+#include "firmware/firmware.h"
 
 #include <iterator>
 
@@ -33,13 +33,15 @@ constexpr DetectionStep detectionSteps[5][2] = {
     {{relayTestPullHigh, 3, kindUnchanged}, {relayTestRelease, 1, relayBoardAbsent}},
 };
 
-void NoteDelayable(uint8_t options) {
+}  // namespace
+
+void Firmware::NoteDelayable(uint8_t options) {
   if (options & outputObeysDelays) panel.delayState |= delayableOutputs;
 }
 
-bool HeldByDelay(uint8_t options) { return options & outputObeysDelays && panel.delayState & delayRunning; }
+bool Firmware::HeldByDelay(uint8_t options) { return options & outputObeysDelays && panel.delayState & delayRunning; }
 
-bool SounderDecision(uint8_t options) {
+bool Firmware::SounderDecision(uint8_t options) {
   if (panel.outputDisables & soundersDisabled || panel.fwpState & fwpSoundersDisabled) return false;
   if (panel.delayState & inputEvacuate) return true;
   if (panel.sounderState & soundersSilenced) return false;
@@ -49,7 +51,7 @@ bool SounderDecision(uint8_t options) {
   return panel.delayState & inputAlert && panel.flashTimer & flash1s;
 }
 
-bool SounderDemand(uint8_t options) {
+bool Firmware::SounderDemand(uint8_t options) {
   NoteDelayable(options);
   if (!SounderDecision(options)) return false;
   panel.fwpState |= soundersActive;
@@ -57,7 +59,7 @@ bool SounderDemand(uint8_t options) {
 }
 
 // Once activated, fire routing stays on until a reset, whatever the disablements.
-bool FireRoutingDemand(uint8_t output, uint8_t options) {
+bool Firmware::FireRoutingDemand(uint8_t output, uint8_t options) {
   NoteDelayable(options);
   const uint8_t bit = ZoneBit(output);
   if (panel.routingActivated & bit) return true;
@@ -71,30 +73,30 @@ bool FireRoutingDemand(uint8_t output, uint8_t options) {
 }
 
 // Energised while healthy, so a broken path signals a fault too.
-bool FaultRoutingDemand() {
+bool Firmware::FaultRoutingDemand() {
   if (panel.outputDisables & faultRoutingDisabled) return true;
   return !panel.systemFaults && !panel.systemFaults2 && !panel.zonesFaultDetected;
 }
 
-uint8_t OutputOptions(uint8_t output) {
+uint8_t Firmware::OutputOptions(uint8_t output) {
   if (output == outputTransmissionDevice) return transmissionDeviceOptions;
   return ReadConfig(uint8_t(cfgOutputOptions + output));
 }
 
 // A sounder's wiring is checked only while the sounder is off.
-void CheckSounderLine(uint8_t output, uint8_t power, uint8_t drive, bool healthy) {
+void Firmware::CheckSounderLine(uint8_t output, uint8_t power, uint8_t drive, bool healthy) {
   if (!(power & drive)) OutputLineCheck(output, healthy);
 }
 
-uint8_t DriveSounder(uint8_t power, uint8_t output, uint8_t drive) {
+uint8_t Firmware::DriveSounder(uint8_t power, uint8_t output, uint8_t drive) {
   return OutputDemand(output) ? uint8_t(power | drive) : uint8_t(power & ~drive);
 }
 
-bool SounderDriven(uint8_t power) {
+bool Firmware::SounderDriven(uint8_t power) {
   return (power & pwrSounder1Drive) == pwrSounder1Drive || (power & pwrSounder2Drive) == pwrSounder2Drive;
 }
 
-uint8_t DriveBoardRelays() {
+uint8_t Firmware::DriveBoardRelays() {
   uint8_t relays = 0;
   if (OutputDemand(outputRelay1)) {
     relays |= relayArg1;
@@ -107,7 +109,7 @@ uint8_t DriveBoardRelays() {
   return relays;
 }
 
-uint8_t VdsRelays() {
+uint8_t Firmware::VdsRelays() {
   uint8_t relays = 0;
   if (OutputDemand(outputTransmissionDevice)) relays |= relayArgTransmissionDevice;
   if (panel.outputDisables & fireRoutingDisabled || panel.fwpState & fwpRoutingDisabled) {
@@ -117,7 +119,7 @@ uint8_t VdsRelays() {
   return relays;
 }
 
-void UpdateRelays() {
+void Firmware::UpdateRelays() {
   // The active flags describe the previous pass: a driven relay's line is not checked.
   const bool relay1WasActive = panel.sounderState & output3Active;
   const bool relay2WasActive = panel.sounderState & output4Active;
@@ -133,9 +135,7 @@ void UpdateRelays() {
   HardwareRequest(SET_RELAYS, relays);
 }
 
-}  // namespace
-
-void UpdateOutputs() {
+void Firmware::UpdateOutputs() {
   const uint8_t monitor = uint8_t(HardwareRequest(READ_MONITOR_INPUTS, 0));
   uint8_t power = uint8_t(HardwareRequest(READ_POWER_OUTPUTS, 0));
   panel.delayState &= ~delayableOutputs;
@@ -149,7 +149,7 @@ void UpdateOutputs() {
   HardwareRequest(SET_SOUNDER_SUPPLY, SounderDriven(power) ? 1 : 0);
 }
 
-bool OutputDemand(uint8_t output) {
+bool Firmware::OutputDemand(uint8_t output) {
   if (panel.panelMode & engineeringMode) return false;
   const uint8_t options = OutputOptions(output);
   switch (options & outputTypeMask) {
@@ -160,7 +160,7 @@ bool OutputDemand(uint8_t output) {
   }
 }
 
-void OutputLineCheck(uint8_t output, bool healthy) {
+void Firmware::OutputLineCheck(uint8_t output, bool healthy) {
   if (output >= outputCount) return;
   const uint8_t limit = FaultLimit();
   uint8_t& count = panel.outputFaultCount[output];
@@ -176,14 +176,14 @@ void OutputLineCheck(uint8_t output, bool healthy) {
   }
 }
 
-void RelayLineCheck(uint8_t output, bool active) {
+void Firmware::RelayLineCheck(uint8_t output, bool active) {
   if (active || (output != outputRelay1 && output != outputRelay2)) return;
   const uint8_t channel = output == outputRelay1 ? channelRelay1Monitor : channelRelay2Monitor;
   const int32_t reading = HardwareRequest(READ_ANALOGUE, channel);
   OutputLineCheck(output, reading > relayLineLow && reading < relayLineHigh);
 }
 
-uint8_t DetectRelayBoard() {
+uint8_t Firmware::DetectRelayBoard() {
   const bool high = HardwareRequest(READ_ANALOGUE, channelRelay2Monitor) > relayMonitorHigh;
   uint8_t step = panel.relayBoardState & relayBoardStepMask;
   if (step >= std::size(detectionSteps)) step = 0;

@@ -17,10 +17,3 @@ constexpr uint8_t relayBoardKindShift = 4;
 constexpr uint8_t relayBoardMonitored = 0;
 constexpr uint8_t relayBoardUnmonitored = 1;
 constexpr uint8_t relayBoardAbsent = 2;
-
-void UpdateOutputs();
-// Whether the output is to be on now; latches fire routing.
-bool OutputDemand(uint8_t output);
-void OutputLineCheck(uint8_t output, bool healthy);
-void RelayLineCheck(uint8_t output, bool active);
-uint8_t DetectRelayBoard();

@@ -1,12 +1,10 @@
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 
 #include "board/hardware_interface.h"
 #include "firmware/disablement.h"
 #include "firmware/fire_brigade.h"
 #include "firmware/keys.h"
 #include "firmware/monitors.h"
-
-PanelState panel;
 
 namespace {
 constexpr uint8_t zoneBitTable[8] = {1, 2, 4, 8, 16, 32, 64, 128};
@@ -15,20 +13,13 @@ constexpr uint8_t zoneBitTable[8] = {1, 2, 4, 8, 16, 32, 64, 128};
 // so that detectors latched in alarm lose power and reset.
 constexpr uint8_t zoneResetScans = 250;
 
-void StoreNvByte(uint8_t address, uint8_t value) { HardwareRequest(WRITE_NV_BYTE, value * 256 + address); }
 }  // namespace
 
-void ResetFirmwareState() {
-  panel = PanelState{};
-  keysState = {};
-  disablementState = {};
-  monitorsState = {};
-  fireBrigadeState = {};
-}
+void Firmware::StoreNvByte(uint8_t address, uint8_t value) { HardwareRequest(WRITE_NV_BYTE, value * 256 + address); }
 
-uint8_t ReadConfig(uint8_t address) { return uint8_t(HardwareRequest(READ_NV_BYTE, address)); }
+uint8_t Firmware::ReadConfig(uint8_t address) { return uint8_t(HardwareRequest(READ_NV_BYTE, address)); }
 
-void WriteConfig(uint8_t address, uint8_t value) {
+void Firmware::WriteConfig(uint8_t address, uint8_t value) {
   if (address != cfgChecksum) {
     StoreNvByte(cfgChecksum, ReadConfig(cfgChecksum) ^ ReadConfig(address) ^ value);
     RestartConfigCheck();
@@ -36,19 +27,19 @@ void WriteConfig(uint8_t address, uint8_t value) {
   StoreNvByte(address, value);
 }
 
-void RebuildConfigChecksum() {
+void Firmware::RebuildConfigChecksum() {
   uint8_t sum = 0;
   for (int address = 0; address < cfgChecksum; ++address) sum ^= ReadConfig(uint8_t(address));
   WriteConfig(cfgChecksum, sum);
   RestartConfigCheck();
 }
 
-void RestartConfigCheck() {
+void Firmware::RestartConfigCheck() {
   panel.configCheckIndex = 0;
   panel.configCheckSum = 0;
 }
 
-void ConfigCheckStep() {
+void Firmware::ConfigCheckStep() {
   if (panel.systemFaults & configCheckFault || panel.panelMode & engineeringMode) {
     RestartConfigCheck();
     return;
@@ -65,11 +56,11 @@ void ConfigCheckStep() {
   ++panel.configCheckIndex;
 }
 
-uint8_t ZoneBit(uint8_t n) { return zoneBitTable[n & 7]; }
+uint8_t Firmware::ZoneBit(uint8_t n) { return zoneBitTable[n & 7]; }
 
-uint8_t DelayConfig() { return ReadConfig(cfgDelayOptions); }
+uint8_t Firmware::DelayConfig() { return ReadConfig(cfgDelayOptions); }
 
-void ClearFireState() {
+void Firmware::ClearFireState() {
   if (panel.zonesAlarmDetected) {
     panel.panelMode2 |= zoneResetActive;
     HardwareRequest(SET_ZONE_RESET, 1);

@@ -54,8 +54,6 @@ struct PanelState {
   uint8_t counterDisplayTimer = 20;
 };
 
-extern PanelState panel;
-
 // ---- panelMode ----
 constexpr uint8_t accessLevel2 = 0x01;
 constexpr uint8_t accessLevel3 = 0x02;
@@ -158,18 +156,5 @@ constexpr uint8_t cfgZonesInTest = 131;
 constexpr uint8_t cfgOutputDisables = 132;
 constexpr uint8_t cfgChecksum = 255;
 
-uint8_t ReadConfig(uint8_t address);
-void WriteConfig(uint8_t address, uint8_t value);
-void RebuildConfigChecksum();
-void RestartConfigCheck();
-void ConfigCheckStep();
-uint8_t ZoneBit(uint8_t n);
 // Sets or clears the flag bits as on says.
 inline void AssignFlags(uint8_t& flags, uint8_t mask, bool on) { flags = uint8_t(on ? flags | mask : flags & ~mask); }
-uint8_t DelayConfig();
-bool LampTestActive();
-void ClearFireState();
-
-// Back to the state of a freshly started program, every module's private
-// state included; the configuration memory lives on the board.
-void ResetFirmwareState();

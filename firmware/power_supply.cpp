@@ -1,4 +1,4 @@
-#include "firmware/power_supply.h"
+#include "firmware/firmware.h"
 
 #include "board/analogue.h"
 #include "board/hardware_interface.h"
@@ -10,14 +10,16 @@ namespace {
 
 constexpr uint8_t chargingOutputs = pwrBatteryConnect | pwrChargerEnable;
 
-uint8_t MainsLossCount() { return uint8_t((panel.batteryTestState & mainsLossCountMask) / mainsLossCountStep); }
+}  // namespace
 
-void SetMainsLossCount(uint8_t count) {
+uint8_t Firmware::MainsLossCount() { return uint8_t((panel.batteryTestState & mainsLossCountMask) / mainsLossCountStep); }
+
+void Firmware::SetMainsLossCount(uint8_t count) {
   panel.batteryTestState = uint8_t((panel.batteryTestState & ~mainsLossCountMask) | count * mainsLossCountStep);
 }
 
 // About 1 s of mains loss puts the panel on battery; as long of mains presence takes it off.
-void DebounceMains(bool mainsPresent) {
+void Firmware::DebounceMains(bool mainsPresent) {
   const uint8_t count = MainsLossCount();
   if (mainsPresent) {
     if (count == 0) panel.batteryTestState &= ~onBattery;
@@ -28,15 +30,15 @@ void DebounceMains(bool mainsPresent) {
   else SetMainsLossCount(count + 1);
 }
 
-bool ChargerIsGood() { return panel.chargerLevelFiltered > batteryLowLevel; }
+bool Firmware::ChargerIsGood() { return panel.chargerLevelFiltered > batteryLowLevel; }
 
-uint8_t Charge(uint8_t power) { return uint8_t((power & ~pwrBatteryTestLoad) | chargingOutputs); }
+uint8_t Firmware::Charge(uint8_t power) { return uint8_t((power & ~pwrBatteryTestLoad) | chargingOutputs); }
 
-uint8_t LoadTest(uint8_t power) { return uint8_t((power & ~chargingOutputs) | pwrBatteryTestLoad); }
+uint8_t Firmware::LoadTest(uint8_t power) { return uint8_t((power & ~chargingOutputs) | pwrBatteryTestLoad); }
 
 // On battery or with a sounder on: charger off, no load. The regime is left
 // opposite to the present one so that the next cycle starts afresh.
-uint8_t HoldBatteryTest(uint8_t power) {
+uint8_t Firmware::HoldBatteryTest(uint8_t power) {
   uint8_t& state = panel.batteryTestState;
   // A deeply discharged battery is cut off for good.
   if (state & onBattery && panel.batteryLevelFiltered < batteryLowLevel) power |= pwrBatteryCutOff;
@@ -45,16 +47,14 @@ uint8_t HoldBatteryTest(uint8_t power) {
   return uint8_t(power & ~(chargingOutputs | pwrBatteryTestLoad));
 }
 
-uint8_t StartCycle(uint8_t power, bool good) {
+uint8_t Firmware::StartCycle(uint8_t power, bool good) {
   AssignFlags(panel.batteryTestState, chargerGood, good);
   panel.batteryTestState |= chargePhase;
   panel.batteryTestTimer = firstChargeTicks;
   return Charge(power);
 }
 
-}  // namespace
-
-void MonitorPowerSupply() {
+void Firmware::MonitorPowerSupply() {
   ReferenceSupplyCheck();
   const uint8_t monitor = uint8_t(HardwareRequest(READ_MONITOR_INPUTS, 0));
   const uint8_t power = uint8_t(HardwareRequest(READ_POWER_OUTPUTS, 0));
@@ -66,21 +66,21 @@ void MonitorPowerSupply() {
   HardwareRequest(SET_POWER_OUTPUTS, BatteryTestSequencer(power, !mainsFailed));
 }
 
-void ReferenceSupplyCheck() {
+void Firmware::ReferenceSupplyCheck() {
   FilterFault(panel.referenceFaultCount, !ReferenceHealthy(), FaultLimit(), panel.systemFaults, referenceFault);
 }
 
-void FilterSupplyReading(bool chargerSelected) {
+void Firmware::FilterSupplyReading(bool chargerSelected) {
   const int32_t reading = HardwareRequest(READ_ANALOGUE, channelBatteryCharger);
   SharedU16& level = chargerSelected ? panel.chargerLevelFiltered : panel.batteryLevelFiltered;
   level = uint16_t(uint32_t(level) * 7 / 8 + uint32_t(reading));
 }
 
-void MainsCheck(bool mainsFailed) {
+void Firmware::MainsCheck(bool mainsFailed) {
   FilterFault(panel.mainsFaultCount, mainsFailed, FaultLimit(), panel.systemFaults, mainsFault);
 }
 
-void BatteryCheck(bool mainsFailed, bool chargerFaultSignal) {
+void Firmware::BatteryCheck(bool mainsFailed, bool chargerFaultSignal) {
   const uint16_t battery = panel.batteryLevelFiltered;
   const uint16_t batteryLow = mainsFailed ? batteryLowMainsFailed : batteryLowLevel;
   bool bad = battery > supplyTooHigh || battery < batteryLow;
@@ -94,7 +94,7 @@ void BatteryCheck(bool mainsFailed, bool chargerFaultSignal) {
   FilterFault(panel.batteryFaultCount, bad, limit, panel.systemFaults, batteryFault);
 }
 
-uint8_t BatteryTestSequencer(uint8_t power, bool mainsPresent) {
+uint8_t Firmware::BatteryTestSequencer(uint8_t power, bool mainsPresent) {
   DebounceMains(mainsPresent);
   uint8_t& state = panel.batteryTestState;
   if (state & onBattery || panel.fwpState & soundersActive) return HoldBatteryTest(power);

@@ -26,10 +26,3 @@ constexpr uint16_t goodChargeTicks = 1760;  // 88 s
 constexpr uint16_t goodLoadTicks = 40;      // 2 s
 constexpr uint16_t lowChargeTicks = 10;     // 0.5 s
 constexpr uint16_t lowLoadTicks = 80;       // 4 s
-
-void MonitorPowerSupply();
-void ReferenceSupplyCheck();
-void FilterSupplyReading(bool chargerSelected);
-void MainsCheck(bool mainsFailed);
-void BatteryCheck(bool mainsFailed, bool chargerFaultSignal);
-uint8_t BatteryTestSequencer(uint8_t power, bool mainsPresent);

@@ -10,14 +10,3 @@ constexpr uint8_t fastFaultLimit = 20;  // 1 s, with fastFaultTiming
 // Saturating counts, shared by every filter of the firmware.
 inline uint8_t CountDown(uint8_t count) { return count ? uint8_t(count - 1) : 0; }
 inline uint8_t CountUp(uint8_t count, uint8_t limit) { return count >= limit ? limit : uint8_t(count + 1); }
-
-// The limit by fastFaultTiming.
-uint8_t FaultLimit();
-
-// Sets the fault once; a newly latched fault sounds the fault buzzer again.
-void LatchFault(uint8_t& faults, uint8_t fault);
-
-// One tick of a filter: counts up while bad, never past limit (a count above
-// a lowered limit drops to it), and down while good or in engineering mode.
-// A bad condition at the limit latches the fault, again after every reset.
-void FilterFault(uint8_t& count, bool bad, uint8_t limit, uint8_t& faults, uint8_t fault);

@@ -1,29 +1,37 @@
 #include "firmware/variables.h"
 
 #include <cstring>
+#include <type_traits>
+#include <utility>
 
-#include "firmware/disablement.h"
-#include "firmware/fire_brigade.h"
-#include "firmware/keys.h"
-#include "firmware/monitors.h"
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 
 namespace {
 
 static_assert(sizeof(SharedU16) == sizeof(uint16_t), "read as a plain 16-bit value");
 
 template <class T>
-constexpr FirmwareVariable Entry(const char* name, const T& field) {
-  return {name, &field, uint8_t(sizeof(T)), 1};
-}
-
-template <class T, size_t N>
-constexpr FirmwareVariable Entry(const char* name, const T (&field)[N]) {
-  return {name, field, uint8_t(sizeof(T)), uint8_t(N)};
+constexpr FirmwareVariable Entry(const char* name, FirmwarePart part, size_t offset) {
+  using Element = std::remove_all_extents_t<T>;
+  const size_t count = std::is_array_v<T> ? std::extent_v<T> : 1;
+  return {name, part, offset, uint8_t(sizeof(Element)), uint8_t(count)};
 }
 
 // The field's own name is its name here.
-#define VARIABLE(state, field) Entry(#field, state.field)
+#define VARIABLE(state, field)                                                                   \
+  Entry<decltype(std::declval<Firmware&>().state.field)>(#field, partOf<decltype(Firmware::state)>, \
+                                                         offsetof(decltype(Firmware::state), field))
+
+template <class State>
+constexpr FirmwarePart partOf = FirmwarePart::Panel;
+template <>
+constexpr FirmwarePart partOf<KeysState> = FirmwarePart::Keys;
+template <>
+constexpr FirmwarePart partOf<DisablementState> = FirmwarePart::Disablement;
+template <>
+constexpr FirmwarePart partOf<MonitorsState> = FirmwarePart::Monitors;
+template <>
+constexpr FirmwarePart partOf<FireBrigadeState> = FirmwarePart::FireBrigade;
 
 constexpr FirmwareVariable variables[] = {
     VARIABLE(panel, referenceLevel),
@@ -92,9 +100,22 @@ const FirmwareVariable* FindFirmwareVariable(std::string_view name) {
   return nullptr;
 }
 
+const void* FirmwareVariableAddress(const Firmware& firmware, const FirmwareVariable& variable) {
+  const void* part = nullptr;
+  switch (variable.part) {
+    case FirmwarePart::Panel: part = &firmware.panel; break;
+    case FirmwarePart::Keys: part = &firmware.keysState; break;
+    case FirmwarePart::Disablement: part = &firmware.disablementState; break;
+    case FirmwarePart::Monitors: part = &firmware.monitorsState; break;
+    case FirmwarePart::FireBrigade: part = &firmware.fireBrigadeState; break;
+  }
+  return static_cast<const unsigned char*>(part) + variable.offset;
+}
+
 // The bytes as stored, so a shared reading is taken the same way as a plain one.
-uint32_t ReadFirmwareVariable(const FirmwareVariable& variable, int index) {
-  const auto* bytes = static_cast<const unsigned char*>(variable.address) + index * variable.elementSize;
+uint32_t ReadFirmwareVariable(const Firmware& firmware, const FirmwareVariable& variable, int index) {
+  const auto* bytes =
+      static_cast<const unsigned char*>(FirmwareVariableAddress(firmware, variable)) + index * variable.elementSize;
   if (variable.elementSize == 1) return *bytes;
   uint16_t value;
   std::memcpy(&value, bytes, sizeof value);

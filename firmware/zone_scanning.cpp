@@ -1,4 +1,4 @@
-#include "firmware/zone_scanning.h"
+#include "firmware/firmware.h"
 
 #include "board/hardware_interface.h"
 #include "firmware/delays.h"
@@ -31,24 +31,26 @@ constexpr uint8_t bcdUnitsCarryStep = 7;  // 0x09 + 7 = 0x10
 constexpr uint8_t bcdTopTensUnits = 0x99;
 constexpr uint8_t topHundreds = 9;
 
-uint16_t ReadNormalised(uint8_t op, uint8_t channel) {
+}  // namespace
+
+uint16_t Firmware::ReadNormalised(uint8_t op, uint8_t channel) {
   return NormaliseReading(uint16_t(HardwareRequest(op, channel)));
 }
 
 // A high reading is an open line unless its capacitor test reading is at least half as high.
-ZoneClass ClassifyHighReading(uint8_t channel, uint16_t level) {
+ZoneClass Firmware::ClassifyHighReading(uint8_t channel, uint16_t level) {
   const uint16_t endOfLine = ReadNormalised(READ_ANALOGUE_EOL, channel);
   return 2 * endOfLine >= level ? ZoneClass::Normal : ZoneClass::Fault;
 }
 
 // The zone supply stays off while the index counts the power-down ticks.
-void CountDownZoneReset() {
+void Firmware::CountDownZoneReset() {
   if (--panel.zoneScanIndex) return;
   HardwareRequest(SET_ZONE_RESET, 0);
   panel.panelMode2 &= ~zoneResetActive;
 }
 
-void FilterFault(uint8_t zone, uint8_t bit, ZoneClass zoneClass) {
+void Firmware::FilterFault(uint8_t zone, uint8_t bit, ZoneClass zoneClass) {
   const uint8_t limit = panel.panelMode & fastFaultTiming ? zoneFastFaultLimit : zoneFaultLimit;
   uint8_t& count = panel.zoneFaultCount[zone];
   const bool fault = zoneClass == ZoneClass::Fault;
@@ -57,7 +59,7 @@ void FilterFault(uint8_t zone, uint8_t bit, ZoneClass zoneClass) {
   if (fault && count == limit) LatchFault(panel.zonesFaultDetected, bit);
 }
 
-void EnterFire(uint8_t zone, uint8_t bit, uint8_t options) {
+void Firmware::EnterFire(uint8_t zone, uint8_t bit, uint8_t options) {
   if (!(panel.zonesInFire & bit) && !(ReadConfig(cfgZonesInTest) & bit)) CountAlarm();
   if (!(options & zoneNonLatching)) panel.panelMode |= latchingFire;
   panel.zonesInFire |= bit;
@@ -67,7 +69,7 @@ void EnterFire(uint8_t zone, uint8_t bit, uint8_t options) {
   if (options & zoneOverridesDelays) panel.panelMode2 |= delayOverrideFire;
 }
 
-void DetectAlarm(uint8_t zone, uint8_t bit, uint8_t options) {
+void Firmware::DetectAlarm(uint8_t zone, uint8_t bit, uint8_t options) {
   const bool partnerDetected = panel.zonesAlarmDetected & ZoneBit(uint8_t(zone ^ 1));
   // A coincidence zone without its partner is detected but waits outside fire.
   if (!(options & zoneCoincidence) || partnerDetected) EnterFire(zone, bit, options);
@@ -76,7 +78,7 @@ void DetectAlarm(uint8_t zone, uint8_t bit, uint8_t options) {
   panel.panelMode &= ~fireBuzzerMuted;
 }
 
-void FilterAlarm(uint8_t zone, uint8_t bit, uint8_t options, ZoneClass zoneClass) {
+void Firmware::FilterAlarm(uint8_t zone, uint8_t bit, uint8_t options, ZoneClass zoneClass) {
   const uint8_t limit = AlarmConfirmLimit((options >> confirmTimeShift) & 3);
   uint8_t& count = panel.zoneAlarmCount[zone];
   count = zoneClass == ZoneClass::Fire ? CountUp(count, limit) : CountDown(count);
@@ -92,7 +94,7 @@ void FilterAlarm(uint8_t zone, uint8_t bit, uint8_t options, ZoneClass zoneClass
   }
 }
 
-void EvaluateZone(uint8_t zone) {
+void Firmware::EvaluateZone(uint8_t zone) {
   const uint8_t bit = ZoneBit(zone);
   const uint8_t options = ReadConfig(uint8_t(cfgZoneOptions + zone));
   const ZoneClass zoneClass = ClassifyZone(bit, options & zoneShortIsFire);
@@ -100,14 +102,12 @@ void EvaluateZone(uint8_t zone) {
   FilterAlarm(zone, bit, options, zoneClass);
 }
 
-void TrackAcknowledgement() {
+void Firmware::TrackAcknowledgement() {
   if (panel.panelMode & fireBuzzerMuted) panel.zonesAlarmAcknowledged = panel.zonesAlarmDetected;
   else panel.zonesAlarmAcknowledged &= panel.zonesAlarmDetected;
 }
 
-}  // namespace
-
-void ScanZone() {
+void Firmware::ScanZone() {
   if (panel.panelMode2 & zoneResetActive) {
     CountDownZoneReset();
   } else {
@@ -118,7 +118,7 @@ void ScanZone() {
 }
 
 // Engineering mode and a disabled zone read Normal, so every counter runs down.
-ZoneClass ClassifyZone(uint8_t zoneBit, bool shortIsFire) {
+ZoneClass Firmware::ClassifyZone(uint8_t zoneBit, bool shortIsFire) {
   if (panel.panelMode & engineeringMode) return ZoneClass::Normal;
   if (ReadConfig(cfgZonesDisabled) & zoneBit) return ZoneClass::Normal;
   if (!ReferenceHealthy()) return ZoneClass::Fault;
@@ -132,16 +132,16 @@ ZoneClass ClassifyZone(uint8_t zoneBit, bool shortIsFire) {
   return ClassifyHighReading(channel, level);
 }
 
-bool ReferenceHealthy() {
+bool Firmware::ReferenceHealthy() {
   return panel.referenceLevel >= referenceLowest && panel.referenceLevel <= referenceHighest;
 }
 
-uint16_t NormaliseReading(uint16_t reading) { return uint16_t(uint32_t(reading) * 4096 / panel.referenceLevel); }
+uint16_t Firmware::NormaliseReading(uint16_t reading) { return uint16_t(uint32_t(reading) * 4096 / panel.referenceLevel); }
 
-uint8_t AlarmConfirmLimit(uint8_t selector) { return selector < 4 ? confirmLimits[selector] : confirmLimits[0]; }
+uint8_t Firmware::AlarmConfirmLimit(uint8_t selector) { return selector < 4 ? confirmLimits[selector] : confirmLimits[0]; }
 
 // BCD: hundreds in byte 128, tens and units in byte 129; 999 wraps to 000.
-void CountAlarm() {
+void Firmware::CountAlarm() {
   const uint8_t tensUnits = ReadConfig(cfgAlarmCountTensUnits);
   if (tensUnits < bcdTopTensUnits) {
     const bool unitsCarry = (tensUnits & bcdUnitsMask) >= 9;

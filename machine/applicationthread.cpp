@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "firmware/main_loop.h"
+#include "firmware/firmware.h"
 #include "machine/thread_name.h"
 
 namespace {
@@ -15,18 +15,16 @@ TFireAlarmApplication::~TFireAlarmApplication() {
   WaitFor();
 }
 
-std::unique_ptr<WorkerThread> TFireAlarmApplication::Create() { return std::make_unique<TFireAlarmApplication>(); }
-
 void TFireAlarmApplication::Execute() {
   NameThisThread("qx40-firmware");
   {
     const std::lock_guard pass(pass_);
-    FirmwareStart();
+    firmware_.FirmwareStart();
   }
   while (!Terminated()) {
     {
       const std::lock_guard pass(pass_);
-      FirmwarePass();
+      firmware_.FirmwarePass();
     }
     std::this_thread::sleep_for(passSleep);
   }

@@ -8,11 +8,13 @@
 
 #include "board/worker_thread.h"
 
+class Firmware;
+
 class TFireAlarmApplication : public WorkerThread {
  public:
+  // Created suspended; the firmware must outlive the thread.
+  explicit TFireAlarmApplication(Firmware& firmware) : firmware_(firmware) {}
   ~TFireAlarmApplication() override;
-  // The board's factory for its firmware thread (created suspended).
-  static std::unique_ptr<WorkerThread> Create();
 
   // Any thread: runs work between two firmware passes, never during one, so
   // that what it writes (configuration memory and its checksum) is never
@@ -23,5 +25,6 @@ class TFireAlarmApplication : public WorkerThread {
   void Execute() override;
 
  private:
+  Firmware& firmware_;
   std::mutex pass_;  // held for each pass
 };

@@ -11,8 +11,7 @@
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
 #include "board/ports.h"
-#include "firmware/keys.h"
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 #include "machine/machine.h"
 #include "machine/plain_words.h"
 #include "windows/imageselector.h"
@@ -27,7 +26,7 @@ using Describe = std::function<std::string(int64_t from, int64_t to)>;
 
 // Whether a flag's change means anything on this panel now: a buzzer muted
 // or unmuted with nothing to sound for is no event.
-using Relevant = bool (*)();
+using Relevant = bool (*)(const PanelState& panel);
 
 struct Watch {
   EventCategory category;
@@ -50,12 +49,12 @@ struct Key {
   uint64_t eventsAtPress = 0;
 };
 
-int AccessLevel() {
+int AccessLevel(const PanelState& panel) {
   if (panel.panelMode & accessLevel3) return 3;
   return panel.panelMode & accessLevel2 ? 2 : 1;
 }
 
-int64_t Read(const Watch& watch, const HardwareState* board) {
+int64_t Read(const Watch& watch, const HardwareState* board, Firmware& firmware) {
   switch (watch.source) {
     case Source::Byte: return *static_cast<const uint8_t*>(watch.at) & watch.mask;
     case Source::Config: return board ? uint8_t(~board->NvByte(watch.index)) & watch.mask : 0;
@@ -63,10 +62,10 @@ int64_t Read(const Watch& watch, const HardwareState* board) {
     case Source::Selector: return static_cast<const TImageSelector*>(watch.at)->ItemIndex();
     case Source::FillTag: return static_cast<const TShape*>(watch.at)->Tag();
     case Source::FillWidth: return static_cast<const TShape*>(watch.at)->Width();
-    case Source::AccessLevel: return AccessLevel();
+    case Source::AccessLevel: return AccessLevel(firmware.panel);
     // The firmware's test costs a memory read: asked only while the key is
     // down or the lamp test still on, as it cannot start with the key up.
-    case Source::LampTest: return board && (watch.last || board->IsSet(lampTestKeyAt)) && LampTestActive();
+    case Source::LampTest: return board && (watch.last || board->IsSet(lampTestKeyAt)) && firmware.LampTestActive();
     case Source::AlarmCounter: {
       if (!board) return 0;
       const int tensUnits = uint8_t(~board->NvByte(cfgAlarmCountTensUnits));
@@ -106,11 +105,11 @@ Watch Change(EventCategory category, Source source, const void* at, int index, D
   return {category, source, at, index, 0xFF, {}, {}, std::move(describe)};
 }
 
-bool FirePresent() { return (panel.zonesInFire | panel.zonesAlarmDetected) != 0; }
-bool FaultPresent() { return (panel.systemFaults | panel.systemFaults2 | panel.zonesFaultDetected) != 0; }
-bool DelayInUse() { return (panel.delayState & (delaysOn | delayRunning)) != 0; }
+bool FirePresent(const PanelState& panel) { return (panel.zonesInFire | panel.zonesAlarmDetected) != 0; }
+bool FaultPresent(const PanelState& panel) { return (panel.systemFaults | panel.systemFaults2 | panel.zonesFaultDetected) != 0; }
+bool DelayInUse(const PanelState& panel) { return (panel.delayState & (delaysOn | delayRunning)) != 0; }
 
-void AddZoneWatches(std::vector<Watch>& watches) {
+void AddZoneWatches(std::vector<Watch>& watches, const PanelState& panel) {
   for (uint8_t zone = 0; zone < maxZones; ++zone) {
     const std::string name = "Zone " + std::to_string(zone + 1);
     const auto bit = uint8_t(1u << zone);
@@ -124,7 +123,7 @@ void AddZoneWatches(std::vector<Watch>& watches) {
 // The board's system fault latch starts set, as after a power-up, until
 // Reset clears it; once it has been clear only a watchdog trip sets it. The
 // firmware's copy of it is the fault the panel shows.
-Watch LatchWatch(const bool& latchSeenClear) {
+Watch LatchWatch(const bool& latchSeenClear, const PanelState& panel) {
   Watch latch = Change(EventCategory::Fault, Source::Byte, &panel.systemFaults2, 0,
                        [&latchSeenClear](int64_t, int64_t to) -> std::string {
                          if (!to) return "System fault latch cleared";
@@ -135,7 +134,7 @@ Watch LatchWatch(const bool& latchSeenClear) {
   return latch;
 }
 
-void AddFaultWatches(std::vector<Watch>& watches) {
+void AddFaultWatches(std::vector<Watch>& watches, const PanelState& panel) {
   struct Named {
     const uint8_t& byte;
     uint8_t mask;
@@ -160,7 +159,7 @@ void AddFaultWatches(std::vector<Watch>& watches) {
   watches.push_back(PortFlag(EventCategory::Fault, systemFaultLedAt, "System fault", "System fault cleared"));
 }
 
-void AddOutputWatches(std::vector<Watch>& watches) {
+void AddOutputWatches(std::vector<Watch>& watches, const PanelState& panel) {
   constexpr auto out = EventCategory::Output;
   const auto output = [&](BoardBit bit, const char* name) {
     watches.push_back(PortFlag(out, bit, plain::FlagState(name, true), plain::FlagState(name, false)));
@@ -180,7 +179,7 @@ void AddOutputWatches(std::vector<Watch>& watches) {
   watches.push_back(Flag(out, panel.panelMode2, delayOverrideFire, "Delay overridden", "", DelayInUse));
 }
 
-void AddOperatorWatches(std::vector<Watch>& watches) {
+void AddOperatorWatches(std::vector<Watch>& watches, const PanelState& panel) {
   constexpr auto op = EventCategory::Operator;
   watches.push_back(Change(op, Source::AccessLevel, nullptr, 0, Numbers("Access level")));
   watches.push_back(Flag(op, panel.panelMode, engineeringMode, "Engineering mode entered", "Engineering mode left"));
@@ -396,12 +395,14 @@ const char* CategoryName(EventCategory category) {
 
 EventLog::EventLog(Machine& machine, std::function<void(const PanelEvent&)> sink)
     : machine_(machine), sink_(std::move(sink)), watches_(std::make_unique<Watches>()) {
+  Firmware& firmware = machine.firmware();
+  const PanelState& panel = firmware.panel;
   std::vector<Watch>& list = watches_->list;
-  AddZoneWatches(list);
-  AddFaultWatches(list);
-  list.push_back(LatchWatch(watches_->latchSeenClear));
-  AddOutputWatches(list);
-  AddOperatorWatches(list);
+  AddZoneWatches(list, panel);
+  AddFaultWatches(list, panel);
+  list.push_back(LatchWatch(watches_->latchSeenClear, panel));
+  AddOutputWatches(list, panel);
+  AddOperatorWatches(list, panel);
   AddConfigurationWatches(list);
   AddHardwareWatches(list, machine);
   watches_->keys = {{"Accept", acceptKeyAt},         {"Sounders start/stop", soundersStartStopKeyAt},
@@ -409,10 +410,10 @@ EventLog::EventLog(Machine& machine, std::function<void(const PanelEvent&)> sink
                     {"Delay on/off", delayOnOffKeyAt}, {"Item select", itemSelectKeyAt},
                     {"Disable/test/normal", disableTestNormalKeyAt}, {"Lamp test", lampTestKeyAt}};
   const HardwareState* board = boardInstance.load();
-  for (Watch& watch : list) watch.last = Read(watch, board);
+  for (Watch& watch : list) watch.last = Read(watch, board, firmware);
   watches_->Group();
   for (std::vector<SourceGroup>& alike : watches_->groups) {
-    for (SourceGroup& group : alike) group.whole.last = Read(group.whole, board);
+    for (SourceGroup& group : alike) group.whole.last = Read(group.whole, board, firmware);
   }
   for (Key& key : watches_->keys) key.held = board && board->IsSet(key.at);
   if (!board) return;
@@ -427,8 +428,8 @@ EventLog::EventLog(Machine& machine, std::function<void(const PanelEvent&)> sink
   }
   for (const Key& key : watches_->keys) probe.Add(&board->port[size_t(key.at.port)]);
   // The lamp test follows the firmware's debounced keys.
-  probe.Add(&keysState.keyDebounceA);
-  probe.Add(&keysState.keyDebounceB);
+  probe.Add(&firmware.keysState.keyDebounceA);
+  probe.Add(&firmware.keysState.keyDebounceB);
   probe.Changed();
 }
 
@@ -442,9 +443,10 @@ void EventLog::Emit(int64_t panelMs, EventCategory category, std::string text) {
 // Presses before the panel's changes, releases after: what the panel does
 // in the sample that shows the key down or up is the key's doing.
 void EventLog::Sample(int64_t panelMs, Scope scope) {
+  Firmware& firmware = machine_.firmware();
   const HardwareState* board = boardInstance.load();
   const bool bytesChanged = board && watches_->probe.Changed();
-  if (!periodicUpdate.watchdogTripped.load(std::memory_order_relaxed)) watches_->latchSeenClear = true;
+  if (!machine_.periodicUpdate().watchdogTripped.load(std::memory_order_relaxed)) watches_->latchSeenClear = true;
   if (bytesChanged) SampleKeys(panelMs, true);
   // The panel's own events count towards a key's effect; an empty text is no event.
   auto emit = [&](const Watch& watch, std::string text) {
@@ -453,12 +455,12 @@ void EventLog::Sample(int64_t panelMs, Scope scope) {
     Emit(panelMs, watch.category, std::move(text));
   };
   auto compare = [&](Watch& watch) {
-    const int64_t now = Read(watch, board);
+    const int64_t now = Read(watch, board, firmware);
     if (now == watch.last) return;
     const int64_t before = watch.last;
     watch.last = now;
     if (watch.describe) return emit(watch, watch.describe(before, now));
-    if (watch.relevant && !watch.relevant()) {
+    if (watch.relevant && !watch.relevant(firmware.panel)) {
       watch.unheard = now != 0;
       return;
     }
@@ -467,7 +469,7 @@ void EventLog::Sample(int64_t panelMs, Scope scope) {
   };
   auto look = [&](When when) {
     for (SourceGroup& group : watches_->groups[size_t(when)]) {
-      const int64_t whole = Read(group.whole, board);
+      const int64_t whole = Read(group.whole, board, firmware);
       if (whole == group.whole.last) continue;
       group.whole.last = whole;
       for (size_t index : group.watches) compare(watches_->list[index]);
@@ -495,7 +497,7 @@ void EventLog::SampleKeys(int64_t panelMs, bool presses) {
     if (held == key.held || held != presses) continue;
     key.held = held;
     if (held) {
-      key.level = AccessLevel();
+      key.level = AccessLevel(machine_.firmware().panel);
       key.eventsAtPress = watches_->emitted;
       continue;
     }

@@ -2,18 +2,16 @@
 
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 #include "machine/applicationthread.h"
 #include "machine/batchthread.h"
 #include "machine/timerthread.h"
 #include "windows/maindisplay.h"
 
-Machine::Machine(BoardPacing pacing) : pacing_(pacing), stepper_(periodicUpdate) {
+Machine::Machine(BoardPacing pacing) : pacing_(pacing), stepper_(periodicUpdate_) {
   stepper_.afterTick = [this] { AfterTick(); };
   front_ = std::make_unique<TfrmMainDisplay>();
-  frmMainDisplay = front_.get();
-  hardware_ = std::make_unique<TfrmHardwareControl>(*this);
-  frmHardwareControl = hardware_.get();
+  hardware_ = std::make_unique<TfrmHardwareControl>(*this, periodicUpdate_, front_.get());
   if (pacing_ == BoardPacing::RealTime) return;
   stepper_.Start();
   if (pacing_ != BoardPacing::Batched) return;
@@ -24,31 +22,34 @@ Machine::Machine(BoardPacing pacing) : pacing_(pacing), stepper_(periodicUpdate)
 // The hardware window goes first and, on its way, stops the board and saves.
 Machine::~Machine() {
   hardware_.reset();
-  frmHardwareControl = nullptr;
   front_.reset();
-  frmMainDisplay = nullptr;
 }
 
-// The tick thread first, ticking without effect until the board is published;
-// the firmware thread only once it is, so its first request finds the board.
+// The board and its firmware are made first; the tick thread then ticks
+// without effect until the board is published, and the firmware thread
+// starts only once it is.
 void Machine::StartBoard(TfrmHardwareControl& window) {
-  periodicUpdate.RestartCounters();
+  const bool realTime = pacing_ == BoardPacing::RealTime;
+  board_ = std::make_unique<HardwareState>(periodicUpdate_);
+  firmware_ = std::make_unique<Firmware>(*board_);
+  if (realTime) board_->firmwareThread = std::make_unique<TFireAlarmApplication>(*firmware_);
+  stepper_.firmware = firmware_.get();
+  periodicUpdate_.RestartCounters();
   front_->WireFrontPanel(wiring_);
   window.WireHardwareControls(wiring_);
-  wiring_.batteryLevel = &panel.batteryLevelFiltered;
-  wiring_.chargerLevel = &panel.chargerLevelFiltered;
-  periodicUpdate.wiring = &wiring_;
+  wiring_.batteryLevel = &firmware_->panel.batteryLevelFiltered;
+  wiring_.chargerLevel = &firmware_->panel.chargerLevelFiltered;
+  periodicUpdate_.wiring = &wiring_;
   heard_ = {front_->InternalTone, window.SounderOutput1, window.SounderOutput2, window.SoundMute};
   // Stepped runs save only as they end; the look would cost every tick.
   if (pacing_ != BoardPacing::Stepped) settingsWindow_ = &window;
-  const bool realTime = pacing_ == BoardPacing::RealTime;
   if (realTime) {
-    tickThread_ = std::make_unique<TTimerThread>(periodicUpdate, [this] { AfterTick(); });
+    tickThread_ = std::make_unique<TTimerThread>(periodicUpdate_, [this] { AfterTick(); });
     tickThread_->Resume();
   }
-  board_ = std::make_unique<HardwareState>(realTime ? TFireAlarmApplication::Create : nullptr);
   board_->analogueSource = &window;
   board_->windowPartFollows = true;
+  periodicUpdate_.boardInstance.store(board_.get());
   boardInstance.store(board_.get());
   board_->StartFirmware();
 }
@@ -96,7 +97,10 @@ void Machine::StopBoard() {
   heard_ = {};
   settingsWindow_ = nullptr;
   FollowSound();
-  periodicUpdate.wiring = nullptr;
+  periodicUpdate_.wiring = nullptr;
+  periodicUpdate_.boardInstance.store(nullptr);
   board_.reset();
+  stepper_.firmware = nullptr;
+  firmware_.reset();
   boardInstance.store(nullptr);
 }

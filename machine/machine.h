@@ -14,11 +14,13 @@
 #include <mutex>
 
 #include "board/board_wiring.h"
+#include "board/periodic_update.h"
 #include "machine/sound.h"
 #include "machine/stepper.h"
 #include "windows/hardwarecontrol.h"
 
 class BatchThread;
+class Firmware;
 class HardwareState;
 class TTimerThread;
 class TfrmMainDisplay;
@@ -44,6 +46,9 @@ class Machine : public BoardLifecycle {
   TfrmHardwareControl& hardware() { return *hardware_; }
   // How the board sees the windows' controls; read-only for watchers.
   const BoardWiring& wiring() const { return wiring_; }
+  PeriodicUpdate& periodicUpdate() { return periodicUpdate_; }
+  // The panel's firmware, while the board runs.
+  Firmware& firmware() { return *firmware_; }
 
   // Panel time: the board ticks run so far, in milliseconds.
   int64_t PanelTimeMs() const;
@@ -82,6 +87,7 @@ class Machine : public BoardLifecycle {
   void AfterTick();
 
   BoardPacing pacing_;
+  PeriodicUpdate periodicUpdate_;
   Stepper stepper_;
   Sound sound_;
   // Set while the board runs; the ticks read it.
@@ -95,6 +101,7 @@ class Machine : public BoardLifecycle {
   std::unique_ptr<TTimerThread> tickThread_;
   std::unique_ptr<BatchThread> batchThread_;
   std::unique_ptr<HardwareState> board_;
+  std::unique_ptr<Firmware> firmware_;
   std::unique_ptr<TfrmMainDisplay> front_;
   std::unique_ptr<TfrmHardwareControl> hardware_;
 };

@@ -12,11 +12,7 @@
 
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
-#include "firmware/disablement.h"
-#include "firmware/fire_brigade.h"
-#include "firmware/keys.h"
-#include "firmware/monitors.h"
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 #include "machine/machine.h"
 #include "windows/imageselector.h"
 #include "windows/maindisplay.h"
@@ -251,13 +247,15 @@ HardwareState& BoardOf(const std::string& action) {
   return *board;
 }
 
-void CaptureMemory(PanelImage& image, const HardwareState& board) {
-  image.panel = panel;
-  image.keys = keysState;
-  image.disablement = disablementState;
-  image.fireBrigade = fireBrigadeState;
-  image.monitors = monitorsState;
-  image.program = programImage;
+void CaptureMemory(PanelImage& image, Machine& machine, const HardwareState& board) {
+  const Firmware& firmware = machine.firmware();
+  const PeriodicUpdate& periodicUpdate = machine.periodicUpdate();
+  image.panel = firmware.panel;
+  image.keys = firmware.keysState;
+  image.disablement = firmware.disablementState;
+  image.fireBrigade = firmware.fireBrigadeState;
+  image.monitors = firmware.monitorsState;
+  image.program = firmware.programImage;
   for (int index = 0; index < portCount; ++index) image.ports[size_t(index)] = board.Port(index);
   for (size_t key = 0; key < image.keyReads.size(); ++key) image.keyReads[key] = board.keyReadsPressed[key].load();
   image.nv = board.SnapshotNvImage();
@@ -269,13 +267,15 @@ void CaptureMemory(PanelImage& image, const HardwareState& board) {
   image.watchdogPeriods = periodicUpdate.watchdogPeriods.load();
 }
 
-void RestoreMemory(const PanelImage& image, HardwareState& board) {
-  panel = image.panel;
-  keysState = image.keys;
-  disablementState = image.disablement;
-  fireBrigadeState = image.fireBrigade;
-  monitorsState = image.monitors;
-  programImage = image.program;
+void RestoreMemory(const PanelImage& image, Machine& machine, HardwareState& board) {
+  Firmware& firmware = machine.firmware();
+  PeriodicUpdate& periodicUpdate = machine.periodicUpdate();
+  firmware.panel = image.panel;
+  firmware.keysState = image.keys;
+  firmware.disablementState = image.disablement;
+  firmware.fireBrigadeState = image.fireBrigade;
+  firmware.monitorsState = image.monitors;
+  firmware.programImage = image.program;
   for (int index = 0; index < portCount; ++index) board.StorePort(index, image.ports[size_t(index)]);
   for (size_t key = 0; key < image.keyReads.size(); ++key) board.keyReadsPressed[key].store(image.keyReads[key]);
   for (size_t index = 0; index < image.nv.size(); ++index) board.SetNvByte(int32_t(index), image.nv[index]);
@@ -356,7 +356,7 @@ std::vector<uint8_t> CaptureState(Machine& machine) {
   PanelImage image;
   image.timeMs = machine.PanelTimeMs();
   image.stalled = machine.stepper().firmwareStalled;
-  machine.BetweenPasses([&] { CaptureMemory(image, board); });
+  machine.BetweenPasses([&] { CaptureMemory(image, machine, board); });
   for (const TControl* control : AllControls(machine)) image.controls.push_back(ImageOf(*control));
   Writer body;
   Fields(body, image);
@@ -379,7 +379,7 @@ void RestoreState(Machine& machine, const std::vector<uint8_t>& file, const std:
   const std::vector<TControl*> controls = AllControls(machine);
   CheckControls(reader, controls, image.controls);
 
-  machine.BetweenPasses([&] { RestoreMemory(image, board); });
+  machine.BetweenPasses([&] { RestoreMemory(image, machine, board); });
   for (size_t i = 0; i < controls.size(); ++i) Apply(*controls[i], image.controls[i]);
   machine.hardware().FollowLinks();
   if (machine.Pacing() == BoardPacing::Stepped) {

@@ -1,12 +1,14 @@
 #include "machine/stepper.h"
 
 #include "board/periodic_update.h"
-#include "firmware/main_loop.h"
+#include "firmware/firmware.h"
 #include "machine/timerthread.h"
 
-Stepper::Stepper(PeriodicUpdate& update) : update_(update) {}
+Stepper::Stepper(PeriodicUpdate& update, Firmware* runs) : firmware(runs), update_(update) {}
 
-void Stepper::Start() { FirmwareStart(); }
+void Stepper::Start() {
+  if (firmware) firmware->FirmwareStart();
+}
 
 void Stepper::Step() {
   const int64_t now = nowMs_.load(std::memory_order_relaxed) + stepMs;
@@ -16,7 +18,7 @@ void Stepper::Step() {
     if (now % watchdogIntervalMs == 0) update_.WatchdogTimerTimer();
     if (afterTick) afterTick();
   }
-  if (!firmwareStalled) FirmwarePass();
+  if (!firmwareStalled && firmware) firmware->FirmwarePass();
 }
 
 void Stepper::Advance(int64_t ms) {

@@ -7,13 +7,14 @@
 #include <cstdint>
 #include <functional>
 
+class Firmware;
 class PeriodicUpdate;
 
 constexpr int64_t stepMs = 5;
 
 class Stepper {
  public:
-  explicit Stepper(PeriodicUpdate& update);
+  explicit Stepper(PeriodicUpdate& update, Firmware* firmware = nullptr);
   // The firmware thread's start: FirmwareStart, once.
   void Start();
   // Adds 5 ms; then the board tick at every 10 ms, the watchdog period at
@@ -26,6 +27,8 @@ class Stepper {
   // A restored panel's time, a whole number of steps.
   void RestoreTime(int64_t nowMs) { nowMs_.store(nowMs, std::memory_order_relaxed); }
 
+  // The firmware whose passes the steps run; none, none run.
+  Firmware* firmware;
   // While set, steps leave out FirmwarePass, as a stalled firmware thread would.
   bool firmwareStalled = false;
   // Runs after each board tick (and the watchdog period that falls with it).

@@ -25,7 +25,7 @@
 #include "scenario/targets.h"
 #include "scenario/trace.h"
 #include "board/hardware_interface.h"
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 #include "firmware/variables.h"
 #include "machine/command_line.h"
 #include "machine/machine.h"
@@ -680,7 +680,6 @@ class Runner {
       sim_ = options_.live;
     } else {
       ResetBoardGlobals();
-      ResetFirmwareState();
       owned_ = std::make_unique<Machine>(BoardPacing::Stepped);
       sim_ = owned_.get();
       // Keys follow press and release exactly, for scripts that test the debounce.
@@ -873,12 +872,12 @@ class Runner {
 
   // Between firmware passes: a live panel's firmware may be writing the same memory.
   void Do(const SetMemory& set) {
-    sim_->BetweenPasses([&set] {
+    sim_->BetweenPasses([&set, &firmware = sim_->firmware()] {
       if (set.raw) {
-        HardwareRequest(WRITE_NV_BYTE, set.value * 256 + set.address);
+        firmware.HardwareRequest(WRITE_NV_BYTE, set.value * 256 + set.address);
         return;
       }
-      WriteConfig(uint8_t(set.address), uint8_t(set.value));
+      firmware.WriteConfig(uint8_t(set.address), uint8_t(set.value));
     });
   }
 
@@ -1171,12 +1170,10 @@ std::vector<Problem> CheckExercise(const std::string& path) {
   std::vector<Problem> problems;
   {
     ResetBoardGlobals();
-    ResetFirmwareState();
     Machine machine(BoardPacing::Stepped);
     problems = Exercise((directory.caller / path).lexically_normal().string(), machine).Result().errors;
   }
   ResetBoardGlobals();
-  ResetFirmwareState();
   return problems;
 }
 
@@ -1185,7 +1182,6 @@ void ListNames(std::ostream& out) {
   {
     const ScratchDirectory directory;
     ResetBoardGlobals();
-    ResetFirmwareState();
     Machine simulation(BoardPacing::Stepped);
     const Panel panel(simulation);
     for (const std::string& name : panel.ControlNames(true)) out << "control " << name << '\n';

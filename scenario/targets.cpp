@@ -2,7 +2,7 @@
 
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 #include "firmware/variables.h"
 #include "windows/hardwarecontrol.h"
 #include "windows/maindisplay.h"
@@ -43,14 +43,14 @@ std::vector<std::string> NamesOf(const TForm& form, const std::string& prefix) {
   return names;
 }
 
-Reader VariableReader(const Target& target) {
+Reader VariableReader(const Target& target, const Firmware& firmware) {
   const FirmwareVariable* variable = FindFirmwareVariable(target.name);
   if (!variable) Fail("unknown variable '" + target.name + "'" + DidYouMean(target.name, VariableNames()));
   if (variable->count > 1 && target.index < 0) Fail("'" + target.name + "' needs an index");
   if (variable->count == 1 && target.index >= 0) Fail("'" + target.name + "' takes no index");
   if (target.index >= variable->count) Fail("index out of range: " + target.text);
   const int index = std::max(target.index, 0);
-  return [variable, index] { return Number(ReadFirmwareVariable(*variable, index)); };
+  return [&firmware, variable, index] { return Number(ReadFirmwareVariable(firmware, *variable, index)); };
 }
 
 }  // namespace
@@ -109,8 +109,12 @@ const LevelRef* Panel::LevelOf(const TControl& control) const {
 Reader Panel::ReaderOf(const Target& target) const {
   Reader reader;
   switch (target.kind) {
-    case Target::Kind::Var: reader = VariableReader(target); break;
-    case Target::Kind::Config: reader = [address = uint8_t(target.index)] { return Number(ReadConfig(address)); }; break;
+    case Target::Kind::Var: reader = VariableReader(target, simulation_.firmware()); break;
+    case Target::Kind::Config:
+      reader = [&firmware = simulation_.firmware(), address = uint8_t(target.index)] {
+        return Number(firmware.ReadConfig(address));
+      };
+      break;
     case Target::Kind::Port:
       reader = [port = target.index] { return Number(boardInstance.load()->Port(port)); };
       break;
@@ -125,7 +129,7 @@ Reader Panel::ReaderOf(const Target& target) const {
 Reader Panel::ControlReader(const Target& target) const {
   if (target.name == watchdogTimerName && target.form != "frmMainDisplay") {
     if (!target.attr.empty() && target.attr != "tag") Fail("WatchdogTimer has only a tag");
-    return [] { return Number(periodicUpdate.watchdogPeriods.load()); };
+    return [&update = simulation_.periodicUpdate()] { return Number(update.watchdogPeriods.load()); };
   }
   const TControl& control = Control(target.form, target.name);
   if (!target.attr.empty()) return AttributeReader(control, target);

@@ -18,7 +18,6 @@
 
 #include "board/hardware_interface.h"
 #include "board/settings_file.h"
-#include "firmware/panel_state.h"
 #include "machine/machine.h"
 #include "machine/save_state.h"
 #include "machine/stepper.h"
@@ -120,7 +119,6 @@ void ShowView(const View& shown) {
 // holds, in the view the user chose, playing its tones for the page.
 void Start() {
   ResetBoardGlobals();
-  ResetFirmwareState();
   machine = std::make_unique<Machine>(BoardPacing::Stepped);
   machine->PlayOn(tones);
   host.SetForms(&machine->front(), &machine->hardware());

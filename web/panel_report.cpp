@@ -1,6 +1,6 @@
 #include "web/panel_report.h"
 
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 #include "machine/machine.h"
 #include "web/draw_list.h"
 #include "windows/hardwarecontrol.h"
@@ -33,7 +33,7 @@ std::string LitLamps(const TfrmMainDisplay& front) {
   return json + "]";
 }
 
-int AccessLevel() {
+int AccessLevel(const PanelState& panel) {
   if (panel.panelMode & accessLevel3) return accessLevelOne + 2;
   if (panel.panelMode & accessLevel2) return accessLevelOne + 1;
   return accessLevelOne;
@@ -47,10 +47,12 @@ std::string Flag(bool on) { return on ? "true" : "false"; }
 std::string PanelReportJson(Machine& machine) {
   const TfrmMainDisplay& front = machine.front();
   const TfrmHardwareControl& hardware = machine.hardware();
+  Firmware& firmware = machine.firmware();
+  const PanelState& panel = firmware.panel;
   return "{" + Field("lamps", LitLamps(front)) + "," + Field("zonesInFire", std::to_string(panel.zonesInFire)) + "," +
          Field("zonesInFault", std::to_string(panel.zonesFaultDetected)) + "," +
-         Field("zonesDisabled", std::to_string(ReadConfig(cfgZonesDisabled))) + "," +
-         Field("zonesInTest", std::to_string(ReadConfig(cfgZonesInTest))) + "," +
+         Field("zonesDisabled", std::to_string(firmware.ReadConfig(cfgZonesDisabled))) + "," +
+         Field("zonesInTest", std::to_string(firmware.ReadConfig(cfgZonesInTest))) + "," +
          Field("sounders", Flag(On(hardware.SounderOutput1) || On(hardware.SounderOutput2))) + "," +
-         Field("buzzer", Flag(On(front.InternalTone))) + "," + Field("access", std::to_string(AccessLevel())) + "}";
+         Field("buzzer", Flag(On(front.InternalTone))) + "," + Field("access", std::to_string(AccessLevel(panel))) + "}";
 }

@@ -9,8 +9,6 @@
 
 const char* const firmwareVersionText = "QX40 Fire Alarm Panel\rSW518-207, v1.00A, Jul 31 2003 17:16:46\r";
 
-TfrmHardwareControl* frmHardwareControl = nullptr;
-
 namespace {
 constexpr int clientWidth = 601;
 constexpr int clientHeight = 337;
@@ -102,8 +100,11 @@ class PostedCaption : public CaptionControl {
 bool IsSet(const TImageSelector* selector) { return selector->ItemIndex() != 0; }
 }  // namespace
 
-TfrmHardwareControl::TfrmHardwareControl(BoardLifecycle& board)
-    : TForm("frmHardwareControl", "Hardware Interface", clientWidth, clientHeight), board_(board) {
+TfrmHardwareControl::TfrmHardwareControl(BoardLifecycle& board, PeriodicUpdate& update, TfrmMainDisplay* front)
+    : TForm("frmHardwareControl", "Hardware Interface", clientWidth, clientHeight),
+      board_(board),
+      periodicUpdate(update),
+      frmMainDisplay(front) {
   SetWindowColor(silver);
   CreateImageLists();
   CreateZoneLevels();

@@ -21,6 +21,8 @@ extern const char* const firmwareVersionText;
 // What the window's creation and destruction do to the board, each at its
 // step: the machine that owns the board does it.
 class TfrmHardwareControl;
+class PeriodicUpdate;
+class TfrmMainDisplay;
 
 class BoardLifecycle {
  public:
@@ -34,8 +36,8 @@ class BoardLifecycle {
 class TfrmHardwareControl : public TForm, public AnalogueSource {
  public:
   // The board's tick runs the watchdog's periods; WatchdogTimer only keeps
-  // their count for scripts.
-  explicit TfrmHardwareControl(BoardLifecycle& board);
+  // their count for scripts. The front panel, if any, must outlive this window.
+  TfrmHardwareControl(BoardLifecycle& board, PeriodicUpdate& periodicUpdate, TfrmMainDisplay* frmMainDisplay);
   ~TfrmHardwareControl() override;
 
   // Event handlers.
@@ -244,7 +246,9 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   uint32_t watchedNvWrites_ = 0;
 
   BoardLifecycle& board_;
+  // The board's tick and watchdog.
+  PeriodicUpdate& periodicUpdate;
+  // The sibling window: the zone links and VdS mode show on it, and closing
+  // this window closes it.
+  TfrmMainDisplay* frmMainDisplay;
 };
-
-// The hardware control window; null outside its lifetime.
-extern TfrmHardwareControl* frmHardwareControl;

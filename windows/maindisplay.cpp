@@ -7,8 +7,6 @@
 #include "board/periodic_update.h"
 #include "windows/framework/host.h"
 
-TfrmMainDisplay* frmMainDisplay = nullptr;
-
 namespace {
 constexpr int clientWidth = 780;
 constexpr int clientHeight = 361;

@@ -175,6 +175,3 @@ class TfrmMainDisplay : public TForm, private KeyCopyListener {
   std::array<std::atomic<bool>, 8> releasePending_{};
   bool holdShortPresses_ = true;
 };
-
-// The application's main window; null outside its lifetime.
-extern TfrmMainDisplay* frmMainDisplay;

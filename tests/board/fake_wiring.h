@@ -6,7 +6,7 @@
 #include <string>
 
 #include "board/board_wiring.h"
-#include "firmware/panel_state.h"
+#include "board/shared_value.h"
 
 struct FakeControl : ControlState {
   int ItemIndex() const override { return index; }
@@ -95,8 +95,8 @@ class FakeWiring {
     for (const auto& [name, member] : named) wiring.*member = &Make(name);
     wiring.vbatt = &vbatt;
     wiring.vchr = &vchr;
-    wiring.batteryLevel = &panel.batteryLevelFiltered;
-    wiring.chargerLevel = &panel.chargerLevelFiltered;
+    wiring.batteryLevel = &batteryLevel;
+    wiring.chargerLevel = &chargerLevel;
     // Start states of the windows.
     (*this)["CoverOffSwitch"].index = 1;
     (*this)["PCBKeyswitch"].visible = false;
@@ -109,6 +109,8 @@ class FakeWiring {
 
   BoardWiring wiring;
   FakeCaption vbatt, vchr;
+  // The firmware's filtered supply levels, as the read-outs show them.
+  SharedU16 batteryLevel{5128}, chargerLevel{5128};
 
  private:
   FakeControl& Make(const std::string& name) { return controls[name]; }

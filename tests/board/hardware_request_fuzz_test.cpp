@@ -26,7 +26,7 @@ Snapshot Take(const HardwareState& board) {
   Snapshot s;
   for (int i = 0; i < portCount; ++i) s.port[i] = board.Port(i);
   for (int i = 0; i < 256; ++i) s.nv[i] = board.nvImage[i];
-  s.watchdogPeriods = periodicUpdate.watchdogPeriods.load();
+  s.watchdogPeriods = board.periodicUpdate.watchdogPeriods.load();
   return s;
 }
 
@@ -175,6 +175,7 @@ class HardwareRequestFuzz : public ::testing::Test {
   }
 
   TestBoard t;
+  PeriodicUpdate& periodicUpdate = t.periodicUpdate;
   std::mt19937 rng{20260807};
 };
 

@@ -244,6 +244,7 @@ TEST(HardwareRequest, EchoReturnsItsArgumentUnchanged) {
 
 TEST(HardwareRequest, WatchdogServiceRestartsOnlyAfter1200ms) {
   TestBoard t;
+  PeriodicUpdate& periodicUpdate = t.periodicUpdate;
   for (int periods = 0; periods <= 11; ++periods) {
     periodicUpdate.watchdogPeriods = periods;
     EXPECT_EQ(HardwareRequest(WATCHDOG_SERVICE, 0), 0) << periods;
@@ -256,6 +257,7 @@ TEST(HardwareRequest, WatchdogServiceRestartsOnlyAfter1200ms) {
 
 TEST(HardwareRequest, RunCounterIsReadZeroExtended) {
   TestBoard t;
+  PeriodicUpdate& periodicUpdate = t.periodicUpdate;
   periodicUpdate.runCounter = 0xFFFE;
   EXPECT_EQ(HardwareRequest(READ_RUN_COUNTER, 0), 0xFFFE);
 }

@@ -22,6 +22,7 @@ class PeriodicUpdateTest : public ::testing::Test {
   }
   HardwareState& Board() { return t.board(); }
   TestBoard t;
+  PeriodicUpdate& periodicUpdate = t.periodicUpdate;
   FakeWiring w;
 };
 
@@ -29,6 +30,7 @@ class PeriodicUpdateTest : public ::testing::Test {
 
 TEST(PeriodicTick, UpdatesOnEverySecondAndFifthTickThenTheirFlags) {
   TestBoard t;
+  PeriodicUpdate& periodicUpdate = t.periodicUpdate;
   std::vector<int> ticks20, ticks50;
   for (int tick = 1; tick <= 10; ++tick) {
     periodicUpdate.Tick();
@@ -41,6 +43,7 @@ TEST(PeriodicTick, UpdatesOnEverySecondAndFifthTickThenTheirFlags) {
 }
 
 TEST(PeriodicTick, NothingHappensWithoutABoard) {
+  PeriodicUpdate periodicUpdate;
   FakeWiring w;
   periodicUpdate.wiring = &w.wiring;
   w["FireLED"].index = 7;
@@ -51,6 +54,7 @@ TEST(PeriodicTick, NothingHappensWithoutABoard) {
 
 TEST(PeriodicTick, RunCounterWrapsAt65536) {
   TestBoard t;
+  PeriodicUpdate& periodicUpdate = t.periodicUpdate;
   periodicUpdate.runCounter = 0xFFFE;
   periodicUpdate.Tick();
   periodicUpdate.Tick();
@@ -114,7 +118,7 @@ TEST_F(PeriodicUpdateTest, KeysAndLinksReachTheMatrixAndLeaveLedBitsAlone) {
 }
 
 TEST_F(PeriodicUpdateTest, InternalToneShowsSteadyBuzzerOrOneChirpForOneUpdate) {
-  const auto update20ms = [] {
+  const auto update20ms = [this] {
     periodicUpdate.Tick();
     periodicUpdate.Tick();
   };
@@ -326,8 +330,8 @@ TEST_F(PeriodicUpdateTest, OvercurrentCutsTheFwpOutputsOff) {
 }
 
 TEST_F(PeriodicUpdateTest, SupplyReadoutsInTenthsOfAVolt) {
-  panel.batteryLevelFiltered = 5128;
-  panel.chargerLevelFiltered = 6000;
+  w.batteryLevel = 5128;
+  w.chargerLevel = 6000;
   Updates();
   EXPECT_EQ(w.vbatt.caption, "239");
   EXPECT_EQ(w.vchr.caption, "280");
@@ -353,6 +357,7 @@ TEST_F(PeriodicUpdateTest, WatchdogTripsOnThe24thPeriodAndAgainAfter) {
 
 TEST(PeriodicTick, ServicedEveryPassTheWatchdogCyclesBelowTheTripPoint) {
   TestBoard t;
+  PeriodicUpdate& periodicUpdate = t.periodicUpdate;
   t.Start();
   periodicUpdate.watchdogTripped = false;
   int highest = 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "board/board_wiring.h"
+#include "tests/firmware/firmware_fixture.h"
 #include "tests/firmware/operator_fixture.h"
 
 namespace {
@@ -50,7 +51,7 @@ const BuzzerCase buzzerCases[] = {
     {"MutedFireAndMutedFault", fireBuzzerMuted | faultBuzzerMuted, 0, 0, 0, 0x01, mainsFault, 0, 0, allFlash, false},
 };
 
-class BuzzerDemandTest : public ::testing::TestWithParam<BuzzerCase> {};
+class BuzzerDemandTest : public FirmwareTest, public ::testing::WithParamInterface<BuzzerCase> {};
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/firmware/operator_fixture.h"
+#include "tests/firmware/firmware_fixture.h"
 
 namespace {
 
@@ -38,8 +39,8 @@ class Delays : public OperatorTest {
     SetKeys(keyAccept, false);
     t.Advance(20);
   }
-  static bool Running() { return panel.delayState & delayRunning; }
-  static bool Ended() { return panel.delayState & delayEnded; }
+  bool Running() { return panel.delayState & delayRunning; }
+  bool Ended() { return panel.delayState & delayEnded; }
 };
 
 }  // namespace
@@ -212,8 +213,9 @@ TEST_P(SwitchingDelaysOn, NeedsADelayableOutputAStageAndAZoneWithoutOverride) {
 INSTANTIATE_TEST_SUITE_P(Conditions, SwitchingDelaysOn, ::testing::ValuesIn(refusals),
                          [](const ::testing::TestParamInfo<Refusal>& info) { return info.param.name; });
 
-TEST(AllZonesOverrideDelays, LooksOnlyAtTheZonesOfThePanel) {
-  TestBoard t;
+class AllZonesOverrideDelaysTest : public FirmwareTest {};
+
+TEST_F(AllZonesOverrideDelaysTest, LooksOnlyAtTheZonesOfThePanel) {
   for (uint8_t zone = 0; zone < 4; ++zone) WriteConfig(zone, zoneOverridesDelays);
   EXPECT_TRUE(AllZonesOverrideDelays());  // two zones
   t.board().AssignPortBits(fourZoneLinkAt, true);

@@ -20,7 +20,7 @@ constexpr uint8_t factoryDefaults[16] = {0x04, 0x00, 0x04, 0x00, 0x04, 0x00, 0x0
 
 class DetectionTest : public OperatorTest {
  public:
-  static void WriteFactoryDefaults() {
+  void WriteFactoryDefaults() {
     for (uint8_t address = 0; address < 16; ++address) WriteConfig(address, factoryDefaults[address]);
   }
   void SetZoneOhms(int zone, int32_t ohms) { t.analogue.zoneOhms[zone] = ohms; }
@@ -38,7 +38,7 @@ class DetectionTest : public OperatorTest {
     SetZoneOhms(zone, fireOhms);
     Scans(zone, 2);
   }
-  static bool InFire(uint8_t zone) { return panel.zonesInFire & ZoneBit(zone); }
-  static bool Detected(uint8_t zone) { return panel.zonesAlarmDetected & ZoneBit(zone); }
-  static bool FaultLatched(uint8_t zone) { return panel.zonesFaultDetected & ZoneBit(zone); }
+  bool InFire(uint8_t zone) { return panel.zonesInFire & ZoneBit(zone); }
+  bool Detected(uint8_t zone) { return panel.zonesAlarmDetected & ZoneBit(zone); }
+  bool FaultLatched(uint8_t zone) { return panel.zonesFaultDetected & ZoneBit(zone); }
 };

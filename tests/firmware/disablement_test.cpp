@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "firmware/main_loop.h"
+#include "firmware/firmware.h"
 #include "tests/firmware/operator_fixture.h"
 
 namespace {
@@ -31,8 +31,8 @@ class Disablement : public OperatorTest {
     for (int presses = 0; presses < 16 && panel.selectedItem != item; ++presses) Press(keyItemSelect);
     ASSERT_EQ(panel.selectedItem, item);
   }
-  static uint8_t Disabled() { return ReadConfig(cfgZonesDisabled); }
-  static uint8_t InTest() { return ReadConfig(cfgZonesInTest); }
+  uint8_t Disabled() { return ReadConfig(cfgZonesDisabled); }
+  uint8_t InTest() { return ReadConfig(cfgZonesInTest); }
 };
 
 class ItemSelectOrder : public Disablement, public ::testing::WithParamInterface<ItemOrder> {};
@@ -132,9 +132,9 @@ TEST_F(Disablement, OutputItemsActOnTheirGroups) {
 TEST_F(Disablement, OutputDisablesSurviveARestart) {
   Select(itemRoutings);
   Press(keyDisableTestNormal);
-  ResetFirmwareState();
-  FirmwareStart();
-  EXPECT_EQ(panel.outputDisables, fireRoutingDisabled | faultRoutingDisabled);
+  Firmware restarted(t.board());
+  restarted.FirmwareStart();
+  EXPECT_EQ(restarted.panel.outputDisables, fireRoutingDisabled | faultRoutingDisabled);
 }
 
 TEST_F(Disablement, NothingSelectedAndNothingFlaggedOnlyClicks) {

@@ -23,7 +23,7 @@ class FireBrigade : public SupplyTest {
   void Operate(uint8_t command, bool operated) { board().AssignPortBits(portFwpInputs, command, !operated); }
   void SetOvercurrent(bool on) { board().AssignPortBits(portFwpInputs, fwpLinkFaultInput, on); }
   uint8_t Leds() { return board().Port(portFwpOutputs); }
-  static bool Fwp(uint8_t bits) { return (panel.fwpState & bits) == bits; }
+  bool Fwp(uint8_t bits) { return (panel.fwpState & bits) == bits; }
   // Powers the panel up again with a disablement stored at the panel.
   void StartWithOutputDisables(uint8_t disables) {
     WriteConfig(cfgOutputDisables, disables);

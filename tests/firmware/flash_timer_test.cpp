@@ -1,4 +1,4 @@
-#include "firmware/flash_timer.h"
+#include "firmware/firmware.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "firmware/indications.h"
+#include "firmware/firmware.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 
 #include "firmware/disablement.h"
 #include "tests/firmware/detection_fixture.h"
+#include "tests/firmware/firmware_fixture.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ struct Frame {
 // Records the images as the board receives them.
 class FrameRecorder {
  public:
-  FrameRecorder() {
+  explicit FrameRecorder(const Firmware& firmware) : firmware_(firmware) {
     SetRequestObserver(
         [](uint8_t op, int32_t arg, int32_t, void* context) {
           static_cast<FrameRecorder*>(context)->Take(op, arg);
@@ -43,9 +44,10 @@ class FrameRecorder {
     order.push_back(op);
     if (op != SET_STATUS_LEDS) return;
     current_.status = uint16_t(arg);
-    current_.flash = panel.flashTimer;
+    current_.flash = firmware_.panel.flashTimer;
     frames.push_back(current_);
   }
+  const Firmware& firmware_;
   Frame current_;
 };
 
@@ -53,7 +55,7 @@ class Indications : public DetectionTest {
  public:
   // Two seconds of frames: every flash phase is seen.
   std::vector<Frame> Watch() {
-    FrameRecorder recorder;
+    FrameRecorder recorder(*this);
     Ticks20(100);
     return recorder.frames;
   }
@@ -67,7 +69,7 @@ class Indications : public DetectionTest {
 }  // namespace
 
 TEST_F(Indications, ImagesAreSentFireFaultStatusEvery20ms) {
-  FrameRecorder recorder;
+  FrameRecorder recorder(*this);
   Ticks20(10);
   EXPECT_EQ(recorder.frames.size(), 10u);
   EXPECT_EQ(recorder.order, (std::vector<uint8_t>{SET_ZONE_FIRE_LEDS, SET_ZONE_FAULT_LEDS, SET_STATUS_LEDS}));
@@ -198,7 +200,9 @@ TEST_F(Indications, RoutingFeedbackInputOverridesTheFirmwaresActivation) {
   EXPECT_TRUE(panel.statusLeds & statusFireRoutingActive);
 }
 
-TEST(IndicatorBit, HighIndicatorsMoveIntoTheHighByte) {
+class IndicatorBitTest : public FirmwareTest {};
+
+TEST_F(IndicatorBitTest, HighIndicatorsMoveIntoTheHighByte) {
   for (uint8_t n = 0; n < 16; ++n) EXPECT_EQ(IndicatorBit(n), 1u << n);
 }
 

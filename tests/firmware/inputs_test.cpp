@@ -10,18 +10,18 @@ namespace {
 
 class Inputs : public SupplyTest {
  public:
-  static void Configure(uint8_t function1, uint8_t function2) {
+  void Configure(uint8_t function1, uint8_t function2) {
     WriteConfig(cfgInputOptions, function1);
     WriteConfig(cfgInputOptions + 1, function2);
   }
   // A delayed sounder and delay stages, so that delays can be switched on.
-  static void ConfigureDelays() {
+  void ConfigureDelays() {
     WriteConfig(cfgOutputOptions, outputTypeSounder | outputObeysDelays);
     WriteConfig(cfgDelayOptions, 0x91);
   }
-  static bool Delays() { return panel.delayState & delaysOn; }
-  static bool Evacuating() { return panel.sounderState & soundersEvacuate; }
-  static uint8_t State1() { return (panel.panelMode2 & input1StateMask) >> 1; }
+  bool Delays() { return panel.delayState & delaysOn; }
+  bool Evacuating() { return panel.sounderState & soundersEvacuate; }
+  uint8_t State1() { return (panel.panelMode2 & input1StateMask) >> 1; }
 };
 
 struct TransitionCase {
@@ -119,7 +119,7 @@ TEST_F(Inputs, DelaysInputReadsOpenThroughoutEngineeringMode) {
   ASSERT_TRUE(Delays());
   SetCoverOff(true);
   SetKeyswitch(true);
-  ASSERT_GT(TicksUntil([] { return Mode(engineeringMode); }, 100), 0);
+  ASSERT_GT(TicksUntil([&] { return Mode(engineeringMode); }, 100), 0);
   EXPECT_TRUE(Delays());
   Ticks(1);
   EXPECT_FALSE(Delays());
@@ -128,7 +128,7 @@ TEST_F(Inputs, DelaysInputReadsOpenThroughoutEngineeringMode) {
   // The cover back on ends the mode before the inputs are sampled; the
   // closed input counts from that tick's sample.
   SetCoverOff(false);
-  ASSERT_GT(TicksUntil([] { return !Mode(engineeringMode); }, 10), 0);
+  ASSERT_GT(TicksUntil([&] { return !Mode(engineeringMode); }, 10), 0);
   EXPECT_FALSE(Delays());
   Ticks(1);
   EXPECT_TRUE(Delays());

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "firmware/inputs.h"
-#include "firmware/main_loop.h"
+#include "firmware/firmware.h"
 #include "firmware/menu.h"
 #include "tests/firmware/operator_fixture.h"
 
@@ -21,32 +21,32 @@ struct KeyDecision {
   Level level;
   Prepare prepare;
   bool click;
-  void (*check)();
+  void (*check)(OperatorTest& f);
 };
 
 void MuteFirst(OperatorTest& f) { f.Press(keyBuzzerMute); }
 void SelectAllOutputs(OperatorTest& f) { f.Press(keyItemSelect); }
 void OpenDelayPage(OperatorTest& f) { f.Press(keyLampTest); }
 // A delayed sounder and both stages configured: delays may be switched on.
-void DelaysPossible(OperatorTest&) {
-  WriteConfig(cfgOutputOptions, outputTypeSounder | outputObeysDelays);
-  WriteConfig(cfgDelayOptions, 0x91);
-  panel.delayState |= delayableOutputs;
+void DelaysPossible(OperatorTest& f) {
+  f.WriteConfig(cfgOutputOptions, outputTypeSounder | outputObeysDelays);
+  f.WriteConfig(cfgDelayOptions, 0x91);
+  f.panel.delayState |= delayableOutputs;
 }
 
-void ExpectMuted() { EXPECT_EQ(panel.panelMode & bothMutes, bothMutes); }
-void ExpectNotMuted() { EXPECT_EQ(panel.panelMode & bothMutes, 0); }
-void ExpectNoSounderChange() { EXPECT_EQ(panel.sounderState, 0); }
-void ExpectNoSelection() { EXPECT_EQ(panel.selectedItem, 0); }
-void ExpectDelaysOff() { EXPECT_FALSE(panel.delayState & delaysOn); }
-void ExpectNoDisablement() {
-  EXPECT_EQ(panel.outputDisables, 0);
-  EXPECT_EQ(ReadConfig(cfgZonesDisabled) | ReadConfig(cfgZonesInTest) | ReadConfig(cfgOutputDisables), 0);
+void ExpectMuted(OperatorTest& f) { EXPECT_EQ(f.panel.panelMode & bothMutes, bothMutes); }
+void ExpectNotMuted(OperatorTest& f) { EXPECT_EQ(f.panel.panelMode & bothMutes, 0); }
+void ExpectNoSounderChange(OperatorTest& f) { EXPECT_EQ(f.panel.sounderState, 0); }
+void ExpectNoSelection(OperatorTest& f) { EXPECT_EQ(f.panel.selectedItem, 0); }
+void ExpectDelaysOff(OperatorTest& f) { EXPECT_FALSE(f.panel.delayState & delaysOn); }
+void ExpectNoDisablement(OperatorTest& f) {
+  EXPECT_EQ(f.panel.outputDisables, 0);
+  EXPECT_EQ(f.ReadConfig(cfgZonesDisabled) | f.ReadConfig(cfgZonesInTest) | f.ReadConfig(cfgOutputDisables), 0);
 }
-void ExpectNothing() {
-  ExpectNotMuted();
-  ExpectNoSelection();
-  ExpectNoSounderChange();
+void ExpectNothing(OperatorTest& f) {
+  ExpectNotMuted(f);
+  ExpectNoSelection(f);
+  ExpectNoSounderChange(f);
 }
 
 // The same decisions by key, one row per key and access level.
@@ -61,38 +61,38 @@ const KeyDecision decisions[] = {
     {"LampTestLevel1", keyLampTest, Level::one, nullptr, false, ExpectNothing},
 
     {"AcceptLevel2", keyAccept, Level::two, SelectAllOutputs, true,
-     [] {
-       ExpectMuted();
-       ExpectNoSelection();
+     [](OperatorTest& f) {
+       ExpectMuted(f);
+       ExpectNoSelection(f);
      }},
     {"SoundersLevel2", keySoundersStartStop, Level::two, nullptr, true,
-     [] { EXPECT_EQ(panel.sounderState, soundersEvacuate); }},
+     [](OperatorTest& f) { EXPECT_EQ(f.panel.sounderState, soundersEvacuate); }},
     {"ResetLevel2", keyReset, Level::two, MuteFirst, true, ExpectNotMuted},
     {"BuzzerMuteLevel2", keyBuzzerMute, Level::two, nullptr, true, ExpectMuted},
-    {"DelayLevel2", keyDelayOnOff, Level::two, DelaysPossible, true, [] { EXPECT_TRUE(panel.delayState & delaysOn); }},
-    {"ItemSelectLevel2", keyItemSelect, Level::two, nullptr, true, [] { EXPECT_EQ(panel.selectedItem, 1); }},
+    {"DelayLevel2", keyDelayOnOff, Level::two, DelaysPossible, true, [](OperatorTest& f) { EXPECT_TRUE(f.panel.delayState & delaysOn); }},
+    {"ItemSelectLevel2", keyItemSelect, Level::two, nullptr, true, [](OperatorTest& f) { EXPECT_EQ(f.panel.selectedItem, 1); }},
     {"DisableTestNormalLevel2", keyDisableTestNormal, Level::two, SelectAllOutputs, true,
-     [] {
-       EXPECT_EQ(panel.outputDisables, 0x07);
-       EXPECT_EQ(ReadConfig(cfgOutputDisables), 0x07);
+     [](OperatorTest& f) {
+       EXPECT_EQ(f.panel.outputDisables, 0x07);
+       EXPECT_EQ(f.ReadConfig(cfgOutputDisables), 0x07);
      }},
     {"LampTestLevel2", keyLampTest, Level::two, nullptr, true, ExpectNothing},
 
     {"AcceptEngineering", keyAccept, Level::engineering, OpenDelayPage, true,
-     [] { EXPECT_EQ(panel.menuPage, 0); }},
+     [](OperatorTest& f) { EXPECT_EQ(f.panel.menuPage, 0); }},
     {"SoundersEngineering", keySoundersStartStop, Level::engineering, OpenDelayPage, true,
-     [] { EXPECT_EQ(panel.menuItem, 1); }},
+     [](OperatorTest& f) { EXPECT_EQ(f.panel.menuItem, 1); }},
     {"ResetEngineering", keyReset, Level::engineering, OpenDelayPage, true,
-     [] {
-       EXPECT_TRUE(panel.panelMode & engineeringMode);
-       EXPECT_EQ(ReadConfig(cfgDelayOptions), 0x10);
+     [](OperatorTest& f) {
+       EXPECT_TRUE(f.panel.panelMode & engineeringMode);
+       EXPECT_EQ(f.ReadConfig(cfgDelayOptions), 0x10);
      }},
-    {"BuzzerMuteEngineering", keyBuzzerMute, Level::engineering, nullptr, true, [] { EXPECT_EQ(panel.menuPage, 1); }},
-    {"DelayEngineering", keyDelayOnOff, Level::engineering, nullptr, true, [] { EXPECT_EQ(panel.menuPage, 2); }},
-    {"ItemSelectEngineering", keyItemSelect, Level::engineering, nullptr, true, [] { EXPECT_EQ(panel.menuPage, 3); }},
+    {"BuzzerMuteEngineering", keyBuzzerMute, Level::engineering, nullptr, true, [](OperatorTest& f) { EXPECT_EQ(f.panel.menuPage, 1); }},
+    {"DelayEngineering", keyDelayOnOff, Level::engineering, nullptr, true, [](OperatorTest& f) { EXPECT_EQ(f.panel.menuPage, 2); }},
+    {"ItemSelectEngineering", keyItemSelect, Level::engineering, nullptr, true, [](OperatorTest& f) { EXPECT_EQ(f.panel.menuPage, 3); }},
     {"DisableTestNormalEngineering", keyDisableTestNormal, Level::engineering, nullptr, true,
-     [] { EXPECT_EQ(panel.menuPage, 4); }},
-    {"LampTestEngineering", keyLampTest, Level::engineering, nullptr, true, [] { EXPECT_EQ(panel.menuPage, 5); }},
+     [](OperatorTest& f) { EXPECT_EQ(f.panel.menuPage, 4); }},
+    {"LampTestEngineering", keyLampTest, Level::engineering, nullptr, true, [](OperatorTest& f) { EXPECT_EQ(f.panel.menuPage, 5); }},
 };
 
 class KeyDecisionTest : public OperatorTest, public ::testing::WithParamInterface<KeyDecision> {};
@@ -107,7 +107,7 @@ TEST_P(KeyDecisionTest, ActsAndClicksOnlyWhenAccepted) {
   RequestRecorder recorder;
   Press(d.key);
   EXPECT_EQ(Clicks(recorder), d.click ? 1 : 0);
-  d.check();
+  d.check(*this);
 }
 
 INSTANTIATE_TEST_SUITE_P(AccessLevels, KeyDecisionTest, ::testing::ValuesIn(decisions),

@@ -3,8 +3,9 @@
 #include <algorithm>
 
 #include "board/hardware_interface.h"
-#include "firmware/main_loop.h"
+#include "firmware/firmware.h"
 #include "firmware/panel_state.h"
+#include "tests/firmware/firmware_fixture.h"
 #include "tests/support/test_board.h"
 
 namespace {
@@ -20,8 +21,9 @@ constexpr int32_t referenceChannel = 10;
 
 }  // namespace
 
-TEST(FirmwarePass, WithoutTicksOnlyTakesFlagsAndServicesTheWatchdog) {
-  TestBoard t;
+class FirmwarePassTest : public FirmwareTest {};
+
+TEST_F(FirmwarePassTest, WithoutTicksOnlyTakesFlagsAndServicesTheWatchdog) {
   t.Start();
   const PanelState before = panel;
   RequestRecorder recorder;
@@ -33,8 +35,7 @@ TEST(FirmwarePass, WithoutTicksOnlyTakesFlagsAndServicesTheWatchdog) {
   EXPECT_EQ(panel.programCheckCursor, before.programCheckCursor);
 }
 
-TEST(FirmwarePass, TwentyMillisecondGroupRunsBeforeTheFiftyMillisecondGroup) {
-  TestBoard t;
+TEST_F(FirmwarePassTest, TwentyMillisecondGroupRunsBeforeTheFiftyMillisecondGroup) {
   t.Start();
   t.board().StorePort(portTick20ms, 1);
   t.board().StorePort(portTick50ms, 1);
@@ -56,8 +57,7 @@ TEST(FirmwarePass, TwentyMillisecondGroupRunsBeforeTheFiftyMillisecondGroup) {
   EXPECT_EQ(panel.configCheckIndex, 1);
 }
 
-TEST(FirmwarePass, FiftyMillisecondTickAloneSkipsTheTwentyMillisecondGroup) {
-  TestBoard t;
+TEST_F(FirmwarePassTest, FiftyMillisecondTickAloneSkipsTheTwentyMillisecondGroup) {
   t.Start();
   t.board().StorePort(portTick50ms, 1);
   RequestRecorder recorder;
@@ -67,8 +67,9 @@ TEST(FirmwarePass, FiftyMillisecondTickAloneSkipsTheTwentyMillisecondGroup) {
   EXPECT_EQ(panel.configCheckIndex, 1);
 }
 
-TEST(FirmwareStart, LoadsOutputDisablesAndChecksProgramMemoryOnce) {
-  TestBoard t;
+class FirmwareStartTest : public FirmwareTest {};
+
+TEST_F(FirmwareStartTest, LoadsOutputDisablesAndChecksProgramMemoryOnce) {
   WriteConfig(cfgOutputDisables, soundersDisabled | faultRoutingDisabled);
   programImage[100] = 1;  // a mismatch that the start-up pass must find
   RequestRecorder recorder;
@@ -78,8 +79,9 @@ TEST(FirmwareStart, LoadsOutputDisablesAndChecksProgramMemoryOnce) {
   EXPECT_EQ(recorder.Ops(), std::vector<uint8_t>{READ_NV_BYTE});
 }
 
-TEST(ProgramCheck, ZeroedMemoryPassesAndAWholePassRunsFourStepsIntoTheNext) {
-  TestBoard t;
+class ProgramCheck : public FirmwareTest {};
+
+TEST_F(ProgramCheck, ZeroedMemoryPassesAndAWholePassRunsFourStepsIntoTheNext) {
   programImage[3] = 1;
   programImage[0] = 1;  // stored word matches
   RunProgramCheckPass();
@@ -89,8 +91,7 @@ TEST(ProgramCheck, ZeroedMemoryPassesAndAWholePassRunsFourStepsIntoTheNext) {
   EXPECT_EQ(panel.programCheckSum, 1);
 }
 
-TEST(ProgramCheck, StoredWordsAreComparedNotSummed) {
-  TestBoard t;
+TEST_F(ProgramCheck, StoredWordsAreComparedNotSummed) {
   // Stored words 5 and 3; the summed bytes add up to 8.
   programImage[0] = 5;
   programImage[12288] = 3;
@@ -104,8 +105,7 @@ TEST(ProgramCheck, StoredWordsAreComparedNotSummed) {
   EXPECT_TRUE(panel.systemFaults & programCheckFault);
 }
 
-TEST(ProgramCheck, AChangedByteIsFoundWhenTheCursorReachesTheEnd) {
-  TestBoard t;
+TEST_F(ProgramCheck, AChangedByteIsFoundWhenTheCursorReachesTheEnd) {
   RunProgramCheckPass();
   for (int step = 0; step < 100; ++step) ProgramCheckStep();
   programImage[16383] = 1;
@@ -118,8 +118,7 @@ TEST(ProgramCheck, AChangedByteIsFoundWhenTheCursorReachesTheEnd) {
   EXPECT_EQ(steps, 100 + 16384 - 106 - 2);
 }
 
-TEST(ProgramCheck, MismatchClearsFaultMuteAndStopsTheCheck) {
-  TestBoard t;
+TEST_F(ProgramCheck, MismatchClearsFaultMuteAndStopsTheCheck) {
   programImage[2] = 1;
   panel.panelMode |= faultBuzzerMuted;
   RunProgramCheckPass();
@@ -130,8 +129,7 @@ TEST(ProgramCheck, MismatchClearsFaultMuteAndStopsTheCheck) {
   EXPECT_EQ(panel.programCheckCursor, cursor);
 }
 
-TEST(ProgramCheck, StandsStillInEngineeringModeAndResumes) {
-  TestBoard t;
+TEST_F(ProgramCheck, StandsStillInEngineeringModeAndResumes) {
   for (int step = 0; step < 10; ++step) ProgramCheckStep();
   panel.panelMode |= engineeringMode;
   for (int step = 0; step < 100; ++step) ProgramCheckStep();
@@ -141,8 +139,9 @@ TEST(ProgramCheck, StandsStillInEngineeringModeAndResumes) {
   EXPECT_EQ(panel.programCheckCursor, 13);
 }
 
-TEST(PanelReset, ClearsLatchedStateAndRechecksAProgramFault) {
-  TestBoard t;
+class PanelResetTest : public FirmwareTest {};
+
+TEST_F(PanelResetTest, ClearsLatchedStateAndRechecksAProgramFault) {
   programImage[9] = 3;
   RunProgramCheckPass();
   ASSERT_TRUE(panel.systemFaults & programCheckFault);
@@ -166,10 +165,11 @@ TEST(PanelReset, ClearsLatchedStateAndRechecksAProgramFault) {
   EXPECT_EQ(panel.systemFaults, 0);
 }
 
+class FilterReferenceTest : public FirmwareTest {};
+
 // At 26205 mV the reference channel reads 700: the start value 2993 moves to
 // 2993 * 3 / 4 + 700 = 2944 and settles at four times the reading.
-TEST(FilterReference, SettlesAtFourTimesASteadyReading) {
-  TestBoard t;
+TEST_F(FilterReferenceTest, SettlesAtFourTimesASteadyReading) {
   t.analogue.supplyMv = 26205;
   ASSERT_EQ(HardwareRequest(READ_ANALOGUE, referenceChannel), 700);
   panel.referenceLevel = 2993;

@@ -15,9 +15,9 @@ constexpr uint8_t nextItemKey = keySoundersStartStop;
 constexpr uint8_t changeValueKey = keyReset;
 constexpr uint8_t topLevelKey = keyAccept;
 
-uint8_t XorOfAllConfig() {
+uint8_t XorOfAllConfig(Firmware& firmware) {
   uint8_t sum = 0;
-  for (int address = 0; address < 256; ++address) sum ^= ReadConfig(uint8_t(address));
+  for (int address = 0; address < 256; ++address) sum ^= firmware.ReadConfig(uint8_t(address));
   return sum;
 }
 
@@ -97,7 +97,7 @@ TEST_F(Menu, CoincidenceTogglesThePartnerZoneToo) {
   FunctionKey(4);
   EXPECT_EQ(ReadConfig(2), 0);
   EXPECT_EQ(ReadConfig(3), zoneNonLatching | zoneOverridesDelays);
-  EXPECT_EQ(XorOfAllConfig(), 0);
+  EXPECT_EQ(XorOfAllConfig(*this), 0);
 }
 
 TEST_F(Menu, CoincidenceFollowsTheChangedZoneWhenThePartnersDiffered) {
@@ -158,7 +158,7 @@ TEST_P(MenuValues, ResetStepsTheFieldAndWrapsAfterItsLastValue) {
   OpenPage(step.page, step.item);
   Press(changeValueKey);
   EXPECT_EQ(ReadConfig(step.address), step.after);
-  EXPECT_EQ(XorOfAllConfig(), 0);
+  EXPECT_EQ(XorOfAllConfig(*this), 0);
   EXPECT_TRUE(panel.panelMode & engineeringMode);
 }
 
@@ -226,7 +226,7 @@ TEST_F(Menu, ChecksumKeyWithoutAFaultOnlyClicks) {
   RequestRecorder recorder;
   FunctionKey(1);
   EXPECT_EQ(Clicks(recorder), 1);
-  EXPECT_NE(XorOfAllConfig(), 0);
+  EXPECT_NE(XorOfAllConfig(*this), 0);
 }
 
 TEST_F(Menu, ChecksumKeyAcceptsThePresentContentsAfterAChecksumFault) {
@@ -241,7 +241,7 @@ TEST_F(Menu, ChecksumKeyAcceptsThePresentContentsAfterAChecksumFault) {
   OpenPage(1, 1);
   FunctionKey(1);
   EXPECT_FALSE(panel.systemFaults & configCheckFault);
-  EXPECT_EQ(XorOfAllConfig(), 0);
+  EXPECT_EQ(XorOfAllConfig(*this), 0);
   EXPECT_EQ(ReadConfig(20), 0x55);
 }
 
@@ -260,7 +260,7 @@ TEST_P(FactoryDefaults, WriteTheRowOfTheModeLinkAndKeepCountersAndDisablements) 
           : std::array<uint8_t, 16>{4, 0, 4, 0, 4, 0, 4, 0, 0, 0, 0, 9, 2, 3, 0, 0x91};
   for (uint8_t address = 0; address < 16; ++address) EXPECT_EQ(ReadConfig(address), expected[address]) << int(address);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(ReadConfig(uint8_t(cfgAlarmCountHundreds + i)), kept[i]);
-  EXPECT_EQ(XorOfAllConfig(), 0);
+  EXPECT_EQ(XorOfAllConfig(*this), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(ModeLink, FactoryDefaults, ::testing::Bool(),
@@ -269,5 +269,5 @@ INSTANTIATE_TEST_SUITE_P(ModeLink, FactoryDefaults, ::testing::Bool(),
 TEST_F(Menu, FactoryDefaultsRepairABrokenChecksum) {
   HardwareRequest(WRITE_NV_BYTE, 0x55 * 256 + 20);
   LoadFactoryDefaults();
-  EXPECT_EQ(XorOfAllConfig(), 0);
+  EXPECT_EQ(XorOfAllConfig(*this), 0);
 }

@@ -12,7 +12,7 @@ namespace {
 
 class Monitors : public SupplyTest {
  public:
-  static bool Fault(uint8_t fault) { return panel.systemFaults & fault; }
+  bool Fault(uint8_t fault) { return panel.systemFaults & fault; }
   bool LevelHigh() { return board().Port(portLedsRelays) & earthLevelHigh; }
   bool LevelLow() { return board().Port(portLedsRelays) & earthLevelLow; }
 };

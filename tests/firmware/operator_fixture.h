@@ -31,7 +31,7 @@ inline constexpr KeyInput keyInputs[] = {
 // at the second sample of cover and key.
 constexpr int ticksToEngineeringMode = 22;
 
-class OperatorTest : public ::testing::Test {
+class OperatorTest : public ::testing::Test, public FirmwareOnBoard {
  public:
   void SetUp() override { t.Start(); }
 
@@ -84,17 +84,15 @@ class OperatorTest : public ::testing::Test {
   }
 
   // A confirmed latching fire in the zone, as zone scanning reports it.
-  static void StartFire(uint8_t zone) {
+  void StartFire(uint8_t zone) {
     panel.zonesAlarmDetected |= ZoneBit(zone);
     panel.zonesInFire |= ZoneBit(zone);
     panel.panelMode |= latchingFire;
   }
 
-  static bool Mode(uint8_t bits) { return (panel.panelMode & bits) == bits; }
+  bool Mode(uint8_t bits) { return (panel.panelMode & bits) == bits; }
   static int Clicks(const RequestRecorder& recorder) {
     return int(std::count_if(recorder.calls.begin(), recorder.calls.end(),
                              [](const RecordedRequest& c) { return c.op == BUZZER_CHIRP; }));
   }
-
-  TestBoard t;
 };

@@ -222,7 +222,7 @@ struct BoardCase {
 
 class RelayBoard : public DetectionTest, public ::testing::WithParamInterface<BoardCase> {
  public:
-  static uint8_t Kind() { return panel.relayBoardState >> relayBoardKindShift; }
+  uint8_t Kind() { return panel.relayBoardState >> relayBoardKindShift; }
 };
 
 TEST_P(RelayBoard, SettlesWithinFourCalls) {

@@ -1,26 +1,29 @@
 #include <gtest/gtest.h>
 
 #include "board/hardware_interface.h"
-#include "firmware/main_loop.h"
+#include "firmware/firmware.h"
 #include "firmware/panel_state.h"
+#include "tests/firmware/firmware_fixture.h"
 #include "tests/support/test_board.h"
 
 namespace {
 
-uint8_t XorOfAllConfig() {
+uint8_t XorOfAllConfig(Firmware& firmware) {
   uint8_t sum = 0;
-  for (int address = 0; address < 256; ++address) sum ^= ReadConfig(uint8_t(address));
+  for (int address = 0; address < 256; ++address) sum ^= firmware.ReadConfig(uint8_t(address));
   return sum;
 }
 
 // Runs ConfigCheckStep n times, as the 50 ms group would.
-void CheckSteps(int n) {
-  for (int i = 0; i < n; ++i) ConfigCheckStep();
+void CheckSteps(Firmware& firmware, int n) {
+  for (int i = 0; i < n; ++i) firmware.ConfigCheckStep();
 }
 
 }  // namespace
 
-TEST(PanelState, InitialValues) {
+class PanelStateTest : public FirmwareTest {};
+
+TEST_F(PanelStateTest, InitialValues) {
   EXPECT_EQ(panel.referenceLevel, 2993);
   EXPECT_EQ(panel.zoneScanIndex, 8);
   EXPECT_EQ(panel.programCheckCursor, 2);
@@ -31,42 +34,41 @@ TEST(PanelState, InitialValues) {
   EXPECT_EQ(panel.systemFaults, 0);
 }
 
-TEST(PanelState, ResetRestoresInitialValues) {
+TEST_F(PanelStateTest, AFreshFirmwareOnTheSameBoardStartsFromTheInitialValues) {
   panel.referenceLevel = 1;
   panel.zoneAlarmCount[7] = 9;
   panel.batteryLevelFiltered = 7;
-  ResetFirmwareState();
-  EXPECT_EQ(panel.referenceLevel, 2993);
-  EXPECT_EQ(panel.zoneAlarmCount[7], 0);
-  EXPECT_EQ(panel.batteryLevelFiltered, 5128);
+  const Firmware fresh(t.board());
+  EXPECT_EQ(fresh.panel.referenceLevel, 2993);
+  EXPECT_EQ(fresh.panel.zoneAlarmCount[7], 0);
+  EXPECT_EQ(fresh.panel.batteryLevelFiltered, 5128);
 }
 
-TEST(PanelState, ZoneBitWrapsAtEight) {
+TEST_F(PanelStateTest, ZoneBitWrapsAtEight) {
   for (uint8_t n = 0; n < 16; ++n) EXPECT_EQ(ZoneBit(n), 1 << (n & 7)) << int(n);
   EXPECT_EQ(ZoneBit(9), ZoneBit(1));
 }
 
-TEST(ConfigMemory, ErasedMemoryReadsZeroAndPassesTheCheck) {
-  TestBoard t;
-  EXPECT_EQ(XorOfAllConfig(), 0);
-  CheckSteps(512);
+class ConfigMemory : public FirmwareTest {};
+
+TEST_F(ConfigMemory, ErasedMemoryReadsZeroAndPassesTheCheck) {
+  EXPECT_EQ(XorOfAllConfig(*this), 0);
+  CheckSteps(*this, 512);
   EXPECT_EQ(panel.systemFaults & configCheckFault, 0);
 }
 
-TEST(ConfigMemory, WriteConfigKeepsTheChecksum) {
-  TestBoard t;
+TEST_F(ConfigMemory, WriteConfigKeepsTheChecksum) {
   WriteConfig(5, 0x12);
   EXPECT_EQ(ReadConfig(5), 0x12);
-  EXPECT_EQ(XorOfAllConfig(), 0);
+  EXPECT_EQ(XorOfAllConfig(*this), 0);
   for (int address = 0; address < 255; address += 17) WriteConfig(uint8_t(address), uint8_t(address * 7 + 3));
   WriteConfig(5, 0x12);
   WriteConfig(5, 0x12);  // rewriting the same value changes nothing
-  EXPECT_EQ(XorOfAllConfig(), 0);
+  EXPECT_EQ(XorOfAllConfig(*this), 0);
 }
 
-TEST(ConfigMemory, WritingTheChecksumByteStoresItAndKeepsTheCheckRunning) {
-  TestBoard t;
-  CheckSteps(10);
+TEST_F(ConfigMemory, WritingTheChecksumByteStoresItAndKeepsTheCheckRunning) {
+  CheckSteps(*this, 10);
   WriteConfig(cfgChecksum, 0x5A);
   EXPECT_EQ(ReadConfig(cfgChecksum), 0x5A);
   EXPECT_EQ(panel.configCheckIndex, 10);
@@ -74,57 +76,54 @@ TEST(ConfigMemory, WritingTheChecksumByteStoresItAndKeepsTheCheckRunning) {
   EXPECT_EQ(panel.configCheckIndex, 0);
 }
 
-TEST(ConfigMemory, RebuildChecksumRepairsAMemoryChangedBehindTheFirmware) {
-  TestBoard t;
+TEST_F(ConfigMemory, RebuildChecksumRepairsAMemoryChangedBehindTheFirmware) {
   HardwareRequest(WRITE_NV_BYTE, 0x3C * 256 + 20);
-  EXPECT_NE(XorOfAllConfig(), 0);
+  EXPECT_NE(XorOfAllConfig(*this), 0);
   RebuildConfigChecksum();
-  EXPECT_EQ(XorOfAllConfig(), 0);
+  EXPECT_EQ(XorOfAllConfig(*this), 0);
   EXPECT_EQ(panel.configCheckIndex, 0);
 }
 
-TEST(ConfigMemory, ChangeBehindTheFirmwareIsFoundWithinTwoCycles) {
-  TestBoard t;
+TEST_F(ConfigMemory, ChangeBehindTheFirmwareIsFoundWithinTwoCycles) {
   for (int changeAt : {0, 1, 100, 254, 255}) {
-    ResetFirmwareState();
-    RebuildConfigChecksum();
-    CheckSteps(changeAt);
-    HardwareRequest(WRITE_NV_BYTE, (ReadConfig(7) ^ 0x40) * 256 + 7);
+    Firmware fresh(t.board());
+    fresh.RebuildConfigChecksum();
+    CheckSteps(fresh, changeAt);
+    fresh.HardwareRequest(WRITE_NV_BYTE, (fresh.ReadConfig(7) ^ 0x40) * 256 + 7);
     int steps = 0;
-    while (!(panel.systemFaults & configCheckFault) && steps < 1000) {
-      ConfigCheckStep();
+    while (!(fresh.panel.systemFaults & configCheckFault) && steps < 1000) {
+      fresh.ConfigCheckStep();
       ++steps;
     }
     EXPECT_LE(steps, 512) << "changed at step " << changeAt;
-    HardwareRequest(WRITE_NV_BYTE, (ReadConfig(7) ^ 0x40) * 256 + 7);
+    fresh.HardwareRequest(WRITE_NV_BYTE, (fresh.ReadConfig(7) ^ 0x40) * 256 + 7);
   }
 }
 
-TEST(ConfigMemory, LatchedFaultClearsFaultMuteAndStopsTheCheck) {
-  TestBoard t;
+TEST_F(ConfigMemory, LatchedFaultClearsFaultMuteAndStopsTheCheck) {
   HardwareRequest(WRITE_NV_BYTE, 0x0102);
   panel.panelMode |= faultBuzzerMuted;
-  CheckSteps(256);
+  CheckSteps(*this, 256);
   EXPECT_TRUE(panel.systemFaults & configCheckFault);
   EXPECT_FALSE(panel.panelMode & faultBuzzerMuted);
-  CheckSteps(3);
+  CheckSteps(*this, 3);
   EXPECT_EQ(panel.configCheckIndex, 0);
 }
 
-TEST(ConfigMemory, CheckStandsStillInEngineeringMode) {
-  TestBoard t;
+TEST_F(ConfigMemory, CheckStandsStillInEngineeringMode) {
   HardwareRequest(WRITE_NV_BYTE, 0x0102);
   panel.panelMode |= engineeringMode;
-  CheckSteps(1000);
+  CheckSteps(*this, 1000);
   EXPECT_FALSE(panel.systemFaults & configCheckFault);
   EXPECT_EQ(panel.configCheckIndex, 0);
   panel.panelMode &= ~engineeringMode;
-  CheckSteps(256);
+  CheckSteps(*this, 256);
   EXPECT_TRUE(panel.systemFaults & configCheckFault);
 }
 
-TEST(ClearFireState, PowersZonesDownOnlyAfterADetectedAlarm) {
-  TestBoard t;
+class ClearFireStateTest : public FirmwareTest {};
+
+TEST_F(ClearFireStateTest, PowersZonesDownOnlyAfterADetectedAlarm) {
   RequestRecorder recorder;
   panel.zonesInFire = 0x01;
   panel.zonesFaultDetected = 0x02;

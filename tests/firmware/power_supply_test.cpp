@@ -71,7 +71,7 @@ class BatteryAbove29V : public PowerSupply, public ::testing::WithParamInterface
 TEST_P(BatteryAbove29V, FaultsOnTheFortiethTickAboveWhateverTheTiming) {
   SetFastTiming(GetParam());
   t.analogue.batteryMv = highMv;
-  ASSERT_GT(TicksUntil([] { return panel.batteryLevelFiltered > supplyTooHigh; }, 100), 0);
+  ASSERT_GT(TicksUntil([&] { return panel.batteryLevelFiltered > supplyTooHigh; }, 100), 0);
   EXPECT_EQ(TicksUntil([this] { return Fault(batteryFault); }, 100), batteryRangeLimit - 1);
 }
 
@@ -156,7 +156,7 @@ TEST_F(PowerSupply, ChargerFaultInputCountsOnlyWhileTheChargerIsOn) {
 
 TEST_F(PowerSupply, ChargerAbove29VFaultsAtTheNormalLimit) {
   t.analogue.chargerMv = highMv;
-  ASSERT_GT(TicksUntil([] { return panel.chargerLevelFiltered > supplyTooHigh; }, 100), 0);
+  ASSERT_GT(TicksUntil([&] { return panel.chargerLevelFiltered > supplyTooHigh; }, 100), 0);
   EXPECT_EQ(TicksUntil([this] { return Fault(batteryFault); }, 300), faultLimit - 1);
 }
 

@@ -39,22 +39,22 @@ class Soak : public DetectionTest {
   void Hour(int hour) {
     const int64_t end = t.stepper().NowMs() + hourMs;
     SetZoneOhms(faultZone, faultOhms);
-    ASSERT_TRUE(Within(30000, [] { return FaultLatched(faultZone); })) << "hour " << hour;
+    ASSERT_TRUE(Within(30000, [&] { return FaultLatched(faultZone); })) << "hour " << hour;
     t.Advance(30000);
     SetZoneOhms(faultZone, normalOhms);
 
     SetZoneOhms(fireZone, fireOhms);
-    ASSERT_TRUE(Within(5000, [] { return InFire(fireZone); })) << "hour " << hour;
+    ASSERT_TRUE(Within(5000, [&] { return InFire(fireZone); })) << "hour " << hour;
     SetZoneOhms(fireZone, normalOhms);
     t.Advance(10000);
 
     ResetWithTheKey();
-    ASSERT_TRUE(Within(10000, [] { return panel.zonesInFire == 0 && panel.zonesFaultDetected == 0; }))
+    ASSERT_TRUE(Within(10000, [&] { return panel.zonesInFire == 0 && panel.zonesFaultDetected == 0; }))
         << "hour " << hour;
     t.Advance(end - t.stepper().NowMs());
   }
 
-  static uint8_t ConfigXor() {
+  uint8_t ConfigXor() {
     uint8_t sum = 0;
     for (int address = 0; address < cfgChecksum; ++address) sum ^= ReadConfig(uint8_t(address));
     return sum;
@@ -63,7 +63,7 @@ class Soak : public DetectionTest {
 
 TEST_F(Soak, AWeekOfHourlyFiresFaultsAndResetsEndsWithConsistentCounters) {
   WriteFactoryDefaults();
-  periodicUpdate.watchdogTripped = false;
+  t.periodicUpdate.watchdogTripped = false;
   t.Advance(10000);
   for (int hour = 0; hour < hoursInAWeek; ++hour) ASSERT_NO_FATAL_FAILURE(Hour(hour));
 
@@ -77,7 +77,7 @@ TEST_F(Soak, AWeekOfHourlyFiresFaultsAndResetsEndsWithConsistentCounters) {
   // Two counts per 20 ms update since the start, modulo 16 bits.
   const int64_t updates = t.stepper().NowMs() / 20;
   EXPECT_EQ(HardwareRequest(READ_RUN_COUNTER, 0), int32_t(uint16_t(2 * updates)));
-  EXPECT_FALSE(periodicUpdate.watchdogTripped.load());
+  EXPECT_FALSE(t.periodicUpdate.watchdogTripped.load());
 
   // The flash timer still turns over.
   const uint8_t before = panel.flashTimer;

@@ -1,3 +1,4 @@
+#include "tests/firmware/firmware_fixture.h"
 #include "firmware/supervision.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,7 @@ constexpr FilterCase filterCases[] = {
     {"EngineeringModeNeverLatchesAtALoweredLimit", 21, true, 20, engineeringMode, 0, 20, false, false},
 };
 
-class FaultFilter : public ::testing::TestWithParam<FilterCase> {};
+class FaultFilter : public FirmwareTest, public ::testing::WithParamInterface<FilterCase> {};
 
 }  // namespace
 
@@ -54,7 +55,9 @@ TEST_P(FaultFilter, OneTick) {
 INSTANTIATE_TEST_SUITE_P(Cases, FaultFilter, ::testing::ValuesIn(filterCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LatchFault, SoundsTheBuzzerOnlyForANewFault) {
+class LatchFaultTest : public FirmwareTest {};
+
+TEST_F(LatchFaultTest, SoundsTheBuzzerOnlyForANewFault) {
   uint8_t faults = 0;
   panel.panelMode = faultBuzzerMuted;
   LatchFault(faults, fault);

@@ -37,7 +37,7 @@ class SupplyTest : public OperatorTest {
   }
   uint8_t Power() { return board().Port(portPowerOutputs); }
   // The engineering menu's option.
-  static void SetFastTiming(bool fast) { AssignFlags(panel.panelMode, fastFaultTiming, fast); }
+  void SetFastTiming(bool fast) { AssignFlags(panel.panelMode, fastFaultTiming, fast); }
   // Level 2 and the Reset key.
   void ResetPanel() {
     EnterLevel2();

@@ -6,12 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "firmware/disablement.h"
-#include "firmware/fire_brigade.h"
-#include "firmware/keys.h"
-#include "firmware/monitors.h"
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 #include "firmware/variables.h"
+#include "tests/support/test_board.h"
 
 namespace {
 
@@ -20,11 +17,12 @@ namespace {
 struct Setter {
   const char* name;
   int index;
-  std::function<void(uint16_t)> set;
+  std::function<void(Firmware&, uint16_t)> set;
 };
 
-#define SCALAR(state, field) Setter{#field, 0, [](uint16_t v) { state.field = decltype(state.field)(v); }}
-#define ELEMENT(state, field, i) Setter{#field, i, [](uint16_t v) { state.field[i] = uint8_t(v); }}
+#define SCALAR(state, field) \
+  Setter{#field, 0, [](Firmware& f, uint16_t v) { f.state.field = decltype(f.state.field)(v); }}
+#define ELEMENT(state, field, i) Setter{#field, i, [](Firmware& f, uint16_t v) { f.state.field[i] = uint8_t(v); }}
 
 const std::vector<Setter>& Setters() {
   static const std::vector<Setter> setters = {
@@ -68,8 +66,8 @@ const std::vector<Setter>& Setters() {
       SCALAR(panel, referenceFaultCount),
       SCALAR(panel, mainsFaultCount),
       SCALAR(panel, batteryFaultCount),
-      Setter{"batteryLevelFiltered", 0, [](uint16_t v) { panel.batteryLevelFiltered = v; }},
-      Setter{"chargerLevelFiltered", 0, [](uint16_t v) { panel.chargerLevelFiltered = v; }},
+      Setter{"batteryLevelFiltered", 0, [](Firmware& f, uint16_t v) { f.panel.batteryLevelFiltered = v; }},
+      Setter{"chargerLevelFiltered", 0, [](Firmware& f, uint16_t v) { f.panel.chargerLevelFiltered = v; }},
       SCALAR(panel, batteryTestState),
       SCALAR(panel, batteryTestTimer),
       SCALAR(panel, counterDisplayTimer),
@@ -91,10 +89,10 @@ const std::vector<Setter>& Setters() {
 #undef ELEMENT
 
 // Every element of every variable, as the registry reads it now.
-std::vector<uint32_t> Snapshot() {
+std::vector<uint32_t> Snapshot(const Firmware& firmware) {
   std::vector<uint32_t> values;
   for (const FirmwareVariable& variable : FirmwareVariables()) {
-    for (int i = 0; i < variable.count; ++i) values.push_back(ReadFirmwareVariable(variable, i));
+    for (int i = 0; i < variable.count; ++i) values.push_back(ReadFirmwareVariable(firmware, variable, i));
   }
   return values;
 }
@@ -102,16 +100,18 @@ std::vector<uint32_t> Snapshot() {
 }  // namespace
 
 TEST(FirmwareVariables, EachFieldReadsBackThroughItsNameAndNoOtherChanges) {
+  TestBoard t;
   for (const Setter& setter : Setters()) {
-    ResetFirmwareState();
+    Firmware firmware(t.board());
     const FirmwareVariable* variable = FindFirmwareVariable(setter.name);
     ASSERT_NE(variable, nullptr) << setter.name;
     ASSERT_LT(setter.index, variable->count) << setter.name;
     const uint16_t value = variable->elementSize == 1 ? 0xA5 : 0xB4C3;
-    const std::vector<uint32_t> before = Snapshot();
-    setter.set(value);
-    EXPECT_EQ(ReadFirmwareVariable(*variable, setter.index), value) << setter.name << "[" << setter.index << "]";
-    std::vector<uint32_t> after = Snapshot();
+    const std::vector<uint32_t> before = Snapshot(firmware);
+    setter.set(firmware, value);
+    EXPECT_EQ(ReadFirmwareVariable(firmware, *variable, setter.index), value)
+        << setter.name << "[" << setter.index << "]";
+    std::vector<uint32_t> after = Snapshot(firmware);
     size_t changed = 0;
     for (size_t i = 0; i < after.size(); ++i) changed += after[i] != before[i];
     EXPECT_EQ(changed, 1u) << setter.name;
@@ -132,21 +132,23 @@ TEST(FirmwareVariables, EveryEntryIsCoveredByAFieldOfItsName) {
 // No field is left out: within each state the entries tile the structure,
 // leaving only alignment padding between them.
 TEST(FirmwareVariables, EntriesTileEachStateWithoutGaps) {
+  TestBoard t;
+  const Firmware& firmware = t.firmware();
   struct Object {
     const char* name;
     const void* address;
     size_t size;
   };
-  const Object objects[] = {{"panel", &panel, sizeof panel},
-                            {"keysState", &keysState, sizeof keysState},
-                            {"disablementState", &disablementState, sizeof disablementState},
-                            {"monitorsState", &monitorsState, sizeof monitorsState},
-                            {"fireBrigadeState", &fireBrigadeState, sizeof fireBrigadeState}};
+  const Object objects[] = {{"panel", &firmware.panel, sizeof firmware.panel},
+                            {"keysState", &firmware.keysState, sizeof firmware.keysState},
+                            {"disablementState", &firmware.disablementState, sizeof firmware.disablementState},
+                            {"monitorsState", &firmware.monitorsState, sizeof firmware.monitorsState},
+                            {"fireBrigadeState", &firmware.fireBrigadeState, sizeof firmware.fireBrigadeState}};
   for (const Object& object : objects) {
     const auto* start = static_cast<const unsigned char*>(object.address);
     std::vector<std::pair<size_t, const FirmwareVariable*>> inside;
     for (const FirmwareVariable& variable : FirmwareVariables()) {
-      const auto* at = static_cast<const unsigned char*>(variable.address);
+      const auto* at = static_cast<const unsigned char*>(FirmwareVariableAddress(firmware, variable));
       if (at >= start && at < start + object.size) inside.push_back({size_t(at - start), &variable});
     }
     std::sort(inside.begin(), inside.end());

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "firmware/main_loop.h"
+#include "firmware/firmware.h"
 #include "tests/firmware/detection_fixture.h"
+#include "tests/firmware/firmware_fixture.h"
 
 namespace {
 
@@ -15,11 +16,11 @@ constexpr int32_t defaultSupply = defaultSupplyMv;  // reference channel 743, fi
 class ZoneScanning : public DetectionTest {
  public:
   void SetOptions(uint8_t zone, uint8_t options) { WriteConfig(uint8_t(cfgZoneOptions + zone), options); }
-  static int AlarmCount() {
+  int AlarmCount() {
     const int tensUnits = ReadConfig(cfgAlarmCountTensUnits);
     return ReadConfig(cfgAlarmCountHundreds) * 100 + (tensUnits >> 4) * 10 + (tensUnits & 0x0F);
   }
-  static bool ChecksumHolds() {
+  bool ChecksumHolds() {
     uint8_t sum = 0;
     for (int address = 0; address < 256; ++address) sum ^= ReadConfig(uint8_t(address));
     return sum == 0;
@@ -321,7 +322,9 @@ INSTANTIATE_TEST_SUITE_P(Carries, AlarmCounter,
                                            CounterCase{0, 0x99, 1, 0x00}, CounterCase{5, 0x49, 5, 0x50},
                                            CounterCase{9, 0x99, 0, 0x00}));
 
-TEST(AlarmConfirmLimit, BySelector) {
+class AlarmConfirmLimitTest : public FirmwareTest {};
+
+TEST_F(AlarmConfirmLimitTest, BySelector) {
   const uint8_t limits[] = {2, 60, 120, 180, 2, 2};
   for (uint8_t selector = 0; selector < 6; ++selector) EXPECT_EQ(AlarmConfirmLimit(selector), limits[selector]);
 }

@@ -43,18 +43,13 @@ TEST_P(MachineTest, PublishesTheBoardWhileItLivesAndSavesTheWholeFileAsItGoes) {
   {
     Machine machine(GetParam());
     EXPECT_NE(boardInstance.load(), nullptr);
-    EXPECT_NE(periodicUpdate.wiring.load(), nullptr);
-    EXPECT_EQ(frmMainDisplay, &machine.front());
-    EXPECT_EQ(frmHardwareControl, &machine.hardware());
+    EXPECT_NE(machine.periodicUpdate().wiring.load(), nullptr);
     if (GetParam() == BoardPacing::Stepped) machine.Advance(1000);
     while (requests.load() == 0) {
     }
     EXPECT_FALSE(std::filesystem::exists(hardwareFileName));
   }
   EXPECT_EQ(boardInstance.load(), nullptr);
-  EXPECT_EQ(periodicUpdate.wiring.load(), nullptr);
-  EXPECT_EQ(frmMainDisplay, nullptr);
-  EXPECT_EQ(frmHardwareControl, nullptr);
   EXPECT_EQ(requestsWithoutBoard.load(), 0);
   EXPECT_EQ(std::filesystem::file_size(hardwareFileName), hardwareFileSize);
 }
@@ -88,16 +83,15 @@ TEST(HardwareWindowLifecycle, StartsTheBoardBetweenCaptionAndDefaultsAndStopsItB
   RecordingLifecycle lifecycle;
   {
     TfrmMainDisplay front;
-    frmMainDisplay = &front;
     {
-      TfrmHardwareControl hardware(lifecycle);
+      PeriodicUpdate update;
+      TfrmHardwareControl hardware(lifecycle, update, &front);
       EXPECT_EQ(lifecycle.starts, 1);
       EXPECT_EQ(lifecycle.captionAtStart, firmwareVersionText);
       EXPECT_EQ(lifecycle.zoneFillAtStart, 50);  // the layout width, not yet the default press
       EXPECT_NE(hardware.ZoneAnalogueValue[0]->Width(), 50);
       EXPECT_EQ(lifecycle.stops, 0);
     }
-    frmMainDisplay = nullptr;
   }
   EXPECT_EQ(lifecycle.stops, 1);
   EXPECT_FALSE(lifecycle.savedAtStop);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 #include "machine/batchthread.h"
 #include "machine/event_log.h"
 #include "machine/machine.h"
@@ -82,7 +82,7 @@ TEST(BoardSideEventLog, RecordsWhatTheOutsideSamplerRecorded) {
 
 // What the panel shows, at a moment.
 std::vector<int64_t> Shown(Machine& sim) {
-  std::vector<int64_t> shown = {sim.PanelTimeMs(), panel.zonesInFire, panel.panelMode,
+  std::vector<int64_t> shown = {sim.PanelTimeMs(), sim.firmware().panel.zonesInFire, sim.firmware().panel.panelMode,
                                 sim.hardware().SounderOutput1->ItemIndex()};
   TfrmMainDisplay& front = sim.front();
   for (const TImageSelector* led : {front.FireLED, front.FaultLED, front.SystemFaultLED, front.InternalTone}) {

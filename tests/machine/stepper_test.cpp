@@ -51,14 +51,14 @@ TEST(Stepper, AdvanceRoundsUpToWholeSteps) {
 
 TEST(Stepper, WatchdogPeriodEvery100ms) {
   TestBoard t;
+  PeriodicUpdate& periodicUpdate = t.periodicUpdate;
   periodicUpdate.watchdogTripped = false;
   // Without passes, nothing services the watchdog: drive only the tick and the timer.
   SetRequestObserver(nullptr, nullptr);
-  boardInstance.store(nullptr);  // firmware passes then reach no board
+  t.stepper().firmware = nullptr;
   t.Advance(2395);
   EXPECT_EQ(periodicUpdate.watchdogPeriods, 23);
   EXPECT_FALSE(periodicUpdate.watchdogTripped);
   t.Advance(5);
   EXPECT_TRUE(periodicUpdate.watchdogTripped);
-  boardInstance.store(&t.board());
 }

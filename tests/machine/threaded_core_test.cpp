@@ -13,6 +13,7 @@
 #include <random>
 #include <thread>
 
+#include "firmware/firmware.h"
 #include "machine/applicationthread.h"
 #include "machine/timerthread.h"
 #include "board/analogue.h"
@@ -70,14 +71,18 @@ TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInpu
   requestWithoutBoard = false;
   SetRequestObserver(WatchRequests, nullptr);
   FixedAnalogueSource analogue;
+  PeriodicUpdate periodicUpdate;
   periodicUpdate.watchdogTripped = false;
 
   TTimerThread tick(periodicUpdate);
   tick.Resume();
-  auto board = std::make_unique<HardwareState>(TFireAlarmApplication::Create);
+  auto board = std::make_unique<HardwareState>(periodicUpdate);
+  Firmware firmware(*board);
+  board->firmwareThread = std::make_unique<TFireAlarmApplication>(firmware);
   board->analogueSource = &analogue;
   board->StorePort(portSystemInputs, idleSystemInputs);
   board->StorePort(portMonitorInputs, idleMonitorInputs);
+  periodicUpdate.boardInstance.store(board.get());
   boardInstance.store(board.get());
   board->StartFirmware();
 

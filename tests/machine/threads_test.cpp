@@ -11,7 +11,7 @@
 #include "machine/timerthread.h"
 #include "board/hardware_interface.h"
 #include "board/periodic_update.h"
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 #include "machine/machine.h"
 #include "tests/support/pacing_name.h"
 #include "tests/windows/ui_test_support.h"
@@ -36,16 +36,21 @@ TEST(Threads, FirmwareThreadStartsAfterPublicationAndStopsWithTheBoard) {
   services = 0;
   sawBoard = true;
   SetRequestObserver(CountServices, nullptr);
+  PeriodicUpdate periodicUpdate;
   TTimerThread tick(periodicUpdate);
   tick.Resume();
-  auto board = std::make_unique<HardwareState>(TFireAlarmApplication::Create);
+  auto board = std::make_unique<HardwareState>(periodicUpdate);
+  Firmware firmware(*board);
+  board->firmwareThread = std::make_unique<TFireAlarmApplication>(firmware);
   EXPECT_EQ(services, 0);  // created, not yet running
+  periodicUpdate.boardInstance.store(board.get());
   boardInstance.store(board.get());
   board->StartFirmware();
   while (services < 3) {
   }
   tick.Terminate();
   tick.WaitFor();
+  periodicUpdate.boardInstance.store(nullptr);
   board.reset();
   boardInstance.store(nullptr);
   const int after = services;
@@ -64,16 +69,17 @@ TEST_P(ThreadsTest, ConfigWrittenBesideTheFirmwareKeepsItsChecksum) {
   constexpr int writes = 3000;
   constexpr uint8_t address = 5;  // a zone's options, free to change
   Machine machine(GetParam());
+  Firmware& firmware = machine.firmware();
   for (int i = 0; i < writes; ++i) {
-    machine.BetweenPasses([i] { WriteConfig(address, uint8_t(i % 2 ? 0x01 : 0x00)); });
+    machine.BetweenPasses([&firmware, i] { firmware.WriteConfig(address, uint8_t(i % 2 ? 0x01 : 0x00)); });
     if (i % 100 != 0) continue;
-    machine.BetweenPasses([] {
+    machine.BetweenPasses([&firmware] {
       uint8_t sum = 0;
-      for (int a = 0; a < cfgChecksum; ++a) sum ^= ReadConfig(uint8_t(a));
-      EXPECT_EQ(sum, ReadConfig(cfgChecksum));
+      for (int a = 0; a < cfgChecksum; ++a) sum ^= firmware.ReadConfig(uint8_t(a));
+      EXPECT_EQ(sum, firmware.ReadConfig(cfgChecksum));
     });
   }
-  machine.BetweenPasses([] { EXPECT_EQ(panel.systemFaults & configCheckFault, 0); });
+  machine.BetweenPasses([&firmware] { EXPECT_EQ(firmware.panel.systemFaults & configCheckFault, 0); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Pacing, ThreadsTest, ::testing::Values(BoardPacing::RealTime, BoardPacing::Batched),

@@ -4,11 +4,9 @@
 #include <string>
 
 #include "board/hardware_interface.h"
-#include "firmware/panel_state.h"
 
 void ResetAllState() {
   ResetBoardGlobals();
-  ResetFirmwareState();
 }
 
 CleanState::CleanState() : previous_(std::filesystem::current_path()) {

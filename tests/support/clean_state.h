@@ -19,5 +19,5 @@ class CleanState {
   std::filesystem::path directory_;
 };
 
-// Resets all board and firmware globals.
+// Resets all board globals.
 void ResetAllState();

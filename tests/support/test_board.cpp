@@ -2,15 +2,30 @@
 
 #include "board/periodic_update.h"
 
-TestBoard::TestBoard() : board_(std::make_unique<HardwareState>()), stepper_(periodicUpdate) {
+TestBoard::TestBoard()
+    : board_(std::make_unique<HardwareState>(periodicUpdate)),
+      own_(std::make_unique<Firmware>(*board_)),
+      firmware_(own_.get()),
+      stepper_(periodicUpdate, firmware_) {
+  Publish();
+}
+
+TestBoard::TestBoard(Firmware& firmware)
+    : board_(std::make_unique<HardwareState>(periodicUpdate)), firmware_(&firmware), stepper_(periodicUpdate, firmware_) {
+  Publish();
+}
+
+void TestBoard::Publish() {
   board_->analogueSource = &analogue;
   board_->StorePort(portSystemInputs, idleSystemInputs);
   board_->StorePort(portFwpInputs, fwpInputSwitches);
   board_->StorePort(portMonitorInputs, idleMonitorInputs);
+  periodicUpdate.boardInstance.store(board_.get());
   boardInstance.store(board_.get());
 }
 
 TestBoard::~TestBoard() {
+  periodicUpdate.boardInstance.store(nullptr);
   board_.reset();
   boardInstance.store(nullptr);
 }

@@ -256,11 +256,8 @@ TEST(HardwareWindowLifetime, FrontPanelForgetsTheLinksWhenTheWindowGoes) {
     void StopBoard() override {}
   } board;
   TfrmMainDisplay front;
-  frmMainDisplay = &front;
-  struct Unpublish {
-    ~Unpublish() { frmMainDisplay = nullptr; }
-  } unpublish;
-  auto window = std::make_unique<TfrmHardwareControl>(board);
+  PeriodicUpdate update;
+  auto window = std::make_unique<TfrmHardwareControl>(board, update, &front);
   ASSERT_EQ(front.EightZonePanel, window->EightZonePanel);
   ASSERT_EQ(front.FourZonePanel, window->FourZonePanel);
   window.reset();
@@ -329,6 +326,7 @@ TEST_F(HardwareWindowTest, LoadedOptionalRelayStateSetsItsHint) {
 // ---- Watchdog --------------------------------------------------------------------------------
 
 TEST_F(HardwareWindowTest, UnservicedWatchdogTripsOnTheTwentyFourthPeriod) {
+  PeriodicUpdate& periodicUpdate = machine_->periodicUpdate();
   ASSERT_EQ(h->WatchdogTimer->Interval(), 100);
   EXPECT_FALSE(h->WatchdogTimer->Enabled());  // in virtual time the periods are driven here
   EXPECT_TRUE(periodicUpdate.watchdogTripped.load());  // creation sets the latch
@@ -354,7 +352,9 @@ TEST_F(HardwareWindowTest, UnservicedWatchdogTripsOnTheTwentyFourthPeriod) {
 // ---- The board's view ------------------------------------------------------------------------
 
 TEST_F(HardwareWindowTest, BoardUpdatesReadAndSetTheWindowsControls) {
-  HardwareState board;
+  PeriodicUpdate periodicUpdate;
+  HardwareState board(periodicUpdate);
+  periodicUpdate.boardInstance.store(&board);
   boardInstance.store(&board);
   BoardWiring wiring;
   const SharedU16 battery = 21390;  // 100.0 V after the read-out's scaling
@@ -376,7 +376,8 @@ TEST_F(HardwareWindowTest, BoardUpdatesReadAndSetTheWindowsControls) {
 }
 
 TEST_F(HardwareWindowTest, AnalogueChannelsReadTheLevelControls) {
-  HardwareState board;
+  PeriodicUpdate update;
+  HardwareState board(update);
   board.analogueSource = h;
   ClickLevel(h->ZoneAnalogueControl[0], 2);  // a shorted line: 0 ohms
   LeftClick(h->CapEOLZone[2]);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "board/hardware_interface.h"
+#include "board/periodic_update.h"
 #include "tests/windows/ui_test_support.h"
 
 namespace {
@@ -378,7 +379,8 @@ TEST_F(MainDisplayTest, LinkChangeInTheBoardViewTakesEffectWhenAnnounced) {
 // ---- Buzzer indicator -------------------------------------------------------------
 
 TEST_F(MainDisplayTest, InternalToneShowsTheSteadyBuzzerAndEachChirpOnce) {
-  HardwareState board;
+  PeriodicUpdate update;
+  HardwareState board(update);
   boardInstance.store(&board);
   f->UpdateInternalTone();
   EXPECT_EQ(f->InternalTone->ItemIndex(), 0);

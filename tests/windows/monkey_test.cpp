@@ -132,6 +132,7 @@ class Monkey : public ::testing::Test {
   }
 
   Machine sim{BoardPacing::Stepped};
+  PeriodicUpdate& periodicUpdate = sim.periodicUpdate();
   std::mt19937 rng{4242};
   std::vector<Target> targets;
   std::vector<const TImageSelector*> selectors;

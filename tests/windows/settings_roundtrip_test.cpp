@@ -10,7 +10,7 @@
 
 #include "board/hardware_interface.h"
 #include "board/settings_file.h"
-#include "firmware/panel_state.h"
+#include "firmware/firmware.h"
 #include "machine/machine.h"
 #include "tests/windows/ui_test_support.h"
 #include "windows/hardwarecontrol.h"
@@ -70,7 +70,7 @@ TEST_F(SettingsRoundTrip, ADefaultRunSavesTheCompleteLayout) {
 
 TEST_F(SettingsRoundTrip, EveryStoredControlAndConfigurationByteSurvivesCloseAndStart) {
   Start();
-  WriteConfig(cfgZoneOptions + 3, 0x42);
+  sim->firmware().WriteConfig(cfgZoneOptions + 3, 0x42);
   HardwareRequest(WRITE_NV_BYTE, 0x5A00 | 200);
   for (int zone = 0; zone < 8; ++zone) Level(h().ZoneAnalogueControl[zone], 20 + 25 * zone);
   Level(h().VssAnalogueValueBox, 150);
@@ -93,7 +93,7 @@ TEST_F(SettingsRoundTrip, EveryStoredControlAndConfigurationByteSurvivesCloseAnd
   ASSERT_EQ(first.size(), hardwareFileSize);
 
   Start();
-  EXPECT_EQ(ReadConfig(cfgZoneOptions + 3), 0x42);
+  EXPECT_EQ(sim->firmware().ReadConfig(cfgZoneOptions + 3), 0x42);
   EXPECT_EQ(HardwareRequest(READ_NV_BYTE, 200), 0x5A);
   EXPECT_EQ(h().ZoneAnalogueValue[7]->Width(), 20 + 25 * 7 - 2);
   EXPECT_EQ(h().VbattAnalogueValue->Width(), 118);

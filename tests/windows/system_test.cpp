@@ -55,6 +55,7 @@ class SystemTest : public ::testing::Test {
   }
 
   Machine sim{BoardPacing::Stepped};
+  PeriodicUpdate& periodicUpdate = sim.periodicUpdate();
 };
 
 TEST_F(SystemTest, StartsWithTheSystemFaultLatchThatResetWithTheKeyOnClears) {

@@ -35,6 +35,7 @@ class WatchdogStall : public ::testing::Test {
   bool SystemFaultShown() { return sim.front().SystemFaultLED->ItemIndex() != 0; }
 
   Machine sim{BoardPacing::Stepped};
+  PeriodicUpdate& periodicUpdate = sim.periodicUpdate();
 };
 
 TEST_F(WatchdogStall, AStalledFirmwareShowsTheSystemFaultAndResetRecoversOnceItPassesAgain) {
