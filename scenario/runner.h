@@ -133,9 +133,4 @@ std::vector<Problem> CheckExercise(const std::string& path);
 // Every control, attribute and firmware variable a script can name, one a line.
 void ListNames(std::ostream& out);
 
-// qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] [--log FILE.csv] SCRIPT...
-// The options start from defaults (the front end's screenshot, say).
-int RunCommandLine(const std::vector<std::string>& arguments, const RunOptions& defaults, std::ostream& out,
-                   std::ostream& err);
-
 }  // namespace scenario
