@@ -28,7 +28,7 @@
 #include "firmware/variables.h"
 #include "machine/machine.h"
 #include "windows/framework/form.h"
-#include "windows/levelmath.h"
+#include "windows/hardwarecontrol.h"
 #include "windows/maindisplay.h"
 
 namespace scenario {
@@ -63,26 +63,6 @@ ShiftState HeldBit(Button button) {
   if (button == Button::Right) return ssRight;
   if (button == Button::Middle) return ssMiddle;
   return ssLeft;
-}
-
-// The fill width whose stored value is nearest; the smaller width on a tie.
-int NearestWidth(const LevelRef& level, Level::Unit unit, int64_t amount) {
-  const bool ohms = level.kind == LevelKind::Zone;
-  const bool volts = level.kind == LevelKind::Battery || level.kind == LevelKind::Charger || level.kind == LevelKind::Supply;
-  if ((unit == Level::Unit::Ohm && !ohms) || (unit == Level::Unit::Millivolt && !volts)) {
-    Fail("'" + level.box->Name() + "' is not set in " + (ohms ? "ohm" : volts ? "mV" : "either unit"));
-  }
-  const int boxWidth = level.box->Width();
-  int best = 0;
-  int64_t bestDistance = INT64_MAX;
-  for (int width = 0; width <= boxWidth - levelFillMargin; ++width) {
-    const int64_t value = ohms ? ZoneOhmsForFill(width) : MillivoltsForFill(width, boxWidth);
-    const int64_t distance = value > amount ? value - amount : amount - value;
-    if (distance >= bestDistance) continue;
-    best = width;
-    bestDistance = distance;
-  }
-  return best;
 }
 
 // A private working directory, entered at once; on leaving, the previous one
@@ -630,7 +610,25 @@ class Runner {
     }
     std::cerr << result_.script << ':' << checkedLine_ << ": warning: " << text.str() << '\n';
   }
-  void Check(const Level& level) { LevelWidth(level); }
+  // In a unit the control holds, and within its range.
+  void Check(const Level& command) {
+    const TLevelControl& level = LevelNamed(command);
+    const int maxWidth = level.MaxFillWidth();
+    if (command.unit == Level::Unit::Width) {
+      if (command.amount <= maxWidth) return;
+      Fail("level out of range: '" + command.name + "' is 0 to " + std::to_string(maxWidth) + " wide");
+    }
+    const bool ohms = command.unit == Level::Unit::Ohm;
+    if (ohms ? !level.HoldsOhms() : !level.HoldsMillivolts()) {
+      Fail("'" + command.name + "' is not set in " +
+           (level.HoldsOhms() ? "ohm" : level.HoldsMillivolts() ? "mV" : "either unit"));
+    }
+    const int64_t low = level.ValueAt(0);
+    const int64_t high = level.ValueAt(maxWidth);
+    if (command.amount >= low && command.amount <= high) return;
+    const char* unit = ohms ? " ohm" : " mV";
+    Fail("level out of range: '" + command.name + "' is " + std::to_string(low) + unit + " to " + std::to_string(high) + unit);
+  }
   void Check(const Stall&) {
     if (exercise_) Fail("stall needs the panel in virtual time; an exercise runs in real time");
   }
@@ -815,38 +813,20 @@ class Runner {
     control.MouseUp(button, held_, x, y);
   }
 
-  // The fill width a level command sets; a value beyond the control's range is an error.
-  int64_t LevelWidth(const Level& command) const {
+  // The level control whose box a level command names.
+  TLevelControl& LevelNamed(const Level& command) const {
     TControl& control = panel_->Control(command.form, command.name);
-    const LevelRef* level = panel_->LevelOf(control);
-    if (!level || level->box != &control) Fail("'" + command.name + "' is not a level control's box");
-    const int maxWidth = control.Width() - levelFillMargin;
-    if (command.unit == Level::Unit::Width) {
-      if (command.amount > maxWidth) Fail("level out of range: '" + command.name + "' is 0 to " + std::to_string(maxWidth) + " wide");
-      return command.amount;
-    }
-    CheckLevelRange(*level, command);
-    return NearestWidth(*level, command.unit, command.amount);
+    const auto& levels = sim_->hardware().Levels();
+    const auto level = std::find_if(levels.begin(), levels.end(), [&](const auto& l) { return l->Box() == &control; });
+    if (level == levels.end()) Fail("'" + command.name + "' is not a level control's box");
+    return **level;
   }
 
-  void CheckLevelRange(const LevelRef& level, const Level& command) const {
-    const bool ohms = command.unit == Level::Unit::Ohm;
-    const int boxWidth = level.box->Width();
-    const int maxWidth = boxWidth - levelFillMargin;
-    if (ohms && level.kind != LevelKind::Zone) return;  // NearestWidth names the unit it takes
-    const int64_t low = ohms ? ZoneOhmsForFill(0) : MillivoltsForFill(0, boxWidth);
-    const int64_t high = ohms ? ZoneOhmsForFill(maxWidth) : MillivoltsForFill(maxWidth, boxWidth);
-    if (command.amount >= low && command.amount <= high) return;
-    const char* unit = ohms ? " ohm" : " mV";
-    Fail("level out of range: '" + command.name + "' is " + std::to_string(low) + unit + " to " + std::to_string(high) + unit);
-  }
-
+  // Through the control, as a drag to that width or value would set it.
   void Do(const Level& command) {
-    TControl& control = panel_->Control(command.form, command.name);
-    const int x = int(LevelWidth(command)) + levelFillInset;
-    const int y = control.Height() / 2;
-    control.MouseDown(MouseButton::Left, held_ | ssLeft, x, y);
-    control.MouseUp(MouseButton::Left, held_, x, y);
+    TLevelControl& level = LevelNamed(command);
+    if (command.unit == Level::Unit::Width) return level.SetFillWidth(int(command.amount));
+    level.SetValue(int32_t(command.amount));
   }
 
   // Between firmware passes: a live panel's firmware may be writing the same memory.
