@@ -367,7 +367,8 @@ void Interpreter::Sample(EventLog::Scope scope) {
   JudgeDue();
   if (trace_) trace_->Sample(traceBaseMs_ + NowMs());
   if (events_ && (scope == EventLog::Scope::PanelAndInputs || NowMs() % eventSampleMs == 0)) {
-    events_->Sample(NowMs(), scope);
+    // It reads firmware memory: on a live panel's firmware thread, between passes.
+    sim_->BetweenPasses([this, scope] { events_->Sample(NowMs(), scope); });
   }
   for (size_t i = 0; i < timelineReaders_.size(); ++i) {
     auto& changes = result_.timeline[i].changes;
