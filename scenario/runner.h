@@ -1,6 +1,8 @@
 #pragma once
-// The headless scenario runner: each script drives a fresh simulator, both
-// windows offscreen, in virtual time, from a private working directory.
+// The scenario runner's three drivers of one interpreter (interpreter.h): the
+// batch, where each script drives a fresh simulator, both windows offscreen,
+// in virtual time, from a private working directory; the live session of a
+// running panel's control socket; and the exercise a trainee works through.
 
 #include <functional>
 #include <memory>
