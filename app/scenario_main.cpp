@@ -3,8 +3,8 @@
 
 #include <iostream>
 
+#include "app/scenario_command_line.h"
 #include "qt/offscreen.h"
-#include "scenario/runner.h"
 
 int main(int argc, char** argv) {
   OffscreenGui gui(argc, argv);

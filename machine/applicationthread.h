@@ -1,10 +1,15 @@
 #pragma once
-// The firmware thread: FirmwareStart once, then a pass and a 5 ms sleep until
-// asked to stop. A pass in progress always completes.
+// The firmware thread: FirmwareStart once, then a pass and a 5 ms rest until
+// asked to stop. A pass in progress always completes. Work handed to it from
+// other threads runs on it between two passes.
 
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "board/worker_thread.h"
 
@@ -16,9 +21,11 @@ class TFireAlarmApplication : public WorkerThread {
   explicit TFireAlarmApplication(Firmware& firmware) : firmware_(firmware) {}
   ~TFireAlarmApplication() override;
 
-  // Any thread: runs work between two firmware passes, never during one, so
-  // that what it writes (configuration memory and its checksum) is never
-  // half written under the firmware's feet.
+  // Any thread: runs work on the firmware thread between two passes, never
+  // during one, and returns when it is done, passing on what it threw. What
+  // it reads or writes (configuration memory and its checksum, the firmware's
+  // variables) is then touched by the firmware's own thread alone. Before
+  // the thread runs and after it has stopped, work runs at once.
   void BetweenPasses(const std::function<void()>& work);
 
  protected:
@@ -26,5 +33,20 @@ class TFireAlarmApplication : public WorkerThread {
 
  private:
   Firmware& firmware_;
-  std::mutex pass_;  // held for each pass
+  struct Job {
+    const std::function<void()>* work;
+    std::exception_ptr failure;
+    bool done = false;
+  };
+  // Runs the jobs handed in, then rests until the deadline or the next job.
+  void RestUntil(std::chrono::steady_clock::time_point deadline);
+  void RunJobs(std::unique_lock<std::mutex>& lock);
+
+  std::mutex pass_;  // held for each pass and for work run at once
+  std::mutex jobsMutex_;
+  std::condition_variable handedIn_;
+  std::condition_variable finished_;
+  std::deque<Job*> jobs_;
+  bool serving_ = false;  // the thread takes jobs; under jobsMutex_
+  std::thread::id ownId_;  // the firmware thread, once it serves
 };

@@ -1,6 +1,8 @@
 #pragma once
-// The headless scenario runner: each script drives a fresh simulator, both
-// windows offscreen, in virtual time, from a private working directory.
+// The scenario runner's three drivers of one interpreter (interpreter.h): the
+// batch, where each script drives a fresh simulator, both windows offscreen,
+// in virtual time, from a private working directory; the live session of a
+// running panel's control socket; and the exercise a trainee works through.
 
 #include <functional>
 #include <memory>
@@ -133,10 +135,5 @@ std::vector<Problem> CheckExercise(const std::string& path);
 
 // Every control, attribute and firmware variable a script can name, one a line.
 void ListNames(std::ostream& out);
-
-// qx40-scenario [--settings FILE] [--save FILE] [--trace FILE.vcd] [--log FILE.csv] SCRIPT...
-// The options start from defaults (the front end's screenshot, say).
-int RunCommandLine(const std::vector<std::string>& arguments, const RunOptions& defaults, std::ostream& out,
-                   std::ostream& err);
 
 }  // namespace scenario

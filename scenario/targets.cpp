@@ -109,20 +109,30 @@ const LevelRef* Panel::LevelOf(const TControl& control) const {
 Reader Panel::ReaderOf(const Target& target) const {
   Reader reader;
   switch (target.kind) {
-    case Target::Kind::Var: reader = VariableReader(target, simulation_.firmware()); break;
+    case Target::Kind::Var: reader = BetweenPasses(VariableReader(target, simulation_.firmware())); break;
     case Target::Kind::Config:
-      reader = [&firmware = simulation_.firmware(), address = uint8_t(target.index)] {
+      reader = BetweenPasses([&firmware = simulation_.firmware(), address = uint8_t(target.index)] {
         return Number(firmware.ReadConfig(address));
-      };
+      });
       break;
     case Target::Kind::Port:
-      reader = [port = target.index] { return Number(boardInstance.load()->Port(port)); };
+      reader = BetweenPasses([port = target.index] { return Number(boardInstance.load()->Port(port)); });
       break;
     case Target::Kind::Control: reader = ControlReader(target); break;
   }
   if (!target.mask) return reader;
   if (reader().isString) Fail("a mask needs a number: " + target.text);
   return Masked(std::move(reader), *target.mask);
+}
+
+// The firmware's memory and the board's ports are read on the firmware's own
+// thread, between two of its passes.
+Reader Panel::BetweenPasses(Reader read) const {
+  return [&machine = simulation_, read = std::move(read)] {
+    Value value;
+    machine.BetweenPasses([&] { value = read(); });
+    return value;
+  };
 }
 
 // The watchdog timer is no control; its tag is the board's period count.

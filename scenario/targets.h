@@ -39,6 +39,7 @@ class Panel {
   Reader ReaderOf(const Target& target) const;
 
  private:
+  Reader BetweenPasses(Reader read) const;
   Reader ControlReader(const Target& target) const;
   Reader AttributeReader(const TControl& control, const Target& target) const;
 

@@ -20,7 +20,7 @@ core_build() {
   cmake -S "$repo" -B "$dir" -G Ninja -DBUILD_TESTING=ON -DQX40_WITH_UI=OFF -DQX40_WERROR=ON "${options[@]}" >/dev/null
   cmake --build "$dir" -j"$(nproc)" --target "$@"
 }
-core_tests=(board_tests firmware_tests machine_tests tools_tests)
+core_tests=(board_tests firmware_tests machine_tests tools_tests live_tests)
 
 # Every core test but the week-long soak, which the normal build runs.
 core_build build-clang -DCMAKE_CXX_COMPILER=clang++ -- "${core_tests[@]}"
@@ -31,7 +31,8 @@ ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_
   ctest --test-dir "$repo/build-asan" --output-on-failure -j"$(nproc)" -E '^Soak\.'
 
 # The tests that run threads, the threaded core for 10 s of wall time.
-core_build build-tsan -DQX40_SANITIZE=thread -- board_tests machine_tests
+core_build build-tsan -DQX40_SANITIZE=thread -- board_tests machine_tests live_tests
 export TSAN_OPTIONS=halt_on_error=1
 QX40_THREADED_SECONDS=10 "$repo/build-tsan/tests/machine_tests" --gtest_filter='ThreadedCore.*:Threads.*:Pacing/ThreadsTest.*:Pacing/MachineTest.*/RealTime:Pacing/MachineTest.*/Batched'
 "$repo/build-tsan/tests/board_tests" --gtest_filter='PortConcurrency.*:ObserverConcurrency.*'
+"$repo/build-tsan/tests/live_tests" --gtest_filter='ControlSocketThreads.*'

@@ -219,6 +219,12 @@ TLevelControl* TfrmHardwareControl::AddLevel(TControl* parent, const LevelLayout
   box->OnMouseUp = [this](TControl* s, MouseButton b, ShiftState sh, int x, int y) {
     AnalogueControl1MouseUp(s, b, sh, x, y);
   };
+  // Set from outside, the linked partner follows as it would a drag.
+  level->OnSet = [this, level](int x) {
+    level->Box()->SetTag(dragging);
+    FollowCrossLink(*level, 0, x, 0);
+    level->Box()->SetTag(0);
+  };
   return level;
 }
 

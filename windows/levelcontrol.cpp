@@ -1,5 +1,7 @@
 #include "windows/levelcontrol.h"
 
+#include <cstdlib>
+
 #include "windows/levelmath.h"
 
 namespace {
@@ -50,6 +52,30 @@ void TLevelControl::SetPosition(int x) {
     }
     case LevelKind::Monitor: return;
   }
+}
+
+int32_t TLevelControl::ValueAt(int fillWidth) const {
+  return HoldsOhms() ? ZoneOhmsForFill(fillWidth) : MillivoltsForFill(fillWidth, box_->Width());
+}
+
+int TLevelControl::MaxFillWidth() const { return box_->Width() - levelFillMargin; }
+
+void TLevelControl::SetFillWidth(int width) {
+  const int x = width + levelFillInset;
+  SetPosition(x);
+  if (OnSet) OnSet(x);
+}
+
+void TLevelControl::SetValue(int32_t value) {
+  int best = 0;
+  int64_t bestDistance = INT64_MAX;
+  for (int width = 0; width <= MaxFillWidth(); ++width) {
+    const int64_t distance = std::llabs(int64_t(ValueAt(width)) - value);
+    if (distance >= bestDistance) continue;
+    best = width;
+    bestDistance = distance;
+  }
+  SetFillWidth(best);
 }
 
 TShape* AddRangeMark(TControl* parent, const std::string& name, int left, int top, int width, int height,

@@ -5,6 +5,8 @@
 // is its drag flag. The board reads widths and values from other threads;
 // the shapes hold both whole in atomics.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "windows/framework/controls.h"
@@ -33,6 +35,20 @@ class TLevelControl {
 
   // The fill follows a pointer at x in the box; value and reading follow it.
   void SetPosition(int x);
+
+  // Set from outside the window (a script): as a drag would set the fill
+  // width, or the width whose value is nearest (the smaller on a tie). Then
+  // OnSet, with the pointer's x, for the levels that follow this one.
+  void SetFillWidth(int width);
+  void SetValue(int32_t value);
+  std::function<void(int x)> OnSet;
+
+  // What a drag to a fill width sets: ohms for a zone, millivolts for a
+  // supply; a monitor holds no value.
+  bool HoldsOhms() const { return kind_ == LevelKind::Zone; }
+  bool HoldsMillivolts() const { return kind_ != LevelKind::Zone && kind_ != LevelKind::Monitor; }
+  int32_t ValueAt(int fillWidth) const;
+  int MaxFillWidth() const;
 
   // Safe from any thread.
   int FillWidth() const { return fill_->Width(); }

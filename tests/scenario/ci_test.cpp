@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "app/scenario_command_line.h"
 #include "scenario/runner.h"
 #include "tests/scenario/test_files.h"
 

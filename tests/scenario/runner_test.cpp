@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "qt/offscreen.h"
+#include "app/scenario_command_line.h"
 #include "scenario/runner.h"
 #include "tests/scenario/test_files.h"
 

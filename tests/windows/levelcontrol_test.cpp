@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "tests/windows/hardwarecontrol_fixture.h"
 #include "tests/windows/worked_levels.h"
 
@@ -32,6 +34,26 @@ TEST_P(LevelControlWorkedValues, PressSetsFillValueAndReading) {
   ClickLevel(h->VbattAnalogueValueBox, v.fill + 2);
   EXPECT_EQ(h->VbattAnalogueValue->Tag(), v.millivolts);
   EXPECT_EQ(h->VbattLevel->Caption(), v.supplyReading);
+}
+
+// A value set from outside (a script's level line) lands on the fill a press
+// there gives, and the linked charger follows the battery as it would a drag.
+TEST_P(LevelControlWorkedValues, SetValueGivesTheFillAPressThereGives) {
+  const WorkedLevel& v = GetParam();
+  const auto level = [&](const TShape* box) -> TLevelControl& {
+    for (const auto& l : h->Levels()) {
+      if (l->Box() == box) return *l;
+    }
+    throw std::logic_error("no level");
+  };
+  level(h->ZoneAnalogueControl[0]).SetValue(v.ohms);
+  EXPECT_EQ(h->ZoneAnalogueValue[0]->Width(), v.fill);
+  EXPECT_EQ(h->ZoneResValue[0]->Caption(), v.zoneReading);
+  level(h->VbattAnalogueValueBox).SetValue(v.millivolts + 1);  // the nearest fill's
+  EXPECT_EQ(h->VbattAnalogueValue->Width(), v.fill);
+  EXPECT_EQ(h->VchrAnalogueValue->Width(), v.fill);
+  EXPECT_EQ(h->VchrLevel->Caption(), v.supplyReading);
+  EXPECT_EQ(h->VbattAnalogueValueBox->Tag(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Box260, LevelControlWorkedValues, ::testing::ValuesIn(workedLevels),
