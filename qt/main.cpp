@@ -139,7 +139,7 @@ int RunWindows(DesktopHost& host, const DesktopOptions& options, TrainingSession
     host.Detach(front);
     return exitUsage;
   }
-  AddPanelStateMenu(machine, host);
+  AddPanelStateMenu(machine, host, [&training] { return training.WhyNotLoadState(); });
   front.Show();
   machine.hardware().Show();
   RestoreWindows(userSettings, front, machine.hardware());

@@ -24,7 +24,11 @@ void SaveState(Machine& machine, QWidget* window) {
   }
 }
 
-void LoadState(Machine& machine, QWidget* window) {
+void LoadState(Machine& machine, QWidget* window, const std::string& whyNot) {
+  if (!whyNot.empty()) {
+    QMessageBox::information(window, "Load panel state", QString::fromStdString(whyNot));
+    return;
+  }
   const QString path = QFileDialog::getOpenFileName(window, "Load panel state", {}, filter);
   if (path.isEmpty()) return;
   try {
@@ -36,7 +40,7 @@ void LoadState(Machine& machine, QWidget* window) {
 
 }  // namespace
 
-void AddPanelStateMenu(Machine& machine, DesktopHost& host) {
+void AddPanelStateMenu(Machine& machine, DesktopHost& host, std::function<std::string()> whyNotLoad) {
   QWidget* window = host.WidgetOf(machine.hardware());
   if (!window) return;
   window->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -45,6 +49,7 @@ void AddPanelStateMenu(Machine& machine, DesktopHost& host) {
   auto* save = new QAction("Save panel state...", window);
   QObject::connect(save, &QAction::triggered, [&machine, window] { SaveState(machine, window); });
   auto* load = new QAction("Load panel state...", window);
-  QObject::connect(load, &QAction::triggered, [&machine, window] { LoadState(machine, window); });
+  QObject::connect(load, &QAction::triggered,
+                   [&machine, window, whyNotLoad] { LoadState(machine, window, whyNotLoad()); });
   window->addActions({separator, save, load});
 }

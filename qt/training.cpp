@@ -161,6 +161,15 @@ bool TrainingSession::StartExercise(const std::string& path, std::ostream& err) 
   return true;
 }
 
+std::string TrainingSession::WhyNotLoadState() const {
+  if (exercise_ && !reported_) return "An exercise is running: end or abandon it before loading a panel state.";
+  if (recorder_) {
+    return "This session is being recorded (--record), and a recording cannot show the panel jumping to a loaded "
+           "state: start the simulator without --record to load one.";
+  }
+  return {};
+}
+
 void TrainingSession::Record(const PanelEvent& event) {
   logWindow_->Add(event);
   if (!log_.is_open()) return;

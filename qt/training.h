@@ -45,6 +45,9 @@ class TrainingSession {
   bool Attach(Machine& machine, DesktopHost& host, std::ostream& err);
   // Ends a running exercise (abandoned) and writes its report.
   void Detach();
+  // Why the panel may not jump to a loaded state now: a recording or an
+  // exercise would no longer tell what happened. Empty when it may.
+  std::string WhyNotLoadState() const;
 
  private:
   void OpenLog(const std::string& path);
