@@ -7,7 +7,6 @@
 #include "windows/placement.h"
 
 namespace {
-constexpr int selected = 1;
 const QString corvella = QStringLiteral("corvella");
 const QString marvane = QStringLiteral("marvane");
 const QString scaleKey = QStringLiteral("windows/scale");
@@ -49,15 +48,16 @@ void RestoreWindows(QSettings& settings, TfrmMainDisplay& front, TForm& hardware
   RestorePosition(settings, front);
   RestorePosition(settings, hardware);
   const QString fascia = settings.value(QStringLiteral("windows/fascia")).toString();
-  if (fascia == corvella) front.SelectCorvellaFasciaClick(front.SelectCorvellaFascia);
-  if (fascia == marvane) front.SelectMarvaneFasciaClick(front.SelectMarvaneFascia);
-  const bool coverOff = settings.value(QStringLiteral("windows/coverOff")).toBool();
-  if (coverOff != (front.SelectCoverOff->ItemIndex() == selected)) front.SelectCoverOffClick(front.SelectCoverOff);
+  TfrmMainDisplay::View view = front.ShownView();
+  if (fascia == corvella || fascia == marvane) view.corvella = fascia == corvella;
+  view.coverOff = settings.value(QStringLiteral("windows/coverOff")).toBool();
+  front.ShowView(view);
 }
 
 void RememberWindows(QSettings& settings, const TfrmMainDisplay& front, const TForm& hardware) {
   RememberPosition(settings, front);
   RememberPosition(settings, hardware);
-  settings.setValue(QStringLiteral("windows/fascia"), front.SelectCorvellaFascia->ItemIndex() == selected ? corvella : marvane);
-  settings.setValue(QStringLiteral("windows/coverOff"), front.SelectCoverOff->ItemIndex() == selected);
+  const TfrmMainDisplay::View view = front.ShownView();
+  settings.setValue(QStringLiteral("windows/fascia"), view.corvella ? corvella : marvane);
+  settings.setValue(QStringLiteral("windows/coverOff"), view.coverOff);
 }

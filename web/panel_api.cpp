@@ -33,7 +33,6 @@
 namespace {
 
 enum PointerAction { pointerDown = 0, pointerMove = 1, pointerUp = 2 };
-constexpr int selected = 1;
 // What qx40_changes reports.
 constexpr int settingsChanged = 1;
 constexpr int viewChanged = 2;
@@ -102,16 +101,12 @@ TForm* FormAt(int index) {
 }
 
 View CurrentView() {
-  TfrmMainDisplay& front = machine->front();
-  return {machine->hardware().SoundMute->State() == CheckBoxState::Checked,
-          front.SelectCorvellaFascia->ItemIndex() == selected, front.SelectCoverOff->ItemIndex() == selected};
+  const TfrmMainDisplay::View front = machine->front().ShownView();
+  return {machine->hardware().SoundMute->State() == CheckBoxState::Checked, front.corvella, front.coverOff};
 }
 
-// As the user's clicks would set them, so that the panel sees the cover as shown.
 void ShowView(const View& shown) {
-  TfrmMainDisplay& front = machine->front();
-  if (shown.corvella) front.SelectCorvellaFasciaClick(front.SelectCorvellaFascia);
-  if (shown.coverOff != (front.SelectCoverOff->ItemIndex() == selected)) front.SelectCoverOffClick(front.SelectCoverOff);
+  machine->front().ShowView({shown.corvella, shown.coverOff});
   machine->hardware().SoundMute->SetState(shown.muted ? CheckBoxState::Checked : CheckBoxState::Unchecked);
 }
 

@@ -389,6 +389,18 @@ TImageList* TfrmMainDisplay::ListFor(const ViewLists& lists, Role role) const {
 
 // ---- Operations offered to the rest of the system -----------------------------
 
+TfrmMainDisplay::View TfrmMainDisplay::ShownView() const {
+  return {SelectCorvellaFascia->ItemIndex() != 0, SelectCoverOff->ItemIndex() != 0};
+}
+
+// As the user's clicks would set them, so that the panel sees the cover as shown.
+void TfrmMainDisplay::ShowView(const View& view) {
+  if (view.corvella != (SelectCorvellaFascia->ItemIndex() != 0)) {
+    view.corvella ? SelectCorvellaFasciaClick(SelectCorvellaFascia) : SelectMarvaneFasciaClick(SelectMarvaneFascia);
+  }
+  if (view.coverOff != (SelectCoverOff->ItemIndex() != 0)) SelectCoverOffClick(SelectCoverOff);
+}
+
 void TfrmMainDisplay::UpdateInternalTone() {
   if (HardwareState* board = boardInstance.load()) ::UpdateInternalTone(*board, *InternalTone);
 }

@@ -30,6 +30,16 @@ class TfrmMainDisplay : public TForm, private KeyCopyListener {
   void SelectMarvaneFasciaClick(TControl* sender);
   void SelectCoverOffClick(TControl* sender);
 
+  // Which fascia and whether the cover is off: the user's choice, which the
+  // front ends remember and show again as the user's clicks would.
+  struct View {
+    bool corvella = false;
+    bool coverOff = false;
+    friend bool operator==(const View&, const View&) = default;
+  };
+  View ShownView() const;
+  void ShowView(const View& view);
+
   // Lit while the board's steady buzzer is on or a chirp came since the last call.
   void UpdateInternalTone();
   // Zones 3 to 8 shown; in the board view only those the zone-count links fit.
