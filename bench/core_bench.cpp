@@ -24,11 +24,9 @@ class Panel {
     ResetBoardGlobals();
     board_->analogueSource = &analogue_;
     periodicUpdate_.boardInstance.store(board_.get());
-    boardInstance.store(board_.get());
     stepper_.Start();
     stepper_.Advance(10000);
   }
-  ~Panel() { boardInstance.store(nullptr); }
   HardwareState& board() { return *board_; }
   Stepper& stepper() { return stepper_; }
   Firmware& firmware() { return firmware_; }

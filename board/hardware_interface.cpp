@@ -12,8 +12,6 @@
 const std::array<uint8_t, 16> SegmentCodes = {0x84, 0x9F, 0xC8, 0x8A, 0x93, 0xA2, 0xA0, 0xF0,
                                               0x80, 0x82, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
-std::atomic<HardwareState*> boardInstance{nullptr};
-
 namespace {
 
 constexpr int nvImageSize = 256;
@@ -275,17 +273,10 @@ int32_t HardwareRequest(HardwareState& board, uint8_t op, int32_t arg) {
   return result;
 }
 
-int32_t HardwareRequest(uint8_t op, int32_t arg) {
-  if (HardwareState* board = boardInstance.load(std::memory_order_acquire)) return HardwareRequest(*board, op, arg);
-  requestObserver.Notify(op, arg, 0);
-  return 0;
-}
-
 void SetRequestObserver(RequestObserver observer, void* context) {
   requestObserver.Set(observer, context);
 }
 
 void ResetBoardGlobals() {
-  boardInstance.store(nullptr);
   requestObserver.Set(nullptr, nullptr);
 }

@@ -151,13 +151,8 @@ class HardwareState {
 // 8, 4 or 2 by the zone-count links.
 int32_t ZoneCount(const HardwareState& board);
 
-// The one board of the process; empty outside its lifetime.
-extern std::atomic<HardwareState*> boardInstance;
-
 // A request to the given board: the firmware's only way to it.
 int32_t HardwareRequest(HardwareState& board, uint8_t op, int32_t arg);
-// A request to the published board; 0 while there is none.
-int32_t HardwareRequest(uint8_t op, int32_t arg);
 
 // Test and trace seam: called after every request with its result. Any thread
 // may set it at any time: observer and context change as one, so a request
@@ -166,5 +161,5 @@ int32_t HardwareRequest(uint8_t op, int32_t arg);
 using RequestObserver = void (*)(uint8_t op, int32_t arg, int32_t result, void* context);
 void SetRequestObserver(RequestObserver observer, void* context);
 
-// Back to the state of a fresh process: no board, no observer.
+// Back to the state of a fresh process: no observer.
 void ResetBoardGlobals();

@@ -69,6 +69,7 @@ void ObserverB(uint8_t, int32_t, int32_t, void* context) {
 // Tests and traces swap the observer while the firmware thread makes requests:
 // a request must never pair one observer with the other's context.
 TEST(ObserverConcurrency, AnObserverIsAlwaysCalledWithItsOwnContext) {
+  TestBoard t;
   constexpr int requests = 200000;
   std::atomic<bool> done{false};
   std::thread swapper([&] {

@@ -31,8 +31,9 @@ constexpr int32_t supplyLevels[] = {18000, defaultSupplyMv, 33000};
 std::atomic<int> restarts{0};
 std::atomic<bool> requestWithoutBoard{false};
 
-void WatchRequests(uint8_t op, int32_t, int32_t result, void*) {
-  if (!boardInstance.load()) requestWithoutBoard = true;
+// Given the periodic update, which sees the board only while it is published.
+void WatchRequests(uint8_t op, int32_t, int32_t result, void* periodicUpdate) {
+  if (!static_cast<const PeriodicUpdate*>(periodicUpdate)->boardInstance.load()) requestWithoutBoard = true;
   if (op == WATCHDOG_SERVICE && result) ++restarts;
 }
 
@@ -69,9 +70,9 @@ uint8_t ConfigXor(const HardwareState& board) {
 TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInputs) {
   restarts = 0;
   requestWithoutBoard = false;
-  SetRequestObserver(WatchRequests, nullptr);
   FixedAnalogueSource analogue;
   PeriodicUpdate periodicUpdate;
+  SetRequestObserver(WatchRequests, &periodicUpdate);
   periodicUpdate.watchdogTripped = false;
 
   TTimerThread tick(periodicUpdate);
@@ -83,7 +84,6 @@ TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInpu
   board->StorePort(portSystemInputs, idleSystemInputs);
   board->StorePort(portMonitorInputs, idleMonitorInputs);
   periodicUpdate.boardInstance.store(board.get());
-  boardInstance.store(board.get());
   board->StartFirmware();
 
   std::mt19937 rng(8);
@@ -109,6 +109,6 @@ TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInpu
   EXPECT_EQ(ConfigXor(*board), uint8_t(~board->nvImage[255]));
   EXPECT_FALSE(requestWithoutBoard.load());
 
+  periodicUpdate.boardInstance.store(nullptr);
   board.reset();
-  boardInstance.store(nullptr);
 }

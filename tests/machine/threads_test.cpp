@@ -23,8 +23,9 @@ namespace {
 std::atomic<int> services{0};
 std::atomic<bool> sawBoard{true};
 
-void CountServices(uint8_t op, int32_t, int32_t, void*) {
-  if (boardInstance.load() == nullptr) sawBoard = false;
+// Given the periodic update, which sees the board only while it is published.
+void CountServices(uint8_t op, int32_t, int32_t, void* periodicUpdate) {
+  if (static_cast<const PeriodicUpdate*>(periodicUpdate)->boardInstance.load() == nullptr) sawBoard = false;
   if (op == WATCHDOG_SERVICE) ++services;
 }
 
@@ -35,8 +36,8 @@ void CountServices(uint8_t op, int32_t, int32_t, void*) {
 TEST(Threads, FirmwareThreadStartsAfterPublicationAndStopsWithTheBoard) {
   services = 0;
   sawBoard = true;
-  SetRequestObserver(CountServices, nullptr);
   PeriodicUpdate periodicUpdate;
+  SetRequestObserver(CountServices, &periodicUpdate);
   TTimerThread tick(periodicUpdate);
   tick.Resume();
   auto board = std::make_unique<HardwareState>(periodicUpdate);
@@ -44,15 +45,13 @@ TEST(Threads, FirmwareThreadStartsAfterPublicationAndStopsWithTheBoard) {
   board->firmwareThread = std::make_unique<TFireAlarmApplication>(firmware);
   EXPECT_EQ(services, 0);  // created, not yet running
   periodicUpdate.boardInstance.store(board.get());
-  boardInstance.store(board.get());
   board->StartFirmware();
   while (services < 3) {
   }
   tick.Terminate();
   tick.WaitFor();
+  board.reset();  // stops the firmware thread before the board is withdrawn
   periodicUpdate.boardInstance.store(nullptr);
-  board.reset();
-  boardInstance.store(nullptr);
   const int after = services;
   EXPECT_TRUE(sawBoard);
   EXPECT_EQ(services, after);
