@@ -118,7 +118,6 @@ void ShowView(const View& shown) {
 // A fresh process's machine over whatever Hardware.dat the working directory
 // holds, in the view the user chose, playing its tones for the page.
 void Start() {
-  ResetBoardGlobals();
   machine = std::make_unique<Machine>(BoardPacing::Stepped);
   machine->PlayOn(tones);
   host.SetForms(&machine->front(), &machine->hardware());

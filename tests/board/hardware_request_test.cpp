@@ -264,7 +264,7 @@ TEST(HardwareRequest, RunCounterIsReadZeroExtended) {
 
 TEST(HardwareRequest, ObserverSeesEveryRequestWithItsResult) {
   TestBoard t;
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   HardwareRequest(ECHO, -7);
   HardwareRequest(READ_ZONE_COUNT, 0);
   const std::vector<RecordedRequest> expected = {{ECHO, -7, -7}, {READ_ZONE_COUNT, 0, 2}};

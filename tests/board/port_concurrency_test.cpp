@@ -74,14 +74,13 @@ TEST(ObserverConcurrency, AnObserverIsAlwaysCalledWithItsOwnContext) {
   std::atomic<bool> done{false};
   std::thread swapper([&] {
     for (bool a = true; !done; a = !a) {
-      if (a) SetRequestObserver(ObserverA, &checkA);
-      else SetRequestObserver(ObserverB, &checkB);
+      if (a) t.board().requestObserver.Set(ObserverA, &checkA);
+      else t.board().requestObserver.Set(ObserverB, &checkB);
     }
   });
   for (int i = 0; i < requests; ++i) HardwareRequest(ECHO, i);
   done = true;
   swapper.join();
-  SetRequestObserver(nullptr, nullptr);
   EXPECT_EQ(checkA.mismatches, 0);
   EXPECT_EQ(checkB.mismatches, 0);
 }

@@ -25,9 +25,7 @@ class MachineTest : public ::testing::TestWithParam<BoardPacing> {
  protected:
   void SetUp() override {
     requests = 0;
-    SetRequestObserver(WatchRequests, nullptr);
   }
-  void TearDown() override { SetRequestObserver(nullptr, nullptr); }
 
   CleanState clean_;
 };
@@ -37,7 +35,8 @@ class MachineTest : public ::testing::TestWithParam<BoardPacing> {
 TEST_P(MachineTest, PublishesTheBoardWhileItLivesAndSavesTheWholeFileAsItGoes) {
   {
     Machine machine(GetParam());
-    EXPECT_NE(machine.board(), nullptr);
+    ASSERT_NE(machine.board(), nullptr);
+    machine.board()->requestObserver.Set(WatchRequests, nullptr);
     EXPECT_EQ(machine.periodicUpdate().boardInstance.load(), machine.board());
     EXPECT_NE(machine.periodicUpdate().wiring.load(), nullptr);
     if (GetParam() == BoardPacing::Stepped) machine.Advance(1000);

@@ -72,7 +72,6 @@ TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInpu
   requestWithoutBoard = false;
   FixedAnalogueSource analogue;
   PeriodicUpdate periodicUpdate;
-  SetRequestObserver(WatchRequests, &periodicUpdate);
   periodicUpdate.watchdogTripped = false;
 
   TTimerThread tick(periodicUpdate);
@@ -81,6 +80,7 @@ TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInpu
   Firmware firmware(*board);
   board->firmwareThread = std::make_unique<TFireAlarmApplication>(firmware);
   board->analogueSource = &analogue;
+  board->requestObserver.Set(WatchRequests, &periodicUpdate);
   board->StorePort(portSystemInputs, idleSystemInputs);
   board->StorePort(portMonitorInputs, idleMonitorInputs);
   periodicUpdate.boardInstance.store(board.get());
@@ -98,7 +98,6 @@ TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInpu
   tick.Terminate();
   tick.WaitFor();
   board->StopFirmware();
-  SetRequestObserver(nullptr, nullptr);
 
   // The firmware kept servicing the watchdog; it never tripped.
   EXPECT_FALSE(periodicUpdate.watchdogTripped.load());

@@ -37,12 +37,12 @@ TEST(Threads, FirmwareThreadStartsAfterPublicationAndStopsWithTheBoard) {
   services = 0;
   sawBoard = true;
   PeriodicUpdate periodicUpdate;
-  SetRequestObserver(CountServices, &periodicUpdate);
   TTimerThread tick(periodicUpdate);
   tick.Resume();
   auto board = std::make_unique<HardwareState>(periodicUpdate);
   Firmware firmware(*board);
   board->firmwareThread = std::make_unique<TFireAlarmApplication>(firmware);
+  board->requestObserver.Set(CountServices, &periodicUpdate);
   EXPECT_EQ(services, 0);  // created, not yet running
   periodicUpdate.boardInstance.store(board.get());
   board->StartFirmware();
@@ -55,7 +55,6 @@ TEST(Threads, FirmwareThreadStartsAfterPublicationAndStopsWithTheBoard) {
   const int after = services;
   EXPECT_TRUE(sawBoard);
   EXPECT_EQ(services, after);
-  SetRequestObserver(nullptr, nullptr);
 }
 
 // Configuration written from another thread (a control socket's set config)

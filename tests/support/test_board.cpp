@@ -56,15 +56,15 @@ void TestBoard::Advance(int64_t ms) {
   }
 }
 
-RequestRecorder::RequestRecorder() {
-  SetRequestObserver(
+RequestRecorder::RequestRecorder(HardwareState& board) : board_(board) {
+  board_.requestObserver.Set(
       [](uint8_t op, int32_t arg, int32_t result, void* context) {
         static_cast<RequestRecorder*>(context)->calls.push_back({op, arg, result});
       },
       this);
 }
 
-RequestRecorder::~RequestRecorder() { SetRequestObserver(nullptr, nullptr); }
+RequestRecorder::~RequestRecorder() { board_.requestObserver.Set(nullptr, nullptr); }
 
 std::vector<uint8_t> RequestRecorder::Ops() const {
   std::vector<uint8_t> ops;

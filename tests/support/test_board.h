@@ -79,11 +79,16 @@ struct RecordedRequest {
   bool operator==(const RecordedRequest&) const = default;
 };
 
-// Records every HardwareRequest while it lives.
+// Records every HardwareRequest to the board while it lives.
 class RequestRecorder {
  public:
-  RequestRecorder();
+  explicit RequestRecorder(HardwareState& board);
   ~RequestRecorder();
+  RequestRecorder(const RequestRecorder&) = delete;
+  RequestRecorder& operator=(const RequestRecorder&) = delete;
   std::vector<RecordedRequest> calls;
   std::vector<uint8_t> Ops() const;
+
+ private:
+  HardwareState& board_;
 };
