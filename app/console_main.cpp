@@ -30,7 +30,6 @@ int main() {
   Firmware firmware(*board);
   board->firmwareThread = std::make_unique<TFireAlarmApplication>(firmware);
   periodicUpdate.boardInstance.store(board);
-  boardInstance.store(board);
   board->StartFirmware();
 
   // The tick thread runs the watchdog's periods; this one only waits for a signal.
@@ -40,6 +39,5 @@ int main() {
   tick.WaitFor();
   periodicUpdate.boardInstance.store(nullptr);
   delete board;
-  boardInstance.store(nullptr);
   return 0;
 }

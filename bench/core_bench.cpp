@@ -21,14 +21,11 @@ class Panel {
  public:
   Panel()
       : board_(std::make_unique<HardwareState>(periodicUpdate_)), firmware_(*board_), stepper_(periodicUpdate_, &firmware_) {
-    ResetBoardGlobals();
     board_->analogueSource = &analogue_;
     periodicUpdate_.boardInstance.store(board_.get());
-    boardInstance.store(board_.get());
     stepper_.Start();
     stepper_.Advance(10000);
   }
-  ~Panel() { boardInstance.store(nullptr); }
   HardwareState& board() { return *board_; }
   Stepper& stepper() { return stepper_; }
   Firmware& firmware() { return firmware_; }
@@ -59,7 +56,6 @@ BENCHMARK(BM_FirmwarePassIdle);
 
 // Both windows and their board in virtual time, settled.
 std::unique_ptr<Machine> SettledMachine() {
-  ResetBoardGlobals();
   auto machine = std::make_unique<Machine>(BoardPacing::Stepped);
   machine->Advance(10000);
   return machine;

@@ -12,8 +12,6 @@
 const std::array<uint8_t, 16> SegmentCodes = {0x84, 0x9F, 0xC8, 0x8A, 0x93, 0xA2, 0xA0, 0xF0,
                                               0x80, 0x82, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
-std::atomic<HardwareState*> boardInstance{nullptr};
-
 namespace {
 
 constexpr int nvImageSize = 256;
@@ -24,41 +22,6 @@ constexpr int32_t bcdDigitMask = 0x0F;
 constexpr int counterDigitPorts[] = {portUnits, portTens, portHundreds};  // BCD digit 0 upwards
 constexpr int32_t counterDigitsBlank = 0xFFFF;
 
-// The observer and its context change as a pair while requests may be under
-// way on another thread: a writer keeps the sequence odd while it stores them,
-// and a reader retries until both loads fell inside one even sequence. Every
-// request reads it, so reading takes no lock.
-class ObserverSlot {
- public:
-  void Set(RequestObserver observer, void* context) {
-    const std::lock_guard<std::mutex> writing(writer_);
-    ++sequence_;
-    observer_ = observer;
-    context_ = context;
-    ++sequence_;
-  }
-
-  void Notify(uint8_t op, int32_t arg, int32_t result) const {
-    // Nearly always nobody watches; a request racing a first Set may miss it.
-    if (!observer_.load(std::memory_order_relaxed)) return;
-    RequestObserver observer;
-    void* context;
-    uint32_t start;
-    do {
-      start = sequence_;
-      observer = observer_;
-      context = context_;
-    } while ((start & 1) || sequence_ != start);
-    if (observer) observer(op, arg, result, context);
-  }
-
- private:
-  std::mutex writer_;
-  std::atomic<uint32_t> sequence_{0};
-  std::atomic<RequestObserver> observer_{nullptr};
-  std::atomic<void*> context_{nullptr};
-};
-ObserverSlot requestObserver;
 
 // SET_STATUS_LEDS argument bits, from bit 0 upwards, and whether each is active low.
 struct StatusLedBit {
@@ -271,21 +234,7 @@ void HardwareState::StopFirmware() {
 
 int32_t HardwareRequest(HardwareState& board, uint8_t op, int32_t arg) {
   const int32_t result = Execute(board, op, arg);
-  requestObserver.Notify(op, arg, result);
+  board.requestObserver.Notify(op, arg, result);
   return result;
 }
 
-int32_t HardwareRequest(uint8_t op, int32_t arg) {
-  if (HardwareState* board = boardInstance.load(std::memory_order_acquire)) return HardwareRequest(*board, op, arg);
-  requestObserver.Notify(op, arg, 0);
-  return 0;
-}
-
-void SetRequestObserver(RequestObserver observer, void* context) {
-  requestObserver.Set(observer, context);
-}
-
-void ResetBoardGlobals() {
-  boardInstance.store(nullptr);
-  requestObserver.Set(nullptr, nullptr);
-}

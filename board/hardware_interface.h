@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "board/index.h"
@@ -95,6 +96,47 @@ constexpr int programImageSize = 16384;
 class AnalogueSource;
 class PeriodicUpdate;
 
+// Test and trace seam: called after every request to a board with its result.
+// Any thread may set it at any time: observer and context change as one, so a
+// request never pairs one observer with another's context, though a request
+// already under way may still call the one being replaced.
+using RequestObserver = void (*)(uint8_t op, int32_t arg, int32_t result, void* context);
+
+// The observer and its context change as a pair while requests may be under
+// way on another thread: a writer keeps the sequence odd while it stores them,
+// and a reader retries until both loads fell inside one even sequence. Every
+// request reads it, so reading takes no lock.
+class RequestObserverSlot {
+ public:
+  void Set(RequestObserver observer, void* context) {
+    const std::lock_guard<std::mutex> writing(writer_);
+    ++sequence_;
+    observer_ = observer;
+    context_ = context;
+    ++sequence_;
+  }
+
+  void Notify(uint8_t op, int32_t arg, int32_t result) const {
+    // Nearly always nobody watches; a request racing a first Set may miss it.
+    if (!observer_.load(std::memory_order_relaxed)) return;
+    RequestObserver observer;
+    void* context;
+    uint32_t start;
+    do {
+      start = sequence_;
+      observer = observer_;
+      context = context_;
+    } while ((start & 1) || sequence_ != start);
+    if (observer) observer(op, arg, result, context);
+  }
+
+ private:
+  std::mutex writer_;
+  std::atomic<uint32_t> sequence_{0};
+  std::atomic<RequestObserver> observer_{nullptr};
+  std::atomic<void*> context_{nullptr};
+};
+
 class HardwareState {
  public:
   // The periodic update answers the watchdog and run counter requests; it
@@ -146,25 +188,13 @@ class HardwareState {
   const AnalogueSource* analogueSource = nullptr;
   // Set by a window that completes the settings file after the board part.
   bool windowPartFollows = false;
+  // Called after each request to this board; empty in a fresh one.
+  RequestObserverSlot requestObserver;
 };
 
 // 8, 4 or 2 by the zone-count links.
 int32_t ZoneCount(const HardwareState& board);
 
-// The one board of the process; empty outside its lifetime.
-extern std::atomic<HardwareState*> boardInstance;
-
 // A request to the given board: the firmware's only way to it.
 int32_t HardwareRequest(HardwareState& board, uint8_t op, int32_t arg);
-// A request to the published board; 0 while there is none.
-int32_t HardwareRequest(uint8_t op, int32_t arg);
 
-// Test and trace seam: called after every request with its result. Any thread
-// may set it at any time: observer and context change as one, so a request
-// never pairs one observer with another's context, though a request already
-// under way may still call the one being replaced.
-using RequestObserver = void (*)(uint8_t op, int32_t arg, int32_t result, void* context);
-void SetRequestObserver(RequestObserver observer, void* context);
-
-// Back to the state of a fresh process: no board, no observer.
-void ResetBoardGlobals();

@@ -409,7 +409,7 @@ EventLog::EventLog(Machine& machine, std::function<void(const PanelEvent&)> sink
                     {"Reset", resetKeyAt},           {"Buzzer mute", buzzerMuteKeyAt},
                     {"Delay on/off", delayOnOffKeyAt}, {"Item select", itemSelectKeyAt},
                     {"Disable/test/normal", disableTestNormalKeyAt}, {"Lamp test", lampTestKeyAt}};
-  const HardwareState* board = boardInstance.load();
+  const HardwareState* board = machine.board();
   for (Watch& watch : list) watch.last = Read(watch, board, firmware);
   watches_->Group();
   for (std::vector<SourceGroup>& alike : watches_->groups) {
@@ -444,7 +444,7 @@ void EventLog::Emit(int64_t panelMs, EventCategory category, std::string text) {
 // in the sample that shows the key down or up is the key's doing.
 void EventLog::Sample(int64_t panelMs, Scope scope) {
   Firmware& firmware = machine_.firmware();
-  const HardwareState* board = boardInstance.load();
+  const HardwareState* board = machine_.board();
   const bool bytesChanged = board && watches_->probe.Changed();
   if (!machine_.periodicUpdate().watchdogTripped.load(std::memory_order_relaxed)) watches_->latchSeenClear = true;
   if (bytesChanged) SampleKeys(panelMs, true);
@@ -487,7 +487,7 @@ void EventLog::Sample(int64_t panelMs, Scope scope) {
 // A key press is logged when the key comes up (newest last), with the level
 // it was pressed at and whether anything on the panel followed from it.
 void EventLog::SampleKeys(int64_t panelMs, bool presses) {
-  const HardwareState* board = boardInstance.load();
+  const HardwareState* board = machine_.board();
   if (!board) return;
   const uint32_t keyPorts = watches_->KeyPorts(*board);
   if (keyPorts == watches_->keyPorts) return;

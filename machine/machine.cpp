@@ -50,7 +50,7 @@ void Machine::StartBoard(TfrmHardwareControl& window) {
   board_->analogueSource = &window;
   board_->windowPartFollows = true;
   periodicUpdate_.boardInstance.store(board_.get());
-  boardInstance.store(board_.get());
+  front_->UseBoard(board_.get());
   board_->StartFirmware();
 }
 
@@ -99,8 +99,8 @@ void Machine::StopBoard() {
   FollowSound();
   periodicUpdate_.wiring = nullptr;
   periodicUpdate_.boardInstance.store(nullptr);
+  front_->UseBoard(nullptr);
   board_.reset();
   stepper_.firmware = nullptr;
   firmware_.reset();
-  boardInstance.store(nullptr);
 }

@@ -49,6 +49,9 @@ class Machine : public BoardLifecycle {
   PeriodicUpdate& periodicUpdate() { return periodicUpdate_; }
   // The panel's firmware, while the board runs.
   Firmware& firmware() { return *firmware_; }
+  // The board, while it runs; null before and after.
+  HardwareState* board() { return board_.get(); }
+  const HardwareState* board() const { return board_.get(); }
 
   // Panel time: the board ticks run so far, in milliseconds.
   int64_t PanelTimeMs() const;

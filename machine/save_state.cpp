@@ -241,8 +241,8 @@ uint16_t LinkedZones(const TfrmHardwareControl& window) {
   return window.FourZonePanel->ItemIndex() != 0 ? 4 : 2;
 }
 
-HardwareState& BoardOf(const std::string& action) {
-  HardwareState* board = boardInstance.load();
+HardwareState& BoardOf(Machine& machine, const std::string& action) {
+  HardwareState* board = machine.board();
   if (!board) throw StateError("cannot " + action + " a panel state: the panel is not running");
   return *board;
 }
@@ -352,7 +352,7 @@ std::vector<uint8_t> CheckedBody(const std::vector<uint8_t>& file, const std::st
 }  // namespace
 
 std::vector<uint8_t> CaptureState(Machine& machine) {
-  HardwareState& board = BoardOf("save");
+  HardwareState& board = BoardOf(machine, "save");
   PanelImage image;
   image.timeMs = machine.PanelTimeMs();
   image.stalled = machine.stepper().firmwareStalled;
@@ -366,7 +366,7 @@ std::vector<uint8_t> CaptureState(Machine& machine) {
 }
 
 void RestoreState(Machine& machine, const std::vector<uint8_t>& file, const std::string& name) {
-  HardwareState& board = BoardOf("load");
+  HardwareState& board = BoardOf(machine, "load");
   const std::vector<uint8_t> body = CheckedBody(file, name, LinkedZones(machine.hardware()));
   Reader reader(body.data(), body.size(), name);
   PanelImage image;

@@ -227,11 +227,9 @@ std::vector<Problem> CheckExercise(const std::string& path) {
   if (directory.path.empty()) return {{0, "cannot make a working directory to check the exercise in"}};
   std::vector<Problem> problems;
   {
-    ResetBoardGlobals();
     Machine machine(BoardPacing::Stepped);
     problems = Exercise((directory.caller / path).lexically_normal().string(), machine).Result().errors;
   }
-  ResetBoardGlobals();
   return problems;
 }
 

@@ -326,7 +326,6 @@ void Interpreter::Start() {
   if (options_.live) {
     sim_ = options_.live;
   } else {
-    ResetBoardGlobals();
     owned_ = std::make_unique<Machine>(BoardPacing::Stepped);
     sim_ = owned_.get();
     // Keys follow press and release exactly, for scripts that test the debounce.
@@ -558,7 +557,6 @@ void Interpreter::Do(const Stall& stall) {
 void ListNames(std::ostream& out) {
   {
     const ScratchDirectory directory;
-    ResetBoardGlobals();
     Machine simulation(BoardPacing::Stepped);
     const Panel panel(simulation);
     for (const std::string& name : panel.ControlNames(true)) out << "control " << name << '\n';

@@ -116,7 +116,7 @@ Reader Panel::ReaderOf(const Target& target) const {
       });
       break;
     case Target::Kind::Port:
-      reader = BetweenPasses([port = target.index] { return Number(boardInstance.load()->Port(port)); });
+      reader = BetweenPasses([&machine = simulation_, port = target.index] { return Number(machine.board()->Port(port)); });
       break;
     case Target::Kind::Control: reader = ControlReader(target); break;
   }

@@ -45,6 +45,7 @@ void Trace::Attach(Machine& simulation, const Panel& panel) {
   for (const LevelRef& level : panel.Levels()) {
     (level.kind == LevelKind::Monitor ? levelWidths_ : levelValues_).push_back(level.fill);
   }
+  board_ = simulation.board();
   if (begun_) return;
   Declare(simulation);
   Read();
@@ -73,8 +74,7 @@ void Trace::Read() {
   for (const TCheckBox* box : checkBoxes_) values_.push_back(int(box->State()));
   for (const TShape* fill : levelValues_) values_.push_back(fill->Tag());
   for (const TShape* fill : levelWidths_) values_.push_back(fill->Width());
-  const HardwareState* board = boardInstance.load();
-  for (int port = 0; port < portCount; ++port) values_.push_back(board->Port(port));
+  for (int port = 0; port < portCount; ++port) values_.push_back(board_->Port(port));
 }
 
 void Trace::Sample(int64_t timeMs) {

@@ -9,6 +9,7 @@
 
 #include "scenario/vcd.h"
 
+class HardwareState;
 class Machine;
 class TImageSelector;
 class TCheckBox;
@@ -42,6 +43,8 @@ class Trace {
   std::vector<const TShape*> levelValues_;
   std::vector<const TShape*> levelWidths_;
   std::vector<int64_t> values_;
+  // The attached machine's board, whose ports each sample reads.
+  const HardwareState* board_ = nullptr;
 };
 
 }  // namespace scenario

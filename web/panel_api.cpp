@@ -113,7 +113,6 @@ void ShowView(const View& shown) {
 // A fresh process's machine over whatever Hardware.dat the working directory
 // holds, in the view the user chose, playing its tones for the page.
 void Start() {
-  ResetBoardGlobals();
   machine = std::make_unique<Machine>(BoardPacing::Stepped);
   machine->PlayOn(tones);
   host.SetForms(&machine->front(), &machine->hardware());
@@ -143,7 +142,7 @@ MouseButton ButtonOf(int button) {
 // Hardware.dat as the panel would save it now: the board's memory, then the window part.
 const uint8_t* CurrentSettings() {
   std::memset(settings, 0, sizeof settings);
-  const HardwareState* board = boardInstance.load();
+  const HardwareState* board = machine ? machine->board() : nullptr;
   if (board && board->nvImage) std::memcpy(settings, board->nvImage.get(), std::min<size_t>(nvPartSize, size_t(board->nvSize)));
   if (machine) std::memcpy(settings + nvPartSize, machine->hardware().SettingsToSave().Data(), windowPartSize);
   return settings;
@@ -242,7 +241,7 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* qx40_settings() { return CurrentSettings(); 
 // when the firmware wrote its memory or a window changed.
 EMSCRIPTEN_KEEPALIVE int qx40_changes() {
   if (!machine) return 0;
-  const HardwareState* board = boardInstance.load();
+  const HardwareState* board = machine->board();
   const uint32_t nvWrites = board ? board->nvWrites.load(std::memory_order_relaxed) : 0;
   const bool windowsChanged = host.TakeChanged();
   int changes = 0;

@@ -11,6 +11,7 @@
 
 #include "board/hardware_interface.h"
 #include "board/index.h"
+#include "board/periodic_update.h"
 #include "windows/framework/host.h"
 
 namespace {
@@ -86,7 +87,7 @@ void TfrmHardwareControl::FormDestroy() {
 
 void TfrmHardwareControl::AutosaveTimerTimer(TTimer*) {
   AutosaveTimer->SetEnabled(false);
-  const HardwareState* board = boardInstance.load(std::memory_order_acquire);
+  const HardwareState* board = periodicUpdate.boardInstance.load(std::memory_order_acquire);
   if (!board) return;
   const std::vector<uint8_t> image = board->SnapshotNvImage();
   const WindowSettings settings = SettingsToSave();
@@ -98,7 +99,7 @@ void TfrmHardwareControl::AutosaveTimerTimer(TTimer*) {
 }
 
 void TfrmHardwareControl::WatchSettings() {
-  const HardwareState* board = boardInstance.load(std::memory_order_acquire);
+  const HardwareState* board = periodicUpdate.boardInstance.load(std::memory_order_acquire);
   const uint32_t nvWrites = board ? board->nvWrites.load(std::memory_order_relaxed) : 0;
   const WindowSettings settings = SettingsToSave();
   const bool same = std::equal(watchedSettings_.begin(), watchedSettings_.end(), settings.Data());

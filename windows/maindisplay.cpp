@@ -268,7 +268,7 @@ void TfrmMainDisplay::imsButtonMouseUp(TControl* sender, MouseButton button, Shi
   TImageSelector* selector = AsSelector(sender);
   if (!selector || button != MouseButton::Left) return;
   const auto key = KeyIndex(selector);
-  const HardwareState* board = boardInstance.load();
+  const HardwareState* board = board_.load(std::memory_order_acquire);
   if (holdShortPresses_ && key && board && !SeenByFirmware(*board, *key)) {
     releasePending_[*key].store(true);
     return;
@@ -402,7 +402,7 @@ void TfrmMainDisplay::ShowView(const View& view) {
 }
 
 void TfrmMainDisplay::UpdateInternalTone() {
-  if (HardwareState* board = boardInstance.load()) ::UpdateInternalTone(*board, *InternalTone);
+  if (HardwareState* board = board_.load(std::memory_order_acquire)) ::UpdateInternalTone(*board, *InternalTone);
 }
 
 void TfrmMainDisplay::UpdateZoneIndicatorVisibility() {

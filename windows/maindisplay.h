@@ -16,6 +16,8 @@
 #include "windows/imageselector.h"
 #include "windows/placement.h"
 
+class HardwareState;
+
 class TfrmMainDisplay : public TForm, private KeyCopyListener {
  public:
   TfrmMainDisplay();
@@ -47,6 +49,8 @@ class TfrmMainDisplay : public TForm, private KeyCopyListener {
 
   // Points the board's periodic update at this window's controls.
   void WireFrontPanel(BoardWiring& wiring);
+  // The board whose key reads and buzzer this window follows; null while none runs.
+  void UseBoard(HardwareState* board) { board_.store(board, std::memory_order_release); }
 
   // On (the default), a push key the mouse lets go of before the firmware
   // has seen it stays down until it has, so that no click is lost. Off, every
@@ -183,5 +187,6 @@ class TfrmMainDisplay : public TForm, private KeyCopyListener {
   // mouse has let go of while they are held for the firmware.
   std::array<TImageSelector*, 8> keys_{};
   std::array<std::atomic<bool>, 8> releasePending_{};
+  std::atomic<HardwareState*> board_{nullptr};
   bool holdShortPresses_ = true;
 };

@@ -262,14 +262,9 @@ TEST(HardwareRequest, RunCounterIsReadZeroExtended) {
   EXPECT_EQ(HardwareRequest(READ_RUN_COUNTER, 0), 0xFFFE);
 }
 
-TEST(HardwareRequest, NoBoardAnswersZero) {
-  EXPECT_EQ(HardwareRequest(ECHO, 5), 0);
-  EXPECT_EQ(HardwareRequest(READ_ZONE_COUNT, 0), 0);
-}
-
 TEST(HardwareRequest, ObserverSeesEveryRequestWithItsResult) {
   TestBoard t;
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   HardwareRequest(ECHO, -7);
   HardwareRequest(READ_ZONE_COUNT, 0);
   const std::vector<RecordedRequest> expected = {{ECHO, -7, -7}, {READ_ZONE_COUNT, 0, 2}};

@@ -69,18 +69,18 @@ void ObserverB(uint8_t, int32_t, int32_t, void* context) {
 // Tests and traces swap the observer while the firmware thread makes requests:
 // a request must never pair one observer with the other's context.
 TEST(ObserverConcurrency, AnObserverIsAlwaysCalledWithItsOwnContext) {
+  TestBoard t;
   constexpr int requests = 200000;
   std::atomic<bool> done{false};
   std::thread swapper([&] {
     for (bool a = true; !done; a = !a) {
-      if (a) SetRequestObserver(ObserverA, &checkA);
-      else SetRequestObserver(ObserverB, &checkB);
+      if (a) t.board().requestObserver.Set(ObserverA, &checkA);
+      else t.board().requestObserver.Set(ObserverB, &checkB);
     }
   });
   for (int i = 0; i < requests; ++i) HardwareRequest(ECHO, i);
   done = true;
   swapper.join();
-  SetRequestObserver(nullptr, nullptr);
   EXPECT_EQ(checkA.mismatches, 0);
   EXPECT_EQ(checkB.mismatches, 0);
 }

@@ -151,7 +151,7 @@ TEST_F(BuzzerAndDisplay, LampTestAtLevel1OnlyWithPanelOptionBit1) {
 TEST_F(BuzzerAndDisplay, LampTestWalksTheEightEveryTenTicks) {
   EnterLevel2();
   HoldLampTest();
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Ticks50(60);
   const std::vector<std::pair<int, int32_t>> expected = {
       {1, digitsWalkHundreds},  {11, digitsWalkTens}, {21, digitsWalkUnits},
@@ -191,7 +191,7 @@ TEST_F(BuzzerAndDisplay, CountShownForFiveSecondsAfterTheLampTest) {
 }
 
 TEST_F(BuzzerAndDisplay, AtRestTheDisplayIsBlankedEverySecond) {
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Ticks50(100);
   const std::vector<std::pair<int, int32_t>> expected = {
       {20, digitsBlank}, {40, digitsBlank}, {60, digitsBlank}, {80, digitsBlank}, {100, digitsBlank},
@@ -202,7 +202,7 @@ TEST_F(BuzzerAndDisplay, AtRestTheDisplayIsBlankedEverySecond) {
 TEST_F(BuzzerAndDisplay, EngineeringModeKeepsBlankingWithTheLampTestKeyHeld) {
   EnterEngineering();
   HoldLampTest();
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Ticks50(40);
   for (const auto& update : CounterUpdates(recorder)) EXPECT_EQ(update.second, digitsBlank);
   EXPECT_EQ(CounterUpdates(recorder).size(), 2u);

@@ -204,7 +204,7 @@ TEST_P(SwitchingDelaysOn, NeedsADelayableOutputAStageAndAZoneWithoutOverride) {
   WriteConfig(cfgOutputOptions, r.delayedOutput ? outputObeysDelays : 0);
   if (r.delayedOutput) panel.delayState |= delayableOutputs;
   EnterLevel2();
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Press(keyDelayOnOff);
   EXPECT_EQ(bool(panel.delayState & delaysOn), r.accepted);
   EXPECT_EQ(Clicks(recorder), 1);  // the key press is accepted either way

@@ -138,7 +138,7 @@ TEST_F(Disablement, OutputDisablesSurviveARestart) {
 }
 
 TEST_F(Disablement, NothingSelectedAndNothingFlaggedOnlyClicks) {
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Press(keyDisableTestNormal);
   EXPECT_EQ(panel.selectedItem, 0);
   EXPECT_EQ(Disabled() | InTest() | ReadConfig(cfgOutputDisables), 0);

@@ -163,7 +163,7 @@ TEST_F(FireBrigade, PermanentOvercurrentRetriesTwiceThenLatchesWithTheUnitOff) {
   panel.panelMode |= faultBuzzerMuted;
   std::vector<int> polls;
   std::vector<uint8_t> leds;
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   for (int tick = 1; tick <= 1000; ++tick) {
     recorder.calls.clear();
     Ticks(1);

@@ -22,14 +22,14 @@ struct Frame {
 // Records the images as the board receives them.
 class FrameRecorder {
  public:
-  explicit FrameRecorder(const Firmware& firmware) : firmware_(firmware) {
-    SetRequestObserver(
+  FrameRecorder(const Firmware& firmware, HardwareState& board) : firmware_(firmware), board_(board) {
+    board_.requestObserver.Set(
         [](uint8_t op, int32_t arg, int32_t, void* context) {
           static_cast<FrameRecorder*>(context)->Take(op, arg);
         },
         this);
   }
-  ~FrameRecorder() { SetRequestObserver(nullptr, nullptr); }
+  ~FrameRecorder() { board_.requestObserver.Set(nullptr, nullptr); }
   std::vector<Frame> frames;
   std::vector<uint8_t> order;
 
@@ -48,6 +48,7 @@ class FrameRecorder {
     frames.push_back(current_);
   }
   const Firmware& firmware_;
+  HardwareState& board_;
   Frame current_;
 };
 
@@ -55,7 +56,7 @@ class Indications : public DetectionTest {
  public:
   // Two seconds of frames: every flash phase is seen.
   std::vector<Frame> Watch() {
-    FrameRecorder recorder(*this);
+    FrameRecorder recorder(*this, t.board());
     Ticks20(100);
     return recorder.frames;
   }
@@ -69,7 +70,7 @@ class Indications : public DetectionTest {
 }  // namespace
 
 TEST_F(Indications, ImagesAreSentFireFaultStatusEvery20ms) {
-  FrameRecorder recorder(*this);
+  FrameRecorder recorder(*this, t.board());
   Ticks20(10);
   EXPECT_EQ(recorder.frames.size(), 10u);
   EXPECT_EQ(recorder.order, (std::vector<uint8_t>{SET_ZONE_FIRE_LEDS, SET_ZONE_FAULT_LEDS, SET_STATUS_LEDS}));

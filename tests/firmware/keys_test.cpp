@@ -104,7 +104,7 @@ TEST_P(KeyDecisionTest, ActsAndClicksOnlyWhenAccepted) {
   if (d.level == Level::two) EnterLevel2();
   if (d.level == Level::engineering) EnterEngineering();
   if (d.prepare) d.prepare(*this);
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Press(d.key);
   EXPECT_EQ(Clicks(recorder), d.click ? 1 : 0);
   d.check(*this);
@@ -117,7 +117,7 @@ using Keys = OperatorTest;
 
 TEST_F(Keys, TwoSamplesGiveNoPressTheThirdExactlyOneAndHoldingNoMore) {
   EnterLevel2();
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   SetKeys(keyItemSelect, true);
   t.Advance(40);
   EXPECT_EQ(panel.selectedItem, 0);
@@ -169,7 +169,7 @@ TEST_F(Keys, BuzzerMuteAndResetInOneTickMuteOnly) {
   EnterLevel2();
   Press(keySoundersStartStop);
   ASSERT_TRUE(panel.sounderState & soundersEvacuate);
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Press(keyBuzzerMute | keyReset);
   EXPECT_TRUE(Mode(bothMutes));
   EXPECT_TRUE(panel.sounderState & soundersEvacuate);  // no reset
@@ -178,7 +178,7 @@ TEST_F(Keys, BuzzerMuteAndResetInOneTickMuteOnly) {
 
 TEST_F(Keys, AcceptAtLevel1NeedsPanelOptionBit0) {
   WriteConfig(cfgPanelOptions, panelAcceptAtLevel1);
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Press(keyAccept);
   EXPECT_TRUE(Mode(bothMutes));
   EXPECT_EQ(Clicks(recorder), 1);
@@ -186,7 +186,7 @@ TEST_F(Keys, AcceptAtLevel1NeedsPanelOptionBit0) {
 
 TEST_F(Keys, LampTestOptionDoesNotAdmitAcceptAtLevel1) {
   WriteConfig(cfgPanelOptions, panelLampTestAtLevel1);
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Press(keyAccept);
   EXPECT_FALSE(panel.panelMode & fireBuzzerMuted);
   EXPECT_EQ(Clicks(recorder), 0);
@@ -199,7 +199,7 @@ TEST_F(Keys, DelayKeyCutsTheDelayShortAtLevel1OnlyWithAFire) {
   SetKeyswitch(false);
   Ticks50(2);
   ASSERT_FALSE(panel.panelMode & accessLevel2);
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Press(keyDelayOnOff);
   EXPECT_TRUE(panel.delayState & delaysOn);  // not toggled at level 1
   EXPECT_EQ(Clicks(recorder), 0);
@@ -308,7 +308,7 @@ TEST_F(AccessLevels, KeyOffWithTheCoverOffKeepsLevel2UntilTheCoverIsRefitted) {
 }
 
 TEST_F(AccessLevels, EngineeringModeAtThe21stCountedTickWithOneClick) {
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   SetCoverOff(true);
   SetKeyswitch(true);
   Ticks50(ticksToEngineeringMode - 1);
@@ -326,7 +326,7 @@ TEST_F(AccessLevels, EngineeringModeAtThe21stCountedTickWithOneClick) {
 TEST_F(AccessLevels, RefittedCoverEndsEngineeringModeWithAResetAndAClick) {
   EnterEngineering();
   Press(keyItemSelect);  // page 3
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   SetCoverOff(false);
   Ticks50(1);
   EXPECT_TRUE(panel.panelMode & engineeringMode);
@@ -339,7 +339,7 @@ TEST_F(AccessLevels, RefittedCoverEndsEngineeringModeWithAResetAndAClick) {
 
 TEST_F(AccessLevels, LosingLevel2EndsEngineeringModeWithAResetAndAClick) {
   panel.panelMode = engineeringMode | faultBuzzerMuted;
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   SelectionTimeoutTask();
   EXPECT_EQ(panel.panelMode, 0);
   EXPECT_EQ(Clicks(recorder), 1);
@@ -347,7 +347,7 @@ TEST_F(AccessLevels, LosingLevel2EndsEngineeringModeWithAResetAndAClick) {
 
 TEST_F(AccessLevels, MenuTimeOutEndsEngineeringModeWhichIsReenteredAtTheNextTick) {
   EnterEngineering();
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Ticks50(menuTimeoutTicks - 10);
   ASSERT_TRUE(panel.panelMode & engineeringMode);
   Press(keyItemSelect);  // a key press reloads the time-out

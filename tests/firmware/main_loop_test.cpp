@@ -26,7 +26,7 @@ class FirmwarePassTest : public FirmwareTest {};
 TEST_F(FirmwarePassTest, WithoutTicksOnlyTakesFlagsAndServicesTheWatchdog) {
   t.Start();
   const PanelState before = panel;
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   FirmwarePass();
   EXPECT_EQ(recorder.Ops(), (std::vector<uint8_t>{TAKE_TICK_20MS, TAKE_TICK_50MS, WATCHDOG_SERVICE}));
   EXPECT_EQ(recorder.calls.back().arg, 0);
@@ -39,7 +39,7 @@ TEST_F(FirmwarePassTest, TwentyMillisecondGroupRunsBeforeTheFiftyMillisecondGrou
   t.Start();
   t.board().StorePort(portTick20ms, 1);
   t.board().StorePort(portTick50ms, 1);
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   FirmwarePass();
   const auto& calls = recorder.calls;
   ASSERT_GE(calls.size(), 4u);
@@ -60,7 +60,7 @@ TEST_F(FirmwarePassTest, TwentyMillisecondGroupRunsBeforeTheFiftyMillisecondGrou
 TEST_F(FirmwarePassTest, FiftyMillisecondTickAloneSkipsTheTwentyMillisecondGroup) {
   t.Start();
   t.board().StorePort(portTick50ms, 1);
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   FirmwarePass();
   EXPECT_EQ(recorder.calls[1].op, TAKE_TICK_50MS);
   EXPECT_EQ(IndexOf(recorder.calls, READ_ANALOGUE, referenceChannel), recorder.calls.size());
@@ -72,7 +72,7 @@ class FirmwareStartTest : public FirmwareTest {};
 TEST_F(FirmwareStartTest, LoadsOutputDisablesAndChecksProgramMemoryOnce) {
   WriteConfig(cfgOutputDisables, soundersDisabled | faultRoutingDisabled);
   programImage[100] = 1;  // a mismatch that the start-up pass must find
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   FirmwareStart();
   EXPECT_EQ(panel.outputDisables, soundersDisabled | faultRoutingDisabled);
   EXPECT_TRUE(panel.systemFaults & programCheckFault);

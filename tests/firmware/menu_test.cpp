@@ -223,7 +223,7 @@ TEST_F(Menu, PanelOptionKeys) {
 TEST_F(Menu, ChecksumKeyWithoutAFaultOnlyClicks) {
   HardwareRequest(WRITE_NV_BYTE, 0x55 * 256 + 20);  // a byte changed behind the firmware's back
   OpenPage(1, 1);
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   FunctionKey(1);
   EXPECT_EQ(Clicks(recorder), 1);
   EXPECT_NE(XorOfAllConfig(*this), 0);

@@ -111,7 +111,7 @@ TEST_F(Monitors, EngineeringModeNeitherFaultsNorTogglesTheLevel) {
   SetAuxFuseBlown(true);
   EnterEngineering();
   ASSERT_TRUE(Mode(engineeringMode));
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Ticks(faultLimit + 100);
   EXPECT_TRUE(Mode(engineeringMode));
   EXPECT_FALSE(Fault(auxSupplyFault | earthFault));

@@ -80,7 +80,7 @@ TEST_F(Outputs, FireSwitchesBothSoundersAndFireRoutingAtOnce) {
 
 TEST_F(Outputs, FireRoutingWaitsForARunningDelayWhileSoundersDoNot) {
   SwitchDelaysOn();
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   FireInZone(1);  // zone 2 does not override delays
   Ticks50(1);
   ASSERT_TRUE(panel.delayState & delayRunning);
@@ -203,7 +203,7 @@ TEST_F(Outputs, VdsModeDrivesTheTransmissionDeviceAndFireOutputRelays) {
   SetVdsLink(true);
   FireInZone(1);
   DisableFireRouting();
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Ticks50(1);
   int32_t relays = -1;
   for (const RecordedRequest& r : recorder.calls) {
@@ -228,7 +228,7 @@ class RelayBoard : public DetectionTest, public ::testing::WithParamInterface<Bo
 TEST_P(RelayBoard, SettlesWithinFourCalls) {
   t.analogue.optionalRelays = GetParam().optionalRelays;
   t.analogue.relay2Width = healthyRelayWidth;
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Ticks50(4);
   EXPECT_EQ(Kind(), GetParam().kind);
   std::vector<int32_t> tests;

@@ -124,7 +124,7 @@ TEST_F(ConfigMemory, CheckStandsStillInEngineeringMode) {
 class ClearFireStateTest : public FirmwareTest {};
 
 TEST_F(ClearFireStateTest, PowersZonesDownOnlyAfterADetectedAlarm) {
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   panel.zonesInFire = 0x01;
   panel.zonesFaultDetected = 0x02;
   panel.panelMode |= latchingFire;

@@ -53,7 +53,7 @@ TEST_P(Bands, NormalisedReadingFallsIntoItsBand) {
   ASSERT_EQ(panel.zoneAlarmCount[0], 0);
   ASSERT_EQ(panel.zoneFaultCount[0], 0);
   SetZoneOhms(0, c.ohms);
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Scans(0, 1);
   const auto reading = std::find_if(recorder.calls.begin(), recorder.calls.end(), [](const RecordedRequest& r) {
     return r.op == READ_ANALOGUE && r.arg == channelOddZones;
@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Edges, Bands,
 TEST_F(ZoneScanning, FourZonePanelMeasuresPositions0To3OfEvery25) {
   SetZoneCount(4);
   Scans(3, 1);
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Ticks20(50);
   std::vector<int32_t> selections, channels;
   for (const RecordedRequest& r : recorder.calls) {
@@ -97,7 +97,7 @@ TEST_F(ZoneScanning, ReferenceOutOfRangeFaultsEveryEnabledZoneWithoutMeasuring) 
   t.analogue.supplyMv = 16000;  // reference channel 427, filtered about 1708
   WriteConfig(cfgZonesDisabled, ZoneBit(1));
   Ticks20(50);
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   Scans(1, 40);
   EXPECT_TRUE(FaultLatched(0));
   EXPECT_FALSE(FaultLatched(1));
@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(Options, NonLatching,
 TEST_F(ZoneScanning, ResetPowersTheZonesDownFor250TicksAndMeasuresNothing) {
   FireInZone(0);
   SetZoneOhms(0, normalOhms);
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   ResetPanel();
   while (panel.panelMode2 & zoneResetActive) Ticks20(1);
   std::vector<int32_t> resets;

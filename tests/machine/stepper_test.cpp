@@ -8,7 +8,7 @@
 TEST(Stepper, FirstBoardTickAt10msFirstFlagsAt20And50ms) {
   TestBoard t;
   t.Start();
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   int firstTick20 = 0, firstTick50 = 0;
   while (!firstTick50) {
     recorder.calls.clear();
@@ -25,7 +25,7 @@ TEST(Stepper, FirstBoardTickAt10msFirstFlagsAt20And50ms) {
 TEST(Stepper, EveryFlagIsTakenInTheStepThatRaisedIt) {
   TestBoard t;
   t.Start();
-  RequestRecorder recorder;
+  RequestRecorder recorder(t.board());
   t.Advance(1000);
   int taken20 = 0, taken50 = 0, passes = 0;
   for (const RecordedRequest& call : recorder.calls) {
@@ -54,7 +54,6 @@ TEST(Stepper, WatchdogPeriodEvery100ms) {
   PeriodicUpdate& periodicUpdate = t.periodicUpdate;
   periodicUpdate.watchdogTripped = false;
   // Without passes, nothing services the watchdog: drive only the tick and the timer.
-  SetRequestObserver(nullptr, nullptr);
   t.stepper().firmware = nullptr;
   t.Advance(2395);
   EXPECT_EQ(periodicUpdate.watchdogPeriods, 23);

@@ -31,8 +31,9 @@ constexpr int32_t supplyLevels[] = {18000, defaultSupplyMv, 33000};
 std::atomic<int> restarts{0};
 std::atomic<bool> requestWithoutBoard{false};
 
-void WatchRequests(uint8_t op, int32_t, int32_t result, void*) {
-  if (!boardInstance.load()) requestWithoutBoard = true;
+// Given the periodic update, which sees the board only while it is published.
+void WatchRequests(uint8_t op, int32_t, int32_t result, void* periodicUpdate) {
+  if (!static_cast<const PeriodicUpdate*>(periodicUpdate)->boardInstance.load()) requestWithoutBoard = true;
   if (op == WATCHDOG_SERVICE && result) ++restarts;
 }
 
@@ -69,7 +70,6 @@ uint8_t ConfigXor(const HardwareState& board) {
 TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInputs) {
   restarts = 0;
   requestWithoutBoard = false;
-  SetRequestObserver(WatchRequests, nullptr);
   FixedAnalogueSource analogue;
   PeriodicUpdate periodicUpdate;
   periodicUpdate.watchdogTripped = false;
@@ -80,10 +80,10 @@ TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInpu
   Firmware firmware(*board);
   board->firmwareThread = std::make_unique<TFireAlarmApplication>(firmware);
   board->analogueSource = &analogue;
+  board->requestObserver.Set(WatchRequests, &periodicUpdate);
   board->StorePort(portSystemInputs, idleSystemInputs);
   board->StorePort(portMonitorInputs, idleMonitorInputs);
   periodicUpdate.boardInstance.store(board.get());
-  boardInstance.store(board.get());
   board->StartFirmware();
 
   std::mt19937 rng(8);
@@ -98,7 +98,6 @@ TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInpu
   tick.Terminate();
   tick.WaitFor();
   board->StopFirmware();
-  SetRequestObserver(nullptr, nullptr);
 
   // The firmware kept servicing the watchdog; it never tripped.
   EXPECT_FALSE(periodicUpdate.watchdogTripped.load());
@@ -109,6 +108,6 @@ TEST(ThreadedCore, TickAndFirmwareThreadsKeepTheBoardConsistentUnderChangingInpu
   EXPECT_EQ(ConfigXor(*board), uint8_t(~board->nvImage[255]));
   EXPECT_FALSE(requestWithoutBoard.load());
 
+  periodicUpdate.boardInstance.store(nullptr);
   board.reset();
-  boardInstance.store(nullptr);
 }

@@ -23,8 +23,9 @@ namespace {
 std::atomic<int> services{0};
 std::atomic<bool> sawBoard{true};
 
-void CountServices(uint8_t op, int32_t, int32_t, void*) {
-  if (boardInstance.load() == nullptr) sawBoard = false;
+// Given the periodic update, which sees the board only while it is published.
+void CountServices(uint8_t op, int32_t, int32_t, void* periodicUpdate) {
+  if (static_cast<const PeriodicUpdate*>(periodicUpdate)->boardInstance.load() == nullptr) sawBoard = false;
   if (op == WATCHDOG_SERVICE) ++services;
 }
 
@@ -35,28 +36,25 @@ void CountServices(uint8_t op, int32_t, int32_t, void*) {
 TEST(Threads, FirmwareThreadStartsAfterPublicationAndStopsWithTheBoard) {
   services = 0;
   sawBoard = true;
-  SetRequestObserver(CountServices, nullptr);
   PeriodicUpdate periodicUpdate;
   TTimerThread tick(periodicUpdate);
   tick.Resume();
   auto board = std::make_unique<HardwareState>(periodicUpdate);
   Firmware firmware(*board);
   board->firmwareThread = std::make_unique<TFireAlarmApplication>(firmware);
+  board->requestObserver.Set(CountServices, &periodicUpdate);
   EXPECT_EQ(services, 0);  // created, not yet running
   periodicUpdate.boardInstance.store(board.get());
-  boardInstance.store(board.get());
   board->StartFirmware();
   while (services < 3) {
   }
   tick.Terminate();
   tick.WaitFor();
+  board.reset();  // stops the firmware thread before the board is withdrawn
   periodicUpdate.boardInstance.store(nullptr);
-  board.reset();
-  boardInstance.store(nullptr);
   const int after = services;
   EXPECT_TRUE(sawBoard);
   EXPECT_EQ(services, after);
-  SetRequestObserver(nullptr, nullptr);
 }
 
 // Configuration written from another thread (a control socket's set config)

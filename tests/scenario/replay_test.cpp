@@ -133,7 +133,6 @@ TEST(SessionReplay, ARecordedSessionReplaysToTheSameFirmwareStateAndSettingsByte
   const std::string settings = Bytes("Hardware.dat");
   ASSERT_FALSE(settings.empty());
 
-  ResetAllState();
   scenario::RunOptions options;
   options.save = "replayed.dat";
   std::ostringstream out;
@@ -181,7 +180,6 @@ TEST(SessionReplay, ARecordingMadeDuringAnExerciseReplaysToTheSameState) {
   EXPECT_NE(answer.find("\nlevel ZoneAnalogueControl2 450 ohm\n"), std::string::npos) << answer;
   EXPECT_NE(answer.find("\npress frmMainDisplay.SoundersStartStopButton left"), std::string::npos) << answer;
 
-  ResetAllState();
   scenario::RunOptions options;
   options.save = "replayed.dat";
   std::ostringstream out;
@@ -285,7 +283,6 @@ void SupplyFaultsAndAHeldKey(Desktop& d) {
 }
 
 void Replay(const std::string& recording) {
-  ResetAllState();
   scenario::RunOptions options;
   options.save = "replayed.dat";
   options.log = "replayed.csv";
@@ -323,7 +320,6 @@ TEST(DesktopReplay, QuickClicksAndDragsReplayToTheSamePanelAndEventLog) {
   const std::pair<const char*, Session> sessions[] = {{"fire", QuickClicksThroughAFire}, {"supply", SupplyFaultsAndAHeldKey}};
   for (const auto& [name, session] : sessions) {
     SCOPED_TRACE(name);
-    ResetAllState();
     std::filesystem::remove("Hardware.dat");
     std::vector<PanelEvent> live;
     std::string checks;
@@ -380,7 +376,6 @@ TEST(DesktopReplay, AnExerciseRecordingIsJudgedAgainAsItWasLive) {
   ASSERT_TRUE(live.measurements[0].measuredMs);
   EXPECT_GT(*live.measurements[0].measuredMs, 5000);
 
-  ResetAllState();
   scenario::RunOptions options;
   std::ostringstream out;
   ASSERT_EQ(scenario::RunScripts({"answer.qxs"}, options, out), scenario::allPassed) << out.str() << Bytes("answer.qxs");

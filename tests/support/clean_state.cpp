@@ -3,14 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "board/hardware_interface.h"
-
-void ResetAllState() {
-  ResetBoardGlobals();
-}
-
 CleanState::CleanState() : previous_(std::filesystem::current_path()) {
-  ResetAllState();
   std::string pattern = (std::filesystem::temp_directory_path() / "qx40-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a test directory");
   directory_ = pattern;
@@ -18,7 +11,6 @@ CleanState::CleanState() : previous_(std::filesystem::current_path()) {
 }
 
 CleanState::~CleanState() {
-  ResetAllState();
   std::error_code ignored;
   std::filesystem::current_path(previous_, ignored);
   std::filesystem::remove_all(directory_, ignored);

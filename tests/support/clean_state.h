@@ -1,7 +1,6 @@
 #pragma once
-// Every test starts from a fresh process's state: no board, firmware variables
-// at their initial values, and a private empty working directory so that
-// Hardware.dat never leaks between tests.
+// A test's private empty working directory, so that Hardware.dat never leaks
+// between tests.
 
 #include <filesystem>
 
@@ -18,6 +17,3 @@ class CleanState {
   std::filesystem::path previous_;
   std::filesystem::path directory_;
 };
-
-// Resets all board globals.
-void ResetAllState();

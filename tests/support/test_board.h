@@ -19,6 +19,9 @@
 inline constexpr uint8_t idleSystemInputs = sysAlwaysOne | sysDigitalInput1 | sysDigitalInput2;
 inline constexpr uint8_t idleMonitorInputs = monAlwaysOne | monSounder1Healthy | monSounder2Healthy | monAuxSupplyHealthy;
 
+// A request to the one live TestBoard, as its firmware would make it.
+int32_t HardwareRequest(uint8_t op, int32_t arg);
+
 // Starts with the idle field on its input ports.
 class TestBoard {
  public:
@@ -76,11 +79,16 @@ struct RecordedRequest {
   bool operator==(const RecordedRequest&) const = default;
 };
 
-// Records every HardwareRequest while it lives.
+// Records every HardwareRequest to the board while it lives.
 class RequestRecorder {
  public:
-  RequestRecorder();
+  explicit RequestRecorder(HardwareState& board);
   ~RequestRecorder();
+  RequestRecorder(const RequestRecorder&) = delete;
+  RequestRecorder& operator=(const RequestRecorder&) = delete;
   std::vector<RecordedRequest> calls;
   std::vector<uint8_t> Ops() const;
+
+ private:
+  HardwareState& board_;
 };

@@ -34,7 +34,7 @@ TEST(Autosave, AChangeIsOnDiskBeforeTheProgramEnds) {
   h.AutosaveTimerTimer(nullptr);
   const std::vector<uint8_t> before = ReadFile();
   ASSERT_EQ(before.size(), hardwareFileSize);
-  HardwareRequest(WRITE_NV_BYTE, 0x5A00 + 7);
+  HardwareRequest(*sim.board(), WRITE_NV_BYTE, 0x5A00 + 7);
   Press(h.PSUMainsInput, MouseButton::Left);
   Release(h.PSUMainsInput, MouseButton::Left);
   h.AutosaveTimerTimer(nullptr);
@@ -79,7 +79,7 @@ TEST(Autosave, TheTimerRunsAfterAChangeAndRestsWithoutOne) {
   const Case cases[] = {
       {"none", [] {}},
       {"mains switched off", [&] { LeftClick(h.PSUMainsInput); }},
-      {"configuration written", [] { HardwareRequest(WRITE_NV_BYTE, 0x5A00 + 7); }},
+      {"configuration written", [&] { HardwareRequest(*sim.board(), WRITE_NV_BYTE, 0x5A00 + 7); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.change);

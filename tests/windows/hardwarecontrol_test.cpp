@@ -330,7 +330,7 @@ TEST_F(HardwareWindowTest, UnservicedWatchdogTripsOnTheTwentyFourthPeriod) {
   ASSERT_EQ(h->WatchdogTimer->Interval(), 100);
   EXPECT_FALSE(h->WatchdogTimer->Enabled());  // in virtual time the periods are driven here
   EXPECT_TRUE(periodicUpdate.watchdogTripped.load());  // creation sets the latch
-  ASSERT_NE(boardInstance.load(), nullptr);
+  ASSERT_NE(machine_->board(), nullptr);
   periodicUpdate.watchdogTripped.store(false);
 
   for (int period = 1; period <= 23; ++period) h->WatchdogTimer->OnTimer(h->WatchdogTimer);
@@ -342,11 +342,10 @@ TEST_F(HardwareWindowTest, UnservicedWatchdogTripsOnTheTwentyFourthPeriod) {
   EXPECT_EQ(m()->SystemFaultLED->ItemIndex(), 1);
 
   // A service restarts the count; the latch stays.
-  HardwareRequest(WATCHDOG_SERVICE, 0);
+  HardwareRequest(*machine_->board(), WATCHDOG_SERVICE, 0);
   EXPECT_EQ(periodicUpdate.watchdogPeriods.load(), 0);
   EXPECT_TRUE(periodicUpdate.watchdogTripped.load());
   periodicUpdate.wiring = nullptr;
-  boardInstance.store(nullptr);
 }
 
 // ---- The board's view ------------------------------------------------------------------------
@@ -355,7 +354,6 @@ TEST_F(HardwareWindowTest, BoardUpdatesReadAndSetTheWindowsControls) {
   PeriodicUpdate periodicUpdate;
   HardwareState board(periodicUpdate);
   periodicUpdate.boardInstance.store(&board);
-  boardInstance.store(&board);
   BoardWiring wiring;
   const SharedU16 battery = 21390;  // 100.0 V after the read-out's scaling
   const SharedU16 charger = 0;
@@ -372,7 +370,6 @@ TEST_F(HardwareWindowTest, BoardUpdatesReadAndSetTheWindowsControls) {
   EXPECT_EQ(h->Vbatt->Caption(), "1000");
   EXPECT_EQ(h->Vchr->Caption(), "0");
   periodicUpdate.wiring = nullptr;
-  boardInstance.store(nullptr);
 }
 
 TEST_F(HardwareWindowTest, AnalogueChannelsReadTheLevelControls) {

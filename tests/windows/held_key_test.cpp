@@ -31,9 +31,8 @@ class HeldKeyTest : public ::testing::TestWithParam<ShortClick> {
  protected:
   void SetUp() override {
     chirps = 0;
-    SetRequestObserver(CountChirps, nullptr);
+    machine_.board()->requestObserver.Set(CountChirps, nullptr);
   }
-  void TearDown() override { SetRequestObserver(nullptr, nullptr); }
 
   // Past start-up, with no key pressed since.
   void Settle() {

@@ -381,19 +381,19 @@ TEST_F(MainDisplayTest, LinkChangeInTheBoardViewTakesEffectWhenAnnounced) {
 TEST_F(MainDisplayTest, InternalToneShowsTheSteadyBuzzerAndEachChirpOnce) {
   PeriodicUpdate update;
   HardwareState board(update);
-  boardInstance.store(&board);
+  f->UseBoard(&board);
   f->UpdateInternalTone();
   EXPECT_EQ(f->InternalTone->ItemIndex(), 0);
-  HardwareRequest(BUZZER_CHIRP, 0);
+  HardwareRequest(board, BUZZER_CHIRP, 0);
   f->UpdateInternalTone();
   EXPECT_EQ(f->InternalTone->ItemIndex(), 1);
   f->UpdateInternalTone();
   EXPECT_EQ(f->InternalTone->ItemIndex(), 0);
-  HardwareRequest(SET_BUZZER, 1);
+  HardwareRequest(board, SET_BUZZER, 1);
   f->UpdateInternalTone();
   f->UpdateInternalTone();
   EXPECT_EQ(f->InternalTone->ItemIndex(), 1);
-  boardInstance.store(nullptr);
+  f->UseBoard(nullptr);
 }
 
 TEST_F(MainDisplayTest, InternalToneIsLeftAloneWithoutABoard) {

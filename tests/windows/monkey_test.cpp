@@ -34,7 +34,7 @@ class Monkey : public ::testing::Test {
  protected:
   void SetUp() override {
     watchdogRestarts = 0;
-    SetRequestObserver(CountRestarts, nullptr);
+    sim.board()->requestObserver.Set(CountRestarts, nullptr);
     for (TForm* window : {static_cast<TForm*>(&sim.front()), static_cast<TForm*>(&sim.hardware())}) {
       window->Show();
       for (TControl* control : window->Controls()) {
@@ -43,7 +43,6 @@ class Monkey : public ::testing::Test {
       }
     }
   }
-  void TearDown() override { SetRequestObserver(nullptr, nullptr); }
 
   struct Target {
     TForm* window;

@@ -119,10 +119,10 @@ Defaults TakeDefaults() {
   return defaults;
 }
 
-void ExpectBoardPart(const Bytes& file) {
+void ExpectBoardPart(HardwareState& board, const Bytes& file) {
   for (int address = 0; address < 256; ++address) {
     const int expected = size_t(address) < file.size() ? uint8_t(~file[address]) : 0;
-    ASSERT_EQ(HardwareRequest(READ_NV_BYTE, address), expected) << "address " << address;
+    ASSERT_EQ(HardwareRequest(board, READ_NV_BYTE, address), expected) << "address " << address;
   }
 }
 
@@ -181,7 +181,7 @@ TEST(SettingsRobustness, EveryLengthUpTo400BytesStartsAndLoadsWhatTheFileHolds) 
     {
       Machine sim{BoardPacing::Stepped};
       sim.Advance(100);
-      ASSERT_NO_FATAL_FAILURE(ExpectBoardPart(file)) << "length " << length;
+      ASSERT_NO_FATAL_FAILURE(ExpectBoardPart(*sim.board(), file)) << "length " << length;
       ASSERT_NO_FATAL_FAILURE(ExpectWindowPart(sim.hardware(), file, defaults)) << "length " << length;
     }
     const Bytes saved = ReadFile(hardwareFileName);
@@ -218,7 +218,7 @@ TEST(SettingsRobustness, ADirectoryOfThatNameLeavesDefaultsAndStaysADirectory) {
   {
     Machine sim{BoardPacing::Stepped};
     sim.Advance(100);
-    ExpectBoardPart({});
+    ExpectBoardPart(*sim.board(), {});
     EXPECT_EQ(sim.hardware().PSUMainsInput->ItemIndex(), 1);
   }
   EXPECT_TRUE(fs::is_directory(hardwareFileName));
@@ -231,7 +231,7 @@ TEST(SettingsRobustness, AnUnopenableFileLeavesDefaultsAndIsReplacedByTheSave) {
   {
     Machine sim{BoardPacing::Stepped};
     sim.Advance(100);
-    ExpectBoardPart({});
+    ExpectBoardPart(*sim.board(), {});
   }
   EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(hardwareFileName)));
   EXPECT_EQ(fs::file_size(hardwareFileName), hardwareFileSize);
@@ -244,7 +244,7 @@ TEST(SettingsRobustness, AFileWithoutReadPermissionLeavesDefaults) {
   {
     Machine sim{BoardPacing::Stepped};
     sim.Advance(100);
-    ExpectBoardPart({});
+    ExpectBoardPart(*sim.board(), {});
   }
   chmod(hardwareFileName, 0600);
   EXPECT_EQ(fs::file_size(hardwareFileName), hardwareFileSize);

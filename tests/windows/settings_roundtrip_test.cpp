@@ -71,7 +71,7 @@ TEST_F(SettingsRoundTrip, ADefaultRunSavesTheCompleteLayout) {
 TEST_F(SettingsRoundTrip, EveryStoredControlAndConfigurationByteSurvivesCloseAndStart) {
   Start();
   sim->firmware().WriteConfig(cfgZoneOptions + 3, 0x42);
-  HardwareRequest(WRITE_NV_BYTE, 0x5A00 | 200);
+  HardwareRequest(*sim->board(), WRITE_NV_BYTE, 0x5A00 | 200);
   for (int zone = 0; zone < 8; ++zone) Level(h().ZoneAnalogueControl[zone], 20 + 25 * zone);
   Level(h().VssAnalogueValueBox, 150);
   Toggle(h().CrossLinkBatteryCharger);
@@ -94,7 +94,7 @@ TEST_F(SettingsRoundTrip, EveryStoredControlAndConfigurationByteSurvivesCloseAnd
 
   Start();
   EXPECT_EQ(sim->firmware().ReadConfig(cfgZoneOptions + 3), 0x42);
-  EXPECT_EQ(HardwareRequest(READ_NV_BYTE, 200), 0x5A);
+  EXPECT_EQ(HardwareRequest(*sim->board(), READ_NV_BYTE, 200), 0x5A);
   EXPECT_EQ(h().ZoneAnalogueValue[7]->Width(), 20 + 25 * 7 - 2);
   EXPECT_EQ(h().VbattAnalogueValue->Width(), 118);
   EXPECT_EQ(h().VchrAnalogueValue->Width(), 168);
@@ -129,7 +129,7 @@ TEST_F(SettingsRoundTrip, NonZeroToggleBytesStartTheirControlsToggled) {
   WriteFile(file);
   Start();
   EXPECT_EQ(h().EightZonePanel->ItemIndex(), 0);
-  EXPECT_NE(ZoneCount(*boardInstance.load()), 8);
+  EXPECT_NE(ZoneCount(*sim->board()), 8);
   EXPECT_EQ(h().PSUMainsInput->ItemIndex(), 0);
   EXPECT_EQ(h().DigitalInput2->ItemIndex(), 1);
   EXPECT_EQ(h().DigitalInput1->ItemIndex(), 0);
@@ -170,7 +170,7 @@ TEST_F(SettingsRoundTrip, ABoardPartAloneLeavesEveryWindowDefault) {
   file.resize(nvPartSize);
   WriteFile(file);
   Start();
-  EXPECT_EQ(HardwareRequest(READ_NV_BYTE, 0), 0x33);
+  EXPECT_EQ(HardwareRequest(*sim->board(), READ_NV_BYTE, 0), 0x33);
   EXPECT_EQ(h().ZoneAnalogueValue[0]->Width(), 198);
   Stop();
   EXPECT_EQ(ReadFile().size(), hardwareFileSize);
