@@ -11,13 +11,13 @@ cmake -S "$repo" -B "$repo/build" -G Ninja -DBUILD_TESTING=ON -DQX40_WERROR=ON >
 cmake --build "$repo/build"
 ctest --test-dir "$repo/build" --output-on-failure
 
-# The core without the windows, in a folder of its own: core_build FOLDER CMAKE_OPTIONS... -- TARGETS...
+# The core without the windows or the class server, in a folder of its own: core_build FOLDER CMAKE_OPTIONS... -- TARGETS...
 core_build() {
   local dir="$repo/$1" options=()
   shift
   while [ "$1" != -- ]; do options+=("$1"); shift; done
   shift
-  cmake -S "$repo" -B "$dir" -G Ninja -DBUILD_TESTING=ON -DQX40_WITH_UI=OFF -DQX40_WERROR=ON "${options[@]}" >/dev/null
+  cmake -S "$repo" -B "$dir" -G Ninja -DBUILD_TESTING=ON -DQX40_WITH_UI=OFF -DQX40_WITH_CLASSROOM=OFF -DQX40_WERROR=ON "${options[@]}" >/dev/null
   cmake --build "$dir" -j"$(nproc)" --target "$@"
 }
 core_tests=(board_tests firmware_tests machine_tests tools_tests live_tests)
