@@ -11,5 +11,6 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   scenario::RunOptions defaults;
   defaults.screenshot = SaveFormPng;
+  defaults.host = &gui.Host();
   return scenario::RunCommandLine(arguments, defaults, std::cout, std::cerr);
 }

@@ -8,10 +8,10 @@
 #include "machine/timerthread.h"
 #include "windows/maindisplay.h"
 
-Machine::Machine(BoardPacing pacing) : pacing_(pacing), stepper_(periodicUpdate_) {
+Machine::Machine(BoardPacing pacing, WindowHost* host) : pacing_(pacing), stepper_(periodicUpdate_) {
   stepper_.afterTick = [this] { AfterTick(); };
-  front_ = std::make_unique<TfrmMainDisplay>();
-  hardware_ = std::make_unique<TfrmHardwareControl>(*this, periodicUpdate_, front_.get());
+  front_ = std::make_unique<TfrmMainDisplay>(host);
+  hardware_ = std::make_unique<TfrmHardwareControl>(*this, periodicUpdate_, front_.get(), host);
   if (pacing_ == BoardPacing::RealTime) return;
   stepper_.Start();
   if (pacing_ != BoardPacing::Batched) return;

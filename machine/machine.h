@@ -34,8 +34,9 @@ class Machine : public BoardLifecycle {
  public:
   // Creates the front panel, then the hardware control window (which starts
   // the board and loads Hardware.dat from the working directory); in virtual
-  // time then runs FirmwareStart.
-  explicit Machine(BoardPacing pacing);
+  // time then runs FirmwareStart. Both windows are shown by host, which must
+  // outlive the machine; without one by nothing.
+  explicit Machine(BoardPacing pacing, WindowHost* host = nullptr);
   // Shuts down in the program's order, saving Hardware.dat.
   ~Machine() override;
   Machine(const Machine&) = delete;

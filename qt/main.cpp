@@ -119,7 +119,7 @@ int RunWindows(DesktopHost& host, const DesktopOptions& options, TrainingSession
   // Before the machine, which plays on it until it goes.
   const std::unique_ptr<AudioOutput> speaker = OpenAudioOutput();
   if (!speaker) std::cerr << "qx40: no audio output device found: the panel runs silent\n";
-  Machine machine(options.batched ? BoardPacing::Batched : BoardPacing::RealTime);
+  Machine machine(options.batched ? BoardPacing::Batched : BoardPacing::RealTime, &host);
   std::optional<CatchUpBeforeInput> catchUp;
   if (options.batched) catchUp.emplace(machine);
   // The mute box as the user left it before anything plays.
@@ -163,7 +163,6 @@ int main(int argc, char** argv) {
   if (!training.Open(options, std::cerr)) return exitUsage;
   TApplication application(argc, argv, "QX40 Simulation");
   DesktopHost host;
-  SetWindowHost(&host);
   int code = 0;
   try {
     code = RunWindows(host, options, training);
@@ -172,6 +171,5 @@ int main(int argc, char** argv) {
   } catch (...) {
     TApplication::ShowException(nullptr);
   }
-  SetWindowHost(nullptr);
   return code;
 }

@@ -16,10 +16,7 @@ int UseOffscreenPlatformUnlessSet() {
 }  // namespace
 
 struct OffscreenGui::Impl {
-  Impl(int& argc, char** argv) : platform(UseOffscreenPlatformUnlessSet()), application(argc, argv) {
-    SetWindowHost(&host);
-  }
-  ~Impl() { SetWindowHost(nullptr); }
+  Impl(int& argc, char** argv) : platform(UseOffscreenPlatformUnlessSet()), application(argc, argv) {}
 
   int platform;
   QGuiApplication application;
@@ -29,6 +26,8 @@ struct OffscreenGui::Impl {
 OffscreenGui::OffscreenGui(int& argc, char** argv) : impl_(std::make_unique<Impl>(argc, argv)) {}
 
 OffscreenGui::~OffscreenGui() = default;
+
+WindowHost& OffscreenGui::Host() { return impl_->host; }
 
 bool SaveFormPng(const TForm& form, const std::string& path) {
   static Artwork artwork;

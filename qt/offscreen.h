@@ -8,6 +8,7 @@
 #include <string>
 
 class TForm;
+class WindowHost;
 
 // The window's client area as a PNG file; false if it cannot be written.
 // Needs the OffscreenGui (or another Qt GUI application) of the process.
@@ -20,6 +21,9 @@ class OffscreenGui {
   ~OffscreenGui();
   OffscreenGui(const OffscreenGui&) = delete;
   OffscreenGui& operator=(const OffscreenGui&) = delete;
+
+  // Measures text as the desktop draws it; give it to the windows to be drawn.
+  WindowHost& Host();
 
  private:
   struct Impl;

@@ -23,7 +23,7 @@ void RestorePosition(const QSettings& settings, TForm& form) {
   WindowBox frame = FrameOf(form);
   frame.left = left;
   frame.top = top;
-  if (FullyInside(frame, Host().Screen())) form.Move(left, top);
+  if (FullyInside(frame, form.Host().Screen())) form.Move(left, top);
 }
 
 void RememberPosition(QSettings& settings, const TForm& form) {
@@ -41,7 +41,8 @@ double WindowScale(QSettings& settings, double asked, const TForm& front, const 
   const double remembered = settings.value(scaleKey).toDouble(&read);
   if (read && remembered >= minimumScale && remembered <= maximumScale) return remembered;
   const auto client = [](const TForm& form) { return WindowBox{0, 0, form.ClientWidth(), form.ClientHeight()}; };
-  return FittingScale(Host().Screen(), client(front), client(hardware), Host().WindowFrame(), maximumScale);
+  const WindowHost& host = front.Host();
+  return FittingScale(host.Screen(), client(front), client(hardware), host.WindowFrame(), maximumScale);
 }
 
 void RestoreWindows(QSettings& settings, TfrmMainDisplay& front, TForm& hardware) {

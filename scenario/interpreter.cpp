@@ -326,7 +326,7 @@ void Interpreter::Start() {
   if (options_.live) {
     sim_ = options_.live;
   } else {
-    owned_ = std::make_unique<Machine>(BoardPacing::Stepped);
+    owned_ = std::make_unique<Machine>(BoardPacing::Stepped, options_.host);
     sim_ = owned_.get();
     // Keys follow press and release exactly, for scripts that test the debounce.
     sim_->front().SetHoldShortPresses(false);

@@ -16,6 +16,7 @@
 
 class Machine;
 class TForm;
+class WindowHost;
 
 namespace scenario {
 
@@ -31,6 +32,9 @@ struct RunOptions {
   // Draws a window into a PNG file, false if it cannot; the front end gives
   // it. Without one a screenshot line is an error.
   std::function<bool(const TForm& form, const std::string& path)> screenshot;
+  // Shows each script's windows, measuring their text as screenshot draws it;
+  // null: nothing shows them.
+  WindowHost* host = nullptr;
   // A running machine the scripts drive instead of a fresh one each (the web
   // page's live panel); it is neither reset nor shut down, and restart is refused.
   Machine* live = nullptr;

@@ -113,7 +113,7 @@ void ShowView(const View& shown) {
 // A fresh process's machine over whatever Hardware.dat the working directory
 // holds, in the view the user chose, playing its tones for the page.
 void Start() {
-  machine = std::make_unique<Machine>(BoardPacing::Stepped);
+  machine = std::make_unique<Machine>(BoardPacing::Stepped, &host);
   machine->PlayOn(tones);
   host.SetForms(&machine->front(), &machine->hardware());
   machine->front().Show();
@@ -166,7 +166,6 @@ extern "C" {
 
 // The first start, in the view the page remembered.
 EMSCRIPTEN_KEEPALIVE void qx40_start(int muted, int corvella, int coverOff) {
-  SetWindowHost(&host);
   view = {muted != 0, corvella != 0, coverOff != 0};
   Start();
 }

@@ -96,12 +96,13 @@ void DrawShape(Drawing& out, const TShape& shape, const DrawRect& rect) {
 void DrawGroupBox(Drawing& out, const TGroupBox& group, const DrawRect& rect) {
   out.Fill(rect, group.GetColor());
   const Font font = group.GetFont();
-  const int textHeight = Host().TextHeight(font);
+  const WindowHost& host = group.Form()->Host();
+  const int textHeight = host.TextHeight(font);
   const int lineY = textHeight / 2;
   out.Frame({rect.x, rect.y + lineY, rect.w, rect.h - lineY}, colors::gray);
   out.Frame({rect.x + 1, rect.y + lineY + 1, rect.w, rect.h - lineY}, colors::white);
   if (group.Caption().empty()) return;
-  const DrawRect text{rect.x + groupCaptionLeft, rect.y, Host().TextWidth(font, group.Caption()) + groupCaptionPadding,
+  const DrawRect text{rect.x + groupCaptionLeft, rect.y, host.TextWidth(font, group.Caption()) + groupCaptionPadding,
                       textHeight};
   out.Fill(text, group.GetColor().valid ? group.GetColor() : group.Form()->WindowColor());
   out.Text(text, group.Caption(), font, colors::black, Alignment::Center, VerticalAlignment::Center);

@@ -89,7 +89,7 @@ class PostedCaption : public CaptionControl {
   void SetCaption(const std::string& caption) override {
     if (caption == last_) return;
     last_ = caption;
-    Host().Post([label = label_, caption] { label->SetCaption(caption); });
+    label_->Form()->Host().Post([label = label_, caption] { label->SetCaption(caption); });
   }
 
  private:
@@ -100,8 +100,9 @@ class PostedCaption : public CaptionControl {
 bool IsSet(const TImageSelector* selector) { return selector->ItemIndex() != 0; }
 }  // namespace
 
-TfrmHardwareControl::TfrmHardwareControl(BoardLifecycle& board, PeriodicUpdate& update, TfrmMainDisplay* front)
-    : TForm("frmHardwareControl", "Hardware Interface", clientWidth, clientHeight),
+TfrmHardwareControl::TfrmHardwareControl(BoardLifecycle& board, PeriodicUpdate& update, TfrmMainDisplay* front,
+                                         WindowHost* host)
+    : TForm("frmHardwareControl", "Hardware Interface", clientWidth, clientHeight, host),
       board_(board),
       periodicUpdate(update),
       frmMainDisplay(front) {

@@ -37,7 +37,8 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
  public:
   // The board's tick runs the watchdog's periods; WatchdogTimer only keeps
   // their count for scripts. The front panel, if any, must outlive this window.
-  TfrmHardwareControl(BoardLifecycle& board, PeriodicUpdate& periodicUpdate, TfrmMainDisplay* frmMainDisplay);
+  TfrmHardwareControl(BoardLifecycle& board, PeriodicUpdate& periodicUpdate, TfrmMainDisplay* frmMainDisplay,
+                      WindowHost* host = nullptr);
   ~TfrmHardwareControl() override;
 
   // Event handlers.

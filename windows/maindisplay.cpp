@@ -91,7 +91,8 @@ TImageSelector* AsSelector(TControl* sender) { return dynamic_cast<TImageSelecto
 bool LinkFitted(const ControlState* link) { return link && link->ItemIndex() != 0; }
 }  // namespace
 
-TfrmMainDisplay::TfrmMainDisplay() : TForm("frmMainDisplay", "QX40 Simulation", clientWidth, clientHeight) {
+TfrmMainDisplay::TfrmMainDisplay(WindowHost* host)
+    : TForm("frmMainDisplay", "QX40 Simulation", clientWidth, clientHeight, host) {
   CreateImageLists();
   CreatePictures();
   CreateButtons();

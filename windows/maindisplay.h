@@ -20,7 +20,7 @@ class HardwareState;
 
 class TfrmMainDisplay : public TForm, private KeyCopyListener {
  public:
-  TfrmMainDisplay();
+  explicit TfrmMainDisplay(WindowHost* host = nullptr);
 
   // Mouse and click handlers.
   void imsButtonMouseDown(TControl* sender, MouseButton button, ShiftState shift, int x, int y);

@@ -140,14 +140,15 @@ double FittingScale(const ScreenRect& work, const WindowBox& front, const Window
 }
 
 WindowBox FrameOf(const TForm& form) {
-  const FrameExtents frame = Host().WindowFrame();
+  const FrameExtents frame = form.Host().WindowFrame();
   return {form.Left(), form.Top(), frame.left + form.Width() + frame.right, frame.top + form.Height() + frame.bottom};
 }
 
 void PlaceForms(TForm& front, TForm& hardware, const WindowBox& keep) {
-  const FrameExtents frame = Host().WindowFrame();
+  const WindowHost& host = front.Host();
+  const FrameExtents frame = host.WindowFrame();
   const WindowBox keepInFrame{keep.left + frame.left, keep.top + frame.top, keep.width, keep.height};
-  const WindowPlacement placed = PlaceWindows(Host().Screen(), FrameOf(front), FrameOf(hardware), keepInFrame);
+  const WindowPlacement placed = PlaceWindows(host.Screen(), FrameOf(front), FrameOf(hardware), keepInFrame);
   front.Move(placed.front.left, placed.front.top);
   hardware.Move(placed.hardware.left, placed.hardware.top);
 }

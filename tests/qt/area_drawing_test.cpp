@@ -22,19 +22,11 @@ namespace {
 // Measures as the desktop does and keeps each area a change reports.
 class AreaHost : public QtHost {
  public:
-  AreaHost() : previous_(Host()) { SetWindowHost(this); }
-  ~AreaHost() override { SetWindowHost(&previous_); }
-  AreaHost(const AreaHost&) = delete;
-  AreaHost& operator=(const AreaHost&) = delete;
-
   void Invalidate(TForm& form) override { areas.emplace_back(0, 0, form.ClientWidth(), form.ClientHeight()); }
   void InvalidateArea(TForm&, int left, int top, int width, int height) override {
     areas.emplace_back(left, top, width, height);
   }
   std::vector<QRect> areas;
-
- private:
-  WindowHost& previous_;
 };
 
 // The picture before, with each reported area drawn again over it.
@@ -49,7 +41,7 @@ QImage Redrawn(QImage before, const TForm& form, const std::vector<QRect>& areas
 
 TEST(AreaDrawing, TheChangedAreasDrawnAloneGiveTheWholeWindowsPicture) {
   AreaHost host;
-  Machine machine(BoardPacing::Stepped);
+  Machine machine(BoardPacing::Stepped, &host);
   TfrmMainDisplay& front = machine.front();
   TfrmHardwareControl& hardware = machine.hardware();
   Artwork artwork;

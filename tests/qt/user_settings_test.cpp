@@ -9,6 +9,7 @@
 
 #include <QSettings>
 
+#include "qt/qt_host.h"
 #include "tests/support/clean_state.h"
 #include "windows/framework/form.h"
 #include "windows/framework/host.h"
@@ -23,13 +24,14 @@ class UserSettingsTest : public ::testing::Test {
   }
 
   CleanState clean_;
-  const ScreenRect screen_ = Host().Screen();
+  QtHost host_;
+  const ScreenRect screen_ = host_.Screen();
 };
 
 TEST_F(UserSettingsTest, PositionsAndViewComeBackInTheNextRun) {
   {
-    TfrmMainDisplay front;
-    TForm hardware("frmHardwareControl", "Hardware Interface", 100, 100);
+    TfrmMainDisplay front(&host_);
+    TForm hardware("frmHardwareControl", "Hardware Interface", 100, 100, &host_);
     front.Move(screen_.left + 10, screen_.top + 20);
     hardware.Move(screen_.left + 30, screen_.top + 40);
     front.SelectCorvellaFasciaClick(front.SelectCorvellaFascia);
@@ -37,8 +39,8 @@ TEST_F(UserSettingsTest, PositionsAndViewComeBackInTheNextRun) {
     QSettings store = Store();
     RememberWindows(store, front, hardware);
   }
-  TfrmMainDisplay front;
-  TForm hardware("frmHardwareControl", "Hardware Interface", 100, 100);
+  TfrmMainDisplay front(&host_);
+  TForm hardware("frmHardwareControl", "Hardware Interface", 100, 100, &host_);
   QSettings store = Store();
   RestoreWindows(store, front, hardware);
   EXPECT_EQ(std::pair(front.Left(), front.Top()), std::pair(screen_.left + 10, screen_.top + 20));
@@ -49,8 +51,8 @@ TEST_F(UserSettingsTest, PositionsAndViewComeBackInTheNextRun) {
 }
 
 TEST_F(UserSettingsTest, PositionNoLongerWhollyOnTheScreenIsPassedOver) {
-  TfrmMainDisplay front;
-  TForm hardware("frmHardwareControl", "Hardware Interface", 100, 100);
+  TfrmMainDisplay front(&host_);
+  TForm hardware("frmHardwareControl", "Hardware Interface", 100, 100, &host_);
   front.Move(screen_.left, screen_.top);
   hardware.Move(screen_.left, screen_.top);
   QSettings store = Store();

@@ -203,8 +203,6 @@ namespace {
 // step that posted it, not inside it.
 class WindowThread : public WindowHost {
  public:
-  WindowThread() { SetWindowHost(this); }
-  ~WindowThread() override { SetWindowHost(nullptr); }
   void Post(std::function<void()> work) override { posted_.push_back(std::move(work)); }
   void RunPosted() {
     for (auto work = std::exchange(posted_, {}); auto& w : work) w();
@@ -217,8 +215,8 @@ class WindowThread : public WindowHost {
 // A desktop session stepped in virtual time: keys held for the firmware as
 // on the desktop, the event log and an exercise looked at every 10 ms.
 struct Desktop {
-  Machine machine{BoardPacing::Stepped};
   WindowThread window;
+  Machine machine{BoardPacing::Stepped, &window};
   std::vector<PanelEvent> events;
   EventLog log{machine, [this](const PanelEvent& e) { events.push_back(e); }};
   scenario::Exercise* exercise = nullptr;

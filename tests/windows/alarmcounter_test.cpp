@@ -41,12 +41,11 @@ TEST(CounterDecode, EveryDigitWrittenWithTheTableReadsBack) {
   }
 }
 
-// Counts what the counter asks to have drawn again; otherwise the
-// environment's host, which comes back when it goes.
+// Counts what the counter asks to have drawn again.
 class AlarmCounterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form_ = std::make_unique<TForm>("frmMainDisplay", "", 100, 40);
+    form_ = std::make_unique<TForm>("frmMainDisplay", "", 100, 40, &host_);
     frame_ = new TfrmAlarmCounter(form_.get(), "frmAlarmCounter1");
     frame_->SetBounds(0, 0, 54, 23);
   }

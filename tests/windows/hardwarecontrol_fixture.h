@@ -14,8 +14,11 @@
 
 class HardwareControlTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    machine_ = std::make_unique<Machine>(BoardPacing::Stepped);
+  void SetUp() override { Start(nullptr); }
+
+  // Both windows shown by host, which outlives the machine.
+  void Start(WindowHost* host) {
+    machine_ = std::make_unique<Machine>(BoardPacing::Stepped, host);
     h = &machine_->hardware();
   }
 

@@ -220,23 +220,25 @@ TEST_F(HardwareWindowTest, ZoneLinksSetTheFrontPanelZoneLeds) {
 // A laptop's work area with framed windows, whatever the test's display.
 class LaptopScreen : public WindowHost {
  public:
-  LaptopScreen() : previous_(Host()) { SetWindowHost(this); }
-  ~LaptopScreen() override { SetWindowHost(&previous_); }
   ScreenRect Screen() const override { return {0, 0, 1366, 768}; }
   FrameExtents WindowFrame() const override { return {4, 30, 4, 4}; }
-
- private:
-  WindowHost& previous_;
 };
 
-TEST_F(HardwareWindowTest, ShownClearOfTheFrontPanelSizedToItsContents) {
-  const LaptopScreen screen;
+class HardwareWindowOnLaptopTest : public HardwareWindowTest {
+ protected:
+  void SetUp() override { Start(&laptop_); }
+  void TearDown() override { machine_.reset(); }
+
+  LaptopScreen laptop_;
+};
+
+TEST_F(HardwareWindowOnLaptopTest, ShownClearOfTheFrontPanelSizedToItsContents) {
   m()->Show();
   h->Show();
   EXPECT_EQ(h->ClientWidth(), 481);  // up to the links group
   EXPECT_EQ(h->ClientHeight(), 337);
-  EXPECT_TRUE(FullyInside(FrameOf(*h), Host().Screen()));
-  EXPECT_TRUE(FullyInside(FrameOf(*m()), Host().Screen()));
+  EXPECT_TRUE(FullyInside(FrameOf(*h), laptop_.Screen()));
+  EXPECT_TRUE(FullyInside(FrameOf(*m()), laptop_.Screen()));
   EXPECT_FALSE(Overlap(FrameOf(*h), FrameOf(*m())));
 }
 
@@ -266,12 +268,11 @@ TEST(HardwareWindowLifetime, FrontPanelForgetsTheLinksWhenTheWindowGoes) {
   front.UpdateZoneIndicatorVisibility();
 }
 
-TEST_F(HardwareWindowTest, VdSModeWidensTheWindowAndPlacesBothAgainWhenItWouldLeaveTheScreen) {
-  const LaptopScreen laptop;
+TEST_F(HardwareWindowOnLaptopTest, VdSModeWidensTheWindowAndPlacesBothAgainWhenItWouldLeaveTheScreen) {
   m()->Show();
   h->Show();
   m()->Move(0, 0);
-  const ScreenRect screen = Host().Screen();
+  const ScreenRect screen = laptop_.Screen();
   h->Move(screen.width - FrameOf(*h).width - 3, screen.height - FrameOf(*h).height - 3);
   LeftClick(h->VdSModeSelect);
   EXPECT_TRUE(h->VdSHardwareOptions->Visible());

@@ -13,12 +13,11 @@
 
 namespace {
 
-// Counts what the selectors ask to have drawn again, from whichever thread;
-// otherwise the environment's host, which comes back when it goes.
+// Counts what the selectors ask to have drawn again, from whichever thread.
 class ImageSelectorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form_ = std::make_unique<TForm>("frmTest", "", 200, 200);
+    form_ = std::make_unique<TForm>("frmTest", "", 200, 200, &host_);
     twoImages_ = form_->AddImageList("TestTwoImages", 29, 29, 2);
     threeImages_ = form_->AddImageList("TestThreeImages", 20, 10, 3);
     emptyList_ = form_->AddImageList("TestEmptyList", 20, 10, 0);

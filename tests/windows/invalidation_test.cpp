@@ -16,16 +16,11 @@ using Area = std::array<int, 4>;
 
 class AreaHost : public WindowHost {
  public:
-  AreaHost() : previous_(Host()) { SetWindowHost(this); }
-  ~AreaHost() override { SetWindowHost(&previous_); }
   void Invalidate(TForm&) override { areas.push_back({0, 0, -1, -1}); }
   void InvalidateArea(TForm&, int left, int top, int width, int height) override {
     areas.push_back({left, top, width, height});
   }
   std::vector<Area> areas;
-
- private:
-  WindowHost& previous_;
 };
 
 class InvalidationTest : public ::testing::Test {
@@ -38,11 +33,11 @@ class InvalidationTest : public ::testing::Test {
     host_.areas.clear();
   }
 
-  TForm form_{"frmTest", "Test", 400, 300};
+  AreaHost host_;
+  TForm form_{"frmTest", "Test", 400, 300, &host_};
   TGroupBox* group_;
   TImageSelector* led_;
   TImageList* list_;
-  AreaHost host_;
 };
 
 TEST_F(InvalidationTest, ANestedControlsChangeCoversOnlyItsOwnAreaOfTheClient) {

@@ -49,19 +49,10 @@ class FakeControl : public ControlState {
   int index_;
 };
 
-// Counts what the windows ask to have drawn, measuring text as the host it
-// stands in for; that host is back when it goes.
+// Counts what the windows it is given ask to have drawn.
 class CountingHost : public WindowHost {
  public:
-  CountingHost() : previous_(Host()) { SetWindowHost(this); }
-  ~CountingHost() override { SetWindowHost(&previous_); }
-
   void Invalidate(TForm&) override { invalidations.fetch_add(1); }
-  int TextWidth(const Font& font, const std::string& text) const override { return previous_.TextWidth(font, text); }
-  int TextHeight(const Font& font) const override { return previous_.TextHeight(font); }
 
   std::atomic<int> invalidations{0};
-
- private:
-  WindowHost& previous_;
 };

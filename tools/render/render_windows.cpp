@@ -87,8 +87,8 @@ bool EnterScratchDirectory(fs::path& scratch) {
   return !failed;
 }
 
-bool RenderAll(const fs::path& folder) {
-  Machine machine(BoardPacing::Stepped);
+bool RenderAll(const fs::path& folder, WindowHost& host) {
+  Machine machine(BoardPacing::Stepped, &host);
   TfrmMainDisplay& front = machine.front();
   TfrmHardwareControl& hardware = machine.hardware();
   front.Show();
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot create a scratch directory\n");
     return 1;
   }
-  const bool saved = RenderAll(folder);
+  const bool saved = RenderAll(folder, gui.Host());
   fs::current_path(folder, failed);
   fs::remove_all(scratch, failed);
   return saved ? 0 : 1;

@@ -4,9 +4,6 @@
 #include "windows/framework/host.h"
 #include "windows/framework/imagelist.h"
 
-int ScreenWidth() { return Host().Screen().width; }
-int ScreenHeight() { return Host().Screen().height; }
-
 // ---- TControl ----------------------------------------------------------------
 
 TControl::TControl(TControl* parent, std::string name) : name_(std::move(name)), parent_(parent) {
@@ -119,8 +116,8 @@ void TControl::Invalidate() const {
   }
   TForm* form = dynamic_cast<TForm*>(const_cast<TControl*>(control));
   if (!form) return;
-  if (form == this) return Host().Invalidate(*form);
-  Host().InvalidateArea(*form, left, top, Width(), Height());
+  if (form == this) return form->Host().Invalidate(*form);
+  form->Host().InvalidateArea(*form, left, top, Width(), Height());
 }
 
 // ---- TLabel ------------------------------------------------------------------
@@ -153,8 +150,9 @@ void TLabel::SetFontColor(const Color& color) {
 bool TLabel::CanAutoSize(int& newWidth, int& newHeight) {
   if (wordWrap_) return false;
   const Font font = GetFont();
-  newWidth = Host().TextWidth(font, caption_);
-  newHeight = Host().TextHeight(font);
+  const TForm* form = Form();
+  newWidth = form ? form->Host().TextWidth(font, caption_) : WindowHost::GuessTextWidth(font, caption_);
+  newHeight = form ? form->Host().TextHeight(font) : WindowHost::GuessTextHeight(font);
   return true;
 }
 
@@ -216,7 +214,8 @@ void TCheckBox::Click() {
 
 // ---- TTimer ------------------------------------------------------------------
 
-TTimer::TTimer(TControl* owner, std::string name, int intervalMs) : name_(std::move(name)), intervalMs_(intervalMs) {
+TTimer::TTimer(TControl* owner, std::string name, int intervalMs)
+    : name_(std::move(name)), form_(owner ? owner->Form() : nullptr), intervalMs_(intervalMs) {
   if (owner) owner->AdoptTimer(this);
 }
 
@@ -225,13 +224,18 @@ TTimer::~TTimer() { SetEnabled(false); }
 
 void TTimer::SetInterval(int intervalMs) {
   intervalMs_ = intervalMs;
-  if (enabled_) Host().TimerChanged(*this);
+  if (enabled_) Changed();
 }
 
 void TTimer::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
-  Host().TimerChanged(*this);
+  Changed();
+}
+
+// A timer of no window has no host to run it.
+void TTimer::Changed() {
+  if (form_) form_->Host().TimerChanged(*this);
 }
 
 void TTimer::Fire() {

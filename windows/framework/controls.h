@@ -27,10 +27,6 @@ using NotifyEvent = std::function<void(TControl* sender)>;
 using MouseEvent = std::function<void(TControl* sender, MouseButton button, ShiftState shift, int x, int y)>;
 using MouseMoveEvent = std::function<void(TControl* sender, ShiftState shift, int x, int y)>;
 
-// The primary screen's size in pixels, as the host sees it.
-int ScreenWidth();
-int ScreenHeight();
-
 class TControl {
  public:
   // A control belongs to its parent, which destroys it; a null parent makes a window.
@@ -272,7 +268,10 @@ class TTimer {
   std::function<void(TTimer* sender)> OnTimer;
 
  private:
+  void Changed();
+
   std::string name_;
+  TForm* form_;  // whose host runs the timer
   int intervalMs_;
   bool enabled_ = false;
   std::atomic<int> tag_{0};

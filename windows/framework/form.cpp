@@ -42,8 +42,9 @@ void Collect(const TControl& parent, std::vector<TControl*>& found) {
 }
 }  // namespace
 
-TForm::TForm(std::string name, std::string caption, int clientWidth, int clientHeight)
-    : TControl(nullptr, std::move(name)), caption_(std::move(caption)), windowColor_(buttonFace) {
+TForm::TForm(std::string name, std::string caption, int clientWidth, int clientHeight, WindowHost* host)
+    : TControl(nullptr, std::move(name)), host_(host ? host : &noHost_), caption_(std::move(caption)),
+      windowColor_(buttonFace) {
   SetFont(MakeFont("MS Sans Serif", 11));
   SetClientSize(clientWidth, clientHeight);
 }

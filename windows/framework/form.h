@@ -10,10 +10,14 @@
 #include <vector>
 
 #include "windows/framework/controls.h"
+#include "windows/framework/host.h"
 
 class TForm : public TControl {
  public:
-  TForm(std::string name, std::string caption, int clientWidth, int clientHeight);
+  // Shown by host, which must outlive the window; without one by nothing.
+  TForm(std::string name, std::string caption, int clientWidth, int clientHeight, WindowHost* host = nullptr);
+
+  WindowHost& Host() const { return *host_; }
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
@@ -64,6 +68,8 @@ class TForm : public TControl {
  private:
   void Changed();
 
+  WindowHost noHost_;
+  WindowHost* host_;
   std::string caption_;
   Color windowColor_;
   bool formAutoSize_ = false;

@@ -1,7 +1,9 @@
 #pragma once
 // What the windows need from whatever shows them: the one way the Qt-free
-// scenes call up. The desktop, the web page and the headless runner each
-// give one; without one the windows run as if nothing showed them.
+// scenes call up. Each window is given its host as it is made (the desktop,
+// the web page and the headless runner each have one), so machines in one
+// process may be shown by different hosts; a window given none runs as if
+// nothing showed it.
 
 #include <functional>
 #include <string>
@@ -39,15 +41,14 @@ class WindowHost {
   // Any thread: runs work on the window thread; a host without one runs it now.
   virtual void Post(std::function<void()> work) { work(); }
 
-  // The extent of a caption in a font, as the host will draw it.
-  virtual int TextWidth(const Font& font, const std::string& text) const;
-  virtual int TextHeight(const Font& font) const;
+  // The extent of a caption in a font, as the host will draw it; by default
+  // a fair guess.
+  virtual int TextWidth(const Font& font, const std::string& text) const { return GuessTextWidth(font, text); }
+  virtual int TextHeight(const Font& font) const { return GuessTextHeight(font); }
   virtual ScreenRect Screen() const { return {}; }
   // A form's Left and Top are those of its frame.
   virtual FrameExtents WindowFrame() const { return {}; }
-};
 
-// The host of every window of the process; a do-nothing host while none is set.
-WindowHost& Host();
-// Window thread, before any window is created; null returns to the do-nothing host.
-void SetWindowHost(WindowHost* host);
+  static int GuessTextWidth(const Font& font, const std::string& text);
+  static int GuessTextHeight(const Font& font);
+};
