@@ -17,7 +17,7 @@ constexpr const char* usage =
     "       [--start-from FILE.qxstate] [--junit FILE.xml] [--report FILE.html] [--log FILE.csv] [-j N] [--shard I/N]\n"
     "       qx40-scenario --list-names | --help | --version\n"
     "Runs each script in a fresh simulator in virtual time.\n"
-    "  -j N          run N scripts at once, in processes of their own; the report keeps the scripts' order\n"
+    "  -j N          run N scripts at once, each on a thread of its own; the report keeps the scripts' order\n"
     "  --shard I/N   run only shard I (0 to N-1) of N; without it TEST_SHARD_INDEX and TEST_TOTAL_SHARDS\n"
     "  --junit FILE  write a JUnit XML report, one test case per script\n"
     "  --report FILE write an HTML page: the measurements against their limits, the checkpoints,\n"

@@ -196,12 +196,13 @@ void HardwareState::WritePortMasked(int index, uint8_t mask, uint8_t bits) {
   } while (!At(port, index).compare_exchange_weak(old, next, std::memory_order_relaxed));
 }
 
-HardwareState::HardwareState(PeriodicUpdate& update) : periodicUpdate(update) {
+HardwareState::HardwareState(PeriodicUpdate& update, SettingsFile file)
+    : periodicUpdate(update), settingsFile(std::move(file)) {
   nvSize = nvImageSize;
   nvImage = std::make_unique<uint8_t[]>(nvImageSize);
   std::fill_n(nvImage.get(), nvImageSize, nvErased);
   StorePort(portRelayTest, 0);
-  LoadNvImage(nvImage.get(), nvSize);
+  settingsFile.LoadNvImage(nvImage.get(), nvSize);
   StorePort(portTick50ms, 0);
   StorePort(portTick20ms, 0);
   for (int i = 0; i <= portMatrixLast; ++i) StorePort(i, 0);
@@ -212,7 +213,7 @@ HardwareState::HardwareState(PeriodicUpdate& update) : periodicUpdate(update) {
 
 HardwareState::~HardwareState() {
   StopFirmware();
-  StageNvImage(nvImage.get(), nvSize, !windowPartFollows);
+  settingsFile.StageNvImage(nvImage.get(), nvSize, !windowPartFollows);
 }
 
 std::vector<uint8_t> HardwareState::SnapshotNvImage() const {

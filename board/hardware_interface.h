@@ -11,6 +11,7 @@
 
 #include "board/index.h"
 #include "board/ports.h"
+#include "board/settings_file.h"
 #include "board/worker_thread.h"
 
 // ---- Operations -----------------------------------------------------------
@@ -141,7 +142,8 @@ class HardwareState {
  public:
   // The periodic update answers the watchdog and run counter requests; it
   // must outlive the board.
-  explicit HardwareState(PeriodicUpdate& periodicUpdate);
+  // Its non-volatile memory is loaded from settingsFile and staged there as it goes.
+  explicit HardwareState(PeriodicUpdate& periodicUpdate, SettingsFile settingsFile = SettingsFile());
   // Stops the firmware thread after its current pass, then saves nvImage.
   ~HardwareState();
   HardwareState(const HardwareState&) = delete;
@@ -174,6 +176,7 @@ class HardwareState {
   std::vector<uint8_t> SnapshotNvImage() const;
 
   PeriodicUpdate& periodicUpdate;
+  const SettingsFile settingsFile;
   std::unique_ptr<WorkerThread> firmwareThread;
   std::unique_ptr<uint8_t[]> nvImage;
   std::array<std::atomic<uint8_t>, portCount> port{};

@@ -10,17 +10,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-const char* const hardwareFileName = "Hardware.dat";
-
 namespace {
 
-std::string StagingName() { return std::string(hardwareFileName) + ".tmp"; }
-
-bool Publish() {
-  if (std::rename(StagingName().c_str(), hardwareFileName) == 0) return true;
-  std::remove(StagingName().c_str());
-  return false;
-}
+constexpr const char* staging = ".tmp";
 
 // Writes and flushes to stable storage before the rename makes it visible.
 bool WriteAll(std::FILE* file, const uint8_t* bytes, size_t size) {
@@ -43,8 +35,14 @@ WindowSettings WindowSettings::FromBytes(const uint8_t* bytes, size_t length) {
   return settings;
 }
 
-void LoadNvImage(uint8_t* image, int32_t size) {
-  std::FILE* file = std::fopen(hardwareFileName, "rb");
+bool SettingsFile::Publish() const {
+  if (std::rename(Beside(staging).c_str(), path_.c_str()) == 0) return true;
+  std::remove(Beside(staging).c_str());
+  return false;
+}
+
+void SettingsFile::LoadNvImage(uint8_t* image, int32_t size) const {
+  std::FILE* file = std::fopen(path_.c_str(), "rb");
   if (!file) return;
   // Read aside first: a read that fails part-way leaves the image as it was.
   const size_t length = static_cast<size_t>(size);
@@ -55,8 +53,8 @@ void LoadNvImage(uint8_t* image, int32_t size) {
   if (!failed) std::copy_n(bytes.begin(), read, image);
 }
 
-std::optional<WindowSettings> LoadWindowSettings() {
-  std::FILE* file = std::fopen(hardwareFileName, "rb");
+std::optional<WindowSettings> SettingsFile::LoadWindowSettings() const {
+  std::FILE* file = std::fopen(path_.c_str(), "rb");
   if (!file) return std::nullopt;
   uint8_t bytes[windowPartSize];
   size_t length = 0;
@@ -65,39 +63,39 @@ std::optional<WindowSettings> LoadWindowSettings() {
   return WindowSettings::FromBytes(bytes, length);
 }
 
-bool StageNvImage(const uint8_t* image, int32_t size, bool publish) {
-  std::FILE* file = std::fopen(StagingName().c_str(), "wb");
+bool SettingsFile::StageNvImage(const uint8_t* image, int32_t size, bool publish) const {
+  std::FILE* file = std::fopen(Beside(staging).c_str(), "wb");
   if (!file) return false;
   const bool written = WriteAll(file, image, size_t(size));
   if (std::fclose(file) != 0 || !written) {
-    std::remove(StagingName().c_str());
+    std::remove(Beside(staging).c_str());
     return false;
   }
   return !publish || Publish();
 }
 
-bool CompleteSettingsSave(const WindowSettings& settings) {
-  std::FILE* file = std::fopen(StagingName().c_str(), "r+b");
+bool SettingsFile::CompleteSettingsSave(const WindowSettings& settings) const {
+  std::FILE* file = std::fopen(Beside(staging).c_str(), "r+b");
   if (!file) return false;  // nothing staged: the previous file stays
   const bool written = std::fseek(file, long(nvPartSize), SEEK_SET) == 0 &&
                        WriteAll(file, settings.Data(), windowPartSize);
   // A window part that could not be written whole is cut off again.
   const bool trimmed = written || ftruncate(fileno(file), long(nvPartSize)) == 0;
   if (std::fclose(file) != 0 || !trimmed) {
-    std::remove(StagingName().c_str());
+    std::remove(Beside(staging).c_str());
     return false;
   }
   return Publish() && written;
 }
 
-bool SaveSettings(const uint8_t* image, int32_t size, const WindowSettings& settings) {
+bool SettingsFile::SaveSettings(const uint8_t* image, int32_t size, const WindowSettings& settings) const {
   return StageNvImage(image, size, false) && CompleteSettingsSave(settings);
 }
 
-std::string SetAsideRejectedSettings() {
+std::string SettingsFile::SetAsideRejectedSettings() const {
   namespace fs = std::filesystem;
-  const fs::path file = hardwareFileName;
-  const fs::path kept = std::string(hardwareFileName) + ".rejected";
+  const fs::path& file = path_;
+  const fs::path kept = Beside(".rejected");
   std::error_code failed;
   const fs::file_status status = fs::symlink_status(file, failed);
   if (!fs::exists(status)) return {};
@@ -113,15 +111,15 @@ std::string SetAsideRejectedSettings() {
   const std::string what = regular ? std::to_string(size) + " bytes long, not " + std::to_string(hardwareFileSize)
                                    : "not a file";
   if (failed) {
-    return std::string(hardwareFileName) + " is " + what + ", and it could not be kept as " + kept.string() + ": " +
+    return file.string() + " is " + what + ", and it could not be kept as " + kept.string() + ": " +
            failed.message() + "; the next save will replace it.\n";
   }
-  return std::string(hardwareFileName) + " is " + what + "; it is kept as " + kept.string() +
+  return file.string() + " is " + what + "; it is kept as " + kept.string() +
          " and the simulator starts from what it could read.\n";
 }
 
-SettingsLock::SettingsLock() {
-  const std::string name = std::string(hardwareFileName) + ".lock";
+SettingsLock::SettingsLock(const SettingsFile& file) {
+  const std::string name = file.Path().string() + ".lock";
   descriptor_ = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   held_ = descriptor_ >= 0 && flock(descriptor_, LOCK_EX | LOCK_NB) == 0;
 }

@@ -8,10 +8,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
-extern const char* const hardwareFileName;
+constexpr const char* hardwareFileName = "Hardware.dat";
 
 constexpr size_t nvPartSize = 256;
 constexpr int windowWordCount = 14;   // bar widths, little-endian
@@ -72,38 +73,54 @@ class WindowSettings {
   size_t length_ = windowPartSize;
 };
 
-// Reads as much of the board part as the file holds; the rest stays as it is.
-// A missing or unreadable file changes nothing.
-void LoadNvImage(uint8_t* image, int32_t size);
+// The Hardware.dat of one machine, in the directory it was given (the
+// working directory when none): machines in one process keep theirs apart.
+class SettingsFile {
+ public:
+  explicit SettingsFile(const std::filesystem::path& directory = {}) : path_(directory / hardwareFileName) {}
 
-// The window part of the file; empty when the file cannot be opened.
-std::optional<WindowSettings> LoadWindowSettings();
+  const std::filesystem::path& Path() const { return path_; }
 
-// First half of a save: the board part into the temporary file. With
-// publish set (no window part follows) it replaces Hardware.dat at once.
-bool StageNvImage(const uint8_t* image, int32_t size, bool publish);
+  // Reads as much of the board part as the file holds; the rest stays as it
+  // is. A missing or unreadable file changes nothing.
+  void LoadNvImage(uint8_t* image, int32_t size) const;
 
-// Second half: appends the window part to the staged board part and replaces
-// Hardware.dat with the whole. Where the window part cannot be written the
-// board part alone is published; where nothing was staged nothing changes.
-bool CompleteSettingsSave(const WindowSettings& settings);
+  // The window part of the file; empty when the file cannot be opened.
+  std::optional<WindowSettings> LoadWindowSettings() const;
 
-// A whole save at once, the board part given (the autosave while running).
-bool SaveSettings(const uint8_t* image, int32_t size, const WindowSettings& settings);
+  // First half of a save: the board part into the temporary file. With
+  // publish set (no window part follows) it replaces Hardware.dat at once.
+  bool StageNvImage(const uint8_t* image, int32_t size, bool publish) const;
 
-// A Hardware.dat that no save writes (not a regular file, or of another length
-// than a whole save or the board part alone) is kept as Hardware.dat.rejected
-// before a save can replace it: a file is copied (what it holds still loads), a
-// directory moved. Gives the notice for the user; empty when there was nothing
-// to keep.
-std::string SetAsideRejectedSettings();
+  // Second half: appends the window part to the staged board part and
+  // replaces Hardware.dat with the whole. Where the window part cannot be
+  // written the board part alone is published; where nothing was staged
+  // nothing changes.
+  bool CompleteSettingsSave(const WindowSettings& settings) const;
+
+  // A whole save at once, the board part given (the autosave while running).
+  bool SaveSettings(const uint8_t* image, int32_t size, const WindowSettings& settings) const;
+
+  // A Hardware.dat that no save writes (not a regular file, or of another
+  // length than a whole save or the board part alone) is kept as
+  // Hardware.dat.rejected before a save can replace it: a file is copied
+  // (what it holds still loads), a directory moved. Gives the notice for the
+  // user; empty when there was nothing to keep.
+  std::string SetAsideRejectedSettings() const;
+
+ private:
+  std::filesystem::path Beside(const char* suffix) const { return path_.string() + suffix; }
+  bool Publish() const;
+
+  std::filesystem::path path_;
+};
 
 // One simulator per directory: the lock on Hardware.dat.lock, held until
 // destruction. A second simulator there, in this process or another, does
 // not get it.
 class SettingsLock {
  public:
-  SettingsLock();
+  explicit SettingsLock(const SettingsFile& file = SettingsFile());
   ~SettingsLock();
   SettingsLock(const SettingsLock&) = delete;
   SettingsLock& operator=(const SettingsLock&) = delete;

@@ -8,10 +8,11 @@
 #include "machine/timerthread.h"
 #include "windows/maindisplay.h"
 
-Machine::Machine(BoardPacing pacing, WindowHost* host) : pacing_(pacing), stepper_(periodicUpdate_) {
+Machine::Machine(BoardPacing pacing, WindowHost* host, const std::filesystem::path& settingsDirectory)
+    : pacing_(pacing), settingsFile_(settingsDirectory), stepper_(periodicUpdate_) {
   stepper_.afterTick = [this] { AfterTick(); };
   front_ = std::make_unique<TfrmMainDisplay>(host);
-  hardware_ = std::make_unique<TfrmHardwareControl>(*this, periodicUpdate_, front_.get(), host);
+  hardware_ = std::make_unique<TfrmHardwareControl>(*this, periodicUpdate_, front_.get(), host, settingsFile_);
   if (pacing_ == BoardPacing::RealTime) return;
   stepper_.Start();
   if (pacing_ != BoardPacing::Batched) return;
@@ -30,7 +31,7 @@ Machine::~Machine() {
 // starts only once it is.
 void Machine::StartBoard(TfrmHardwareControl& window) {
   const bool realTime = pacing_ == BoardPacing::RealTime;
-  board_ = std::make_unique<HardwareState>(periodicUpdate_);
+  board_ = std::make_unique<HardwareState>(periodicUpdate_, settingsFile_);
   firmware_ = std::make_unique<Firmware>(*board_);
   if (realTime) board_->firmwareThread = std::make_unique<TFireAlarmApplication>(*firmware_);
   stepper_.firmware = firmware_.get();

@@ -9,12 +9,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
 
 #include "board/board_wiring.h"
 #include "board/periodic_update.h"
+#include "board/settings_file.h"
 #include "machine/sound.h"
 #include "machine/stepper.h"
 #include "windows/hardwarecontrol.h"
@@ -35,8 +37,10 @@ class Machine : public BoardLifecycle {
   // Creates the front panel, then the hardware control window (which starts
   // the board and loads Hardware.dat from the working directory); in virtual
   // time then runs FirmwareStart. Both windows are shown by host, which must
-  // outlive the machine; without one by nothing.
-  explicit Machine(BoardPacing pacing, WindowHost* host = nullptr);
+  // outlive the machine; without one by nothing. Hardware.dat is kept in
+  // settingsDirectory, the working directory when none is named.
+  explicit Machine(BoardPacing pacing, WindowHost* host = nullptr,
+                   const std::filesystem::path& settingsDirectory = {});
   // Shuts down in the program's order, saving Hardware.dat.
   ~Machine() override;
   Machine(const Machine&) = delete;
@@ -91,6 +95,7 @@ class Machine : public BoardLifecycle {
   void AfterTick();
 
   BoardPacing pacing_;
+  const SettingsFile settingsFile_;
   PeriodicUpdate periodicUpdate_;
   Stepper stepper_;
   Sound sound_;

@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 
+#include <mutex>
+
 #include "qt/artwork.h"
 #include "qt/messages.h"
 #include "qt/painter.h"
@@ -29,7 +31,10 @@ OffscreenGui::~OffscreenGui() = default;
 
 WindowHost& OffscreenGui::Host() { return impl_->host; }
 
+// Scripts on several threads share the artwork, which loads as it is first drawn.
 bool SaveFormPng(const TForm& form, const std::string& path) {
+  static std::mutex drawing;
+  const std::lock_guard lock(drawing);
   static Artwork artwork;
   return RenderForm(form, artwork).save(QString::fromStdString(path), "PNG");
 }

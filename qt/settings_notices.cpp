@@ -26,7 +26,7 @@ bool PrepareSettingsDirectory(const SettingsLock& lock) {
          QMessageBox::Critical);
     return false;
   }
-  const std::string rejected = SetAsideRejectedSettings();
+  const std::string rejected = SettingsFile().SetAsideRejectedSettings();
   if (!rejected.empty()) Tell(rejected, QMessageBox::Warning);
   return true;
 }

@@ -1,5 +1,5 @@
 // The batch driver: each script on a fresh machine in virtual time, stepped
-// while a wait or a checkpoint holds, in a private working directory.
+// while a wait or a checkpoint holds, its settings in a private directory.
 
 #include <algorithm>
 #include <cerrno>
@@ -7,6 +7,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "board/settings_file.h"
 #include "machine/machine.h"
 #include "scenario/interpreter.h"
 #include "scenario/junit.h"
@@ -19,8 +20,6 @@ namespace scenario {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* settingsFile = "Hardware.dat";
 
 class BatchRunner : public Interpreter {
  public:
@@ -60,7 +59,8 @@ class BatchRunner : public Interpreter {
     std::ifstream in(Resolve(path));
     if (!in) return Error(0, "cannot read the script: " + std::generic_category().message(errno));
     const ScratchDirectory directory;
-    if (directory.path.empty()) return Error(0, "cannot make a working directory");
+    if (directory.path.empty()) return Error(0, "cannot make a directory for the panel's settings");
+    settingsDirectory_ = directory.path;
     try {
       CopySettings();
       const ScriptLines commands = Prepare(in);
@@ -76,11 +76,12 @@ class BatchRunner : public Interpreter {
   void CopySettings() {
     if (options_.settings.empty()) return;
     std::error_code failed;
+    const fs::path copy = settingsDirectory_ / hardwareFileName;
     if (!fs::is_regular_file(Resolve(options_.settings), failed) ||
-        !fs::copy_file(Resolve(options_.settings), settingsFile, failed)) {
+        !fs::copy_file(Resolve(options_.settings), copy, failed)) {
       throw ScriptError{"cannot read the settings " + options_.settings};
     }
-    fs::permissions(settingsFile, fs::perms::owner_read | fs::perms::owner_write, failed);
+    fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write, failed);
   }
 
   // One meaning everywhere: a line runs when the one before it is done, and
@@ -104,7 +105,8 @@ class BatchRunner : public Interpreter {
     ShutDown();
     if (!save) return;
     std::error_code failed;
-    if (fs::copy_file(settingsFile, Resolve(options_.save), fs::copy_options::overwrite_existing, failed)) return;
+    const fs::path saved = settingsDirectory_ / hardwareFileName;
+    if (fs::copy_file(saved, Resolve(options_.save), fs::copy_options::overwrite_existing, failed)) return;
     Error(0, "cannot write the settings " + options_.save);
   }
 };
@@ -158,8 +160,8 @@ std::optional<std::vector<ScriptResult>> RunAll(const std::vector<std::string>& 
   };
   const auto last = [&](size_t i) { return i + 1 == scripts.size(); };
   if (options.jobs > 1) {
-    RunInProcesses(scripts, options.jobs, [&](size_t i) { return BatchRunner(options).RunScript(scripts[i], last(i)); },
-                   done);
+    RunOnThreads(scripts, options.jobs, [&](size_t i) { return BatchRunner(options).RunScript(scripts[i], last(i)); },
+                 done);
     return results;
   }
   BatchRunner runner(options);

@@ -227,8 +227,8 @@ std::vector<Problem> CheckExercise(const std::string& path) {
   if (directory.path.empty()) return {{0, "cannot make a working directory to check the exercise in"}};
   std::vector<Problem> problems;
   {
-    Machine machine(BoardPacing::Stepped);
-    problems = Exercise((directory.caller / path).lexically_normal().string(), machine).Result().errors;
+    Machine machine(BoardPacing::Stepped, nullptr, directory.path);
+    problems = Exercise(path, machine).Result().errors;
   }
   return problems;
 }

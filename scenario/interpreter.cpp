@@ -54,15 +54,13 @@ bool IsHeaderKey(const std::string& text) {
 
 }  // namespace
 
-ScratchDirectory::ScratchDirectory() : caller(std::filesystem::current_path()) {
+ScratchDirectory::ScratchDirectory() {
   std::string pattern = (std::filesystem::temp_directory_path() / "qx40-scenario-XXXXXX").string();
-  std::error_code failed;
-  if (mkdtemp(pattern.data()) && (std::filesystem::current_path(pattern, failed), !failed)) path = pattern;
+  if (mkdtemp(pattern.data())) path = pattern;
 }
 
 ScratchDirectory::~ScratchDirectory() {
   std::error_code ignored;
-  std::filesystem::current_path(caller, ignored);
   if (!path.empty()) std::filesystem::remove_all(path, ignored);
 }
 
@@ -326,7 +324,7 @@ void Interpreter::Start() {
   if (options_.live) {
     sim_ = options_.live;
   } else {
-    owned_ = std::make_unique<Machine>(BoardPacing::Stepped, options_.host);
+    owned_ = std::make_unique<Machine>(BoardPacing::Stepped, options_.host, settingsDirectory_);
     sim_ = owned_.get();
     // Keys follow press and release exactly, for scripts that test the debounce.
     sim_->front().SetHoldShortPresses(false);
@@ -553,11 +551,11 @@ void Interpreter::Do(const Stall& stall) {
   sim_->stepper().firmwareStalled = false;
 }
 
-// In a scratch directory, so that the panel's settings land nowhere.
+// With a scratch directory, so that the panel's settings land nowhere.
 void ListNames(std::ostream& out) {
   {
     const ScratchDirectory directory;
-    Machine simulation(BoardPacing::Stepped);
+    Machine simulation(BoardPacing::Stepped, nullptr, directory.path);
     const Panel panel(simulation);
     for (const std::string& name : panel.ControlNames(true)) out << "control " << name << '\n';
   }

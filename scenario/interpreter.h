@@ -32,16 +32,15 @@ namespace scenario {
 // One script's lines, each with its line number.
 using ScriptLines = std::vector<std::pair<int, Command>>;
 
-// A private working directory, entered at once; on leaving, the previous one
-// is entered again and this one removed with everything in it.
+// A private directory for a machine's settings, removed with everything in
+// it on leaving. The working directory stays: machines on other threads share it.
 struct ScratchDirectory {
   ScratchDirectory();
   ~ScratchDirectory();
   ScratchDirectory(const ScratchDirectory&) = delete;
   ScratchDirectory& operator=(const ScratchDirectory&) = delete;
 
-  std::filesystem::path caller;
-  std::filesystem::path path;  // empty if it could not be made or entered
+  std::filesystem::path path;  // empty if it could not be made
 };
 
 std::string Trimmed(const std::string& text);
@@ -114,6 +113,8 @@ class Interpreter {
 
   RunOptions options_;
   const std::filesystem::path caller_;
+  // Where the machine keeps its Hardware.dat; empty: the working directory.
+  std::filesystem::path settingsDirectory_;
   std::unique_ptr<Trace> trace_;
   Machine* sim_ = nullptr;
   ScriptResult result_;

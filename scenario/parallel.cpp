@@ -1,77 +1,76 @@
 #include "scenario/parallel.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <deque>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace scenario {
 
 namespace {
 
-struct Worker {
-  size_t index;
-  pid_t pid;
-  std::FILE* file;  // the worker writes its result here
+// The results as they come in, any order, and the next script to start.
+class Board {
+ public:
+  explicit Board(size_t count) : results_(count) {}
+
+  std::optional<size_t> Take() {
+    const std::lock_guard lock(mutex_);
+    if (next_ == results_.size()) return std::nullopt;
+    return next_++;
+  }
+
+  void Put(size_t index, ScriptResult result) {
+    {
+      const std::lock_guard lock(mutex_);
+      results_[index] = std::move(result);
+    }
+    arrived_.notify_one();
+  }
+
+  ScriptResult Await(size_t index) {
+    std::unique_lock lock(mutex_);
+    arrived_.wait(lock, [&] { return results_[index].has_value(); });
+    ScriptResult result = std::move(*results_[index]);
+    results_[index].reset();
+    return result;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::vector<std::optional<ScriptResult>> results_;
+  size_t next_ = 0;
 };
 
-// In the child: run, write the result, leave without running the parent's
-// destructors or flushing its buffers.
-[[noreturn]] void RunChild(const std::function<ScriptResult(size_t)>& run, size_t index, std::FILE* file) {
-  std::ostringstream text;
-  WriteResult(run(index), text);
-  const std::string bytes = text.str();
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
-  _exit(written ? 0 : 1);
-}
-
-ScriptResult Collect(const Worker& worker, const std::string& name) {
-  int status = 0;
-  waitpid(worker.pid, &status, 0);
-  std::rewind(worker.file);
-  std::string bytes;
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, worker.file)) > 0;) bytes.append(buffer, n);
-  std::fclose(worker.file);
-  std::istringstream in(bytes);
-  std::optional<ScriptResult> result = ReadResult(in);
-  if (result && WIFEXITED(status) && WEXITSTATUS(status) == 0) return *result;
-  ScriptResult broken;
-  broken.script = name;
-  broken.errors.push_back({0, "the worker process running it ended abnormally"});
-  broken.output = name + ": error: the worker process running it ended abnormally\n";
-  return broken;
+// A script that throws is reported as an error of its own; the others run on.
+ScriptResult RunOne(const std::function<ScriptResult(size_t)>& run, size_t index, const std::string& name) {
+  try {
+    return run(index);
+  } catch (const std::exception& error) {
+    ScriptResult broken;
+    broken.script = name;
+    broken.errors.push_back({0, error.what()});
+    broken.output = name + ": error: " + error.what() + "\n";
+    return broken;
+  }
 }
 
 }  // namespace
 
-void RunInProcesses(const std::vector<std::string>& scripts, int jobs, const std::function<ScriptResult(size_t)>& run,
-                    const std::function<void(ScriptResult)>& done) {
-  const size_t count = scripts.size();
-  std::deque<Worker> running;
-  size_t next = 0;
-  while (next < count || !running.empty()) {
-    while (next < count && running.size() < size_t(jobs)) {
-      std::FILE* file = std::tmpfile();
-      std::fflush(nullptr);
-      const pid_t pid = file ? fork() : -1;
-      if (pid == 0) RunChild(run, next, file);
-      if (pid < 0) {
-        // No process to spare: this one runs here.
-        if (file) std::fclose(file);
-        running.push_back({next, -1, nullptr});
-      } else {
-        running.push_back({next, pid, file});
-      }
-      ++next;
-    }
-    const Worker oldest = running.front();
-    running.pop_front();
-    done(oldest.pid < 0 ? run(oldest.index) : Collect(oldest, scripts[oldest.index]));
+void RunOnThreads(const std::vector<std::string>& scripts, int jobs, const std::function<ScriptResult(size_t)>& run,
+                  const std::function<void(ScriptResult)>& done) {
+  Board board(scripts.size());
+  std::vector<std::thread> workers;
+  const size_t count = std::min(scripts.size(), size_t(std::max(jobs, 1)));
+  for (size_t i = 0; i < count; ++i) {
+    workers.emplace_back([&] {
+      while (const std::optional<size_t> index = board.Take()) board.Put(*index, RunOne(run, *index, scripts[*index]));
+    });
   }
+  for (size_t i = 0; i < scripts.size(); ++i) done(board.Await(i));
+  for (std::thread& worker : workers) worker.join();
 }
 
 }  // namespace scenario

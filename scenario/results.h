@@ -1,12 +1,9 @@
 #pragma once
 // What one script's run gives: its report lines, its counts, its failures and
-// errors by line, its measurements and, for the report, its timeline. A
-// worker process hands it to the parent as text.
+// errors by line, its measurements and, for the report, its timeline.
 
 #include <cstdint>
-#include <istream>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -80,9 +77,5 @@ struct ScriptResult {
   int64_t endMs = 0;        // the script's virtual time at its end
   double wallSeconds = 0;  // how long it took
 };
-
-void WriteResult(const ScriptResult& result, std::ostream& out);
-// Nothing if the text is cut short or malformed.
-std::optional<ScriptResult> ReadResult(std::istream& in);
 
 }  // namespace scenario

@@ -28,7 +28,7 @@ struct RunOptions {
   std::string junit;     // JUnit XML report; empty: none
   std::string report;    // HTML page of the measurements; empty: none
   std::string log;       // the event log as CSV; empty: none
-  int jobs = 1;          // scripts run at once, each in a process of its own
+  int jobs = 1;          // scripts run at once, each on a thread of its own
   // Draws a window into a PNG file, false if it cannot; the front end gives
   // it. Without one a screenshot line is an error.
   std::function<bool(const TForm& form, const std::string& path)> screenshot;

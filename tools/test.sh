@@ -35,4 +35,4 @@ core_build build-tsan -DQX40_SANITIZE=thread -- board_tests machine_tests live_t
 export TSAN_OPTIONS=halt_on_error=1
 QX40_THREADED_SECONDS=10 "$repo/build-tsan/tests/machine_tests" --gtest_filter='ThreadedCore.*:Threads.*:Pacing/ThreadsTest.*:Pacing/MachineTest.*/RealTime:Pacing/MachineTest.*/Batched'
 "$repo/build-tsan/tests/board_tests" --gtest_filter='PortConcurrency.*:ObserverConcurrency.*'
-"$repo/build-tsan/tests/live_tests" --gtest_filter='ControlSocketThreads.*'
+"$repo/build-tsan/tests/live_tests" --gtest_filter='ControlSocketThreads.*:ParallelScripts.*'

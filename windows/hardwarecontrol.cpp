@@ -1,5 +1,7 @@
 #include "windows/hardwarecontrol.h"
 
+#include <utility>
+
 #include "board/index.h"
 #include "board/periodic_update.h"
 #include "windows/framework/host.h"
@@ -101,9 +103,10 @@ bool IsSet(const TImageSelector* selector) { return selector->ItemIndex() != 0; 
 }  // namespace
 
 TfrmHardwareControl::TfrmHardwareControl(BoardLifecycle& board, PeriodicUpdate& update, TfrmMainDisplay* front,
-                                         WindowHost* host)
+                                         WindowHost* host, SettingsFile settingsFile)
     : TForm("frmHardwareControl", "Hardware Interface", clientWidth, clientHeight, host),
       board_(board),
+      settingsFile_(std::move(settingsFile)),
       periodicUpdate(update),
       frmMainDisplay(front) {
   SetWindowColor(silver);
@@ -144,7 +147,7 @@ void TfrmHardwareControl::FormCreate() {
   ApplyLevelDefaults();
   SetRangeMarkWidths();
   periodicUpdate.watchdogTripped.store(true);
-  if (const std::optional<WindowSettings> settings = LoadWindowSettings()) RestoreSettings(*settings);
+  if (const std::optional<WindowSettings> settings = settingsFile_.LoadWindowSettings()) RestoreSettings(*settings);
 }
 
 void TfrmHardwareControl::ApplyLevelDefaults() {

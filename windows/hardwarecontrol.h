@@ -38,7 +38,7 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   // The board's tick runs the watchdog's periods; WatchdogTimer only keeps
   // their count for scripts. The front panel, if any, must outlive this window.
   TfrmHardwareControl(BoardLifecycle& board, PeriodicUpdate& periodicUpdate, TfrmMainDisplay* frmMainDisplay,
-                      WindowHost* host = nullptr);
+                      WindowHost* host = nullptr, SettingsFile settingsFile = SettingsFile());
   ~TfrmHardwareControl() override;
 
   // Event handlers.
@@ -247,6 +247,7 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   uint32_t watchedNvWrites_ = 0;
 
   BoardLifecycle& board_;
+  const SettingsFile settingsFile_;
   // The board's tick and watchdog.
   PeriodicUpdate& periodicUpdate;
   // The sibling window: the zone links and VdS mode show on it, and closing

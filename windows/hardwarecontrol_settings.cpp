@@ -82,7 +82,7 @@ uint8_t OptionalRelaysToByte(CheckBoxState state) {
 // its part of the file; the window part completes the save.
 void TfrmHardwareControl::FormDestroy() {
   board_.StopBoard();
-  if (!CompleteSettingsSave(SettingsToSave())) ReportSaveFailure();
+  if (!settingsFile_.CompleteSettingsSave(SettingsToSave())) ReportSaveFailure();
 }
 
 void TfrmHardwareControl::AutosaveTimerTimer(TTimer*) {
@@ -94,7 +94,7 @@ void TfrmHardwareControl::AutosaveTimerTimer(TTimer*) {
   std::vector<uint8_t> whole = image;
   whole.insert(whole.end(), settings.Data(), settings.Data() + windowPartSize);
   if (whole == lastSaved_) return;
-  if (!SaveSettings(image.data(), int32_t(image.size()), settings)) return ReportSaveFailure();
+  if (!settingsFile_.SaveSettings(image.data(), int32_t(image.size()), settings)) return ReportSaveFailure();
   lastSaved_ = std::move(whole);
 }
 
@@ -117,7 +117,8 @@ void TfrmHardwareControl::ReportSaveFailure() {
   saveFailureTold_ = true;
   const std::string error = std::strerror(errno);
   std::error_code ignored;
-  std::cerr << "qx40: cannot save " << hardwareFileName << " in " << std::filesystem::current_path(ignored).string()
+  const std::filesystem::path directory = std::filesystem::absolute(settingsFile_.Path(), ignored).parent_path();
+  std::cerr << "qx40: cannot save " << hardwareFileName << " in " << directory.string()
             << " (" << error << "): changes to the settings will be lost. Make the directory writable, or free "
             << "space, or start the simulator in another directory.\n";
   SetCaption(Caption() + " - settings NOT saved");

@@ -28,8 +28,8 @@ WindowSettings WindowPartOf(uint8_t fill) {
 
 void Save(uint8_t fill) {
   const Bytes image(nvPartSize, fill);
-  StageNvImage(image.data(), int32_t(image.size()), false);
-  CompleteSettingsSave(WindowPartOf(fill));
+  SettingsFile().StageNvImage(image.data(), int32_t(image.size()), false);
+  SettingsFile().CompleteSettingsSave(WindowPartOf(fill));
 }
 
 Bytes FileOf(uint8_t fill) {

@@ -73,7 +73,7 @@ TEST(BoardSettingsFile, AFailedSaveKeepsThePreviousFile) {
   // The temporary file cannot be created while a directory stands in its place.
   std::filesystem::create_directory("Hardware.dat.tmp");
   std::vector<uint8_t> image(256, 0x11);
-  EXPECT_FALSE(StageNvImage(image.data(), 256, true));
+  EXPECT_FALSE(SettingsFile().StageNvImage(image.data(), 256, true));
   EXPECT_EQ(ReadFile(hardwareFileName), previous);
 }
 
@@ -91,8 +91,8 @@ WindowSettings SampleWindowPart() {
 
 TEST(SettingsSave, BothHalvesMakeThe309ByteLayout) {
   const std::vector<uint8_t> image(256, 0x3C);
-  ASSERT_TRUE(StageNvImage(image.data(), 256, false));
-  ASSERT_TRUE(CompleteSettingsSave(SampleWindowPart()));
+  ASSERT_TRUE(SettingsFile().StageNvImage(image.data(), 256, false));
+  ASSERT_TRUE(SettingsFile().CompleteSettingsSave(SampleWindowPart()));
   const std::vector<uint8_t> file = ReadFile(hardwareFileName);
   ASSERT_EQ(file.size(), hardwareFileSize);
   EXPECT_EQ(file[0], 0x3C);
@@ -104,7 +104,7 @@ TEST(SettingsSave, BothHalvesMakeThe309ByteLayout) {
   EXPECT_EQ(file[308], 2);     // OptionalRelays grayed
   EXPECT_FALSE(std::filesystem::exists("Hardware.dat.tmp"));
 
-  const std::optional<WindowSettings> loaded = LoadWindowSettings();
+  const std::optional<WindowSettings> loaded = SettingsFile().LoadWindowSettings();
   ASSERT_TRUE(loaded);
   for (int i = 0; i < windowWordCount; ++i) EXPECT_EQ(loaded->Word(i), SampleWindowPart().Word(i)) << i;
   for (int i = 0; i < windowByteCount; ++i) EXPECT_EQ(loaded->Byte(i), SampleWindowPart().Byte(i)) << i;
@@ -112,23 +112,23 @@ TEST(SettingsSave, BothHalvesMakeThe309ByteLayout) {
 
 TEST(SettingsSave, ACrashBetweenTheHalvesLeavesThePreviousCompleteFile) {
   const std::vector<uint8_t> image(256, 0x3C);
-  ASSERT_TRUE(StageNvImage(image.data(), 256, false));
-  ASSERT_TRUE(CompleteSettingsSave(SampleWindowPart()));
+  ASSERT_TRUE(SettingsFile().StageNvImage(image.data(), 256, false));
+  ASSERT_TRUE(SettingsFile().CompleteSettingsSave(SampleWindowPart()));
   const std::vector<uint8_t> previous = ReadFile(hardwareFileName);
   // The next run saves its board part, then dies before the window part.
   const std::vector<uint8_t> newer(256, 0x99);
-  ASSERT_TRUE(StageNvImage(newer.data(), 256, false));
+  ASSERT_TRUE(SettingsFile().StageNvImage(newer.data(), 256, false));
   EXPECT_EQ(ReadFile(hardwareFileName), previous);
   // A later orderly save still works.
-  ASSERT_TRUE(StageNvImage(newer.data(), 256, false));
-  ASSERT_TRUE(CompleteSettingsSave(SampleWindowPart()));
+  ASSERT_TRUE(SettingsFile().StageNvImage(newer.data(), 256, false));
+  ASSERT_TRUE(SettingsFile().CompleteSettingsSave(SampleWindowPart()));
   EXPECT_EQ(ReadFile(hardwareFileName)[0], 0x99);
 }
 
 TEST(SettingsSave, NothingStagedChangesNothing) {
   const std::vector<uint8_t> previous(300, 0x42);
   WriteFile(hardwareFileName, previous);
-  EXPECT_FALSE(CompleteSettingsSave(SampleWindowPart()));
+  EXPECT_FALSE(SettingsFile().CompleteSettingsSave(SampleWindowPart()));
   EXPECT_EQ(ReadFile(hardwareFileName), previous);
 }
 
@@ -140,7 +140,7 @@ TEST(SettingsSave, BoardDestructionDefersToTheWindowWhenOneFollows) {
     HardwareRequest(WRITE_NV_BYTE, 0x0500);
   }
   EXPECT_EQ(ReadFile(hardwareFileName), std::vector<uint8_t>(309, 0x00));
-  ASSERT_TRUE(CompleteSettingsSave(SampleWindowPart()));
+  ASSERT_TRUE(SettingsFile().CompleteSettingsSave(SampleWindowPart()));
   const std::vector<uint8_t> file = ReadFile(hardwareFileName);
   ASSERT_EQ(file.size(), 309u);
   EXPECT_EQ(file[0], 0xFA);
@@ -154,13 +154,13 @@ TEST(LoadWindowSettings, ItemsBeyondTheEndAreAbsent) {
   } table[] = {{0, 0, 0}, {256, 0, 0}, {257, 0, 0}, {258, 1, 0}, {283, 13, 0}, {284, 14, 0}, {285, 14, 1}, {308, 14, 24}, {309, 14, 25}, {400, 14, 25}};
   for (const auto& row : table) {
     WriteFile(hardwareFileName, std::vector<uint8_t>(row.fileSize, 0x01));
-    const std::optional<WindowSettings> loaded = LoadWindowSettings();
+    const std::optional<WindowSettings> loaded = SettingsFile().LoadWindowSettings();
     ASSERT_TRUE(loaded) << row.fileSize;
     for (int i = 0; i < windowWordCount; ++i) EXPECT_EQ(loaded->HasWord(i), i < row.words) << row.fileSize << " word " << i;
     for (int i = 0; i < windowByteCount; ++i) EXPECT_EQ(loaded->HasByte(i), i < row.bytes) << row.fileSize << " byte " << i;
   }
   std::filesystem::remove(hardwareFileName);
-  EXPECT_FALSE(LoadWindowSettings());
+  EXPECT_FALSE(SettingsFile().LoadWindowSettings());
 }
 
 namespace {
@@ -181,7 +181,7 @@ TEST_P(SetAside, KeepsOnlyWhatNoSaveWrites) {
   const std::vector<uint8_t> bytes(size_t(std::max(c.length, 0)), 0x5A);
   if (c.length < 0) std::filesystem::create_directory(hardwareFileName);
   if (c.length > 0) WriteFile(hardwareFileName, bytes);
-  const std::string notice = SetAsideRejectedSettings();
+  const std::string notice = SettingsFile().SetAsideRejectedSettings();
   EXPECT_EQ(!notice.empty(), c.kept) << notice;
   EXPECT_EQ(std::filesystem::exists("Hardware.dat.rejected"), c.kept);
   if (c.length > 0) {

@@ -1,5 +1,5 @@
 // What a CI server reads from the runner: JUnit XML, the same report however
-// many processes run it, shards that split a library cleanly and whole-script
+// many threads run it, shards that split a library cleanly and whole-script
 // checks before the run.
 
 #include <gtest/gtest.h>
@@ -59,7 +59,7 @@ TEST(ScenarioCi, JunitReportPassesTheSchemaCheck) {
                        "<failure message=\"slow.qxs:1: requirement &quot;fire shown&quot; not met within 0.100 s: FAIL at "));
 }
 
-TEST(ScenarioCi, TwoProcessesReportAsOneDoes) {
+TEST(ScenarioCi, TwoThreadsReportAsOneDoes) {
   RunOptions one, two;
   two.jobs = 2;
   const Outcome serial = RunWith(MixedScripts(), one);
