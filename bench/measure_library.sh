@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The scenario library's wall time with one and with two worker processes:
+# The scenario library's wall time with one and with two threads:
 # the median of five runs of every script in scenarios/ and scenarios/en54/.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
