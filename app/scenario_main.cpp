@@ -7,10 +7,10 @@
 #include "qt/offscreen.h"
 
 int main(int argc, char** argv) {
-  OffscreenGui gui(argc, argv);
+  OffscreenGui gui(argc, argv, builtTextMetrics, OffscreenGui::Start::WhenNeeded);
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   scenario::RunOptions defaults;
-  defaults.screenshot = SaveFormPng;
+  defaults.screenshot = [&gui](const TForm& form, const std::string& path) { return gui.SavePng(form, path); };
   defaults.host = &gui.Host();
   return scenario::RunCommandLine(arguments, defaults, std::cout, std::cerr);
 }
