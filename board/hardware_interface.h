@@ -116,9 +116,11 @@ class RequestObserverSlot {
     ++sequence_;
   }
 
+  // Nearly always nobody watches; a request racing a first Set may miss it.
+  bool Watched() const { return observer_.load(std::memory_order_relaxed) != nullptr; }
+
   void Notify(uint8_t op, int32_t arg, int32_t result) const {
-    // Nearly always nobody watches; a request racing a first Set may miss it.
-    if (!observer_.load(std::memory_order_relaxed)) return;
+    if (!Watched()) return;
     RequestObserver observer;
     void* context;
     uint32_t start;
@@ -191,6 +193,32 @@ class HardwareState {
   // Called after each request to this board; empty in a fresh one.
   RequestObserverSlot requestObserver;
 };
+
+// Bits set or cleared across a few ports, gathered so that each port is
+// written once, and not at all when it already holds them.
+class PortBits {
+ public:
+  void Assign(BoardBit bit, bool on) {
+    At(masks_, bit.port - first) |= bit.mask;
+    if (on) At(bits_, bit.port - first) |= bit.mask;
+  }
+  void WriteTo(HardwareState& board) const {
+    for (int at = 0; at < span; ++at) {
+      if (At(masks_, at)) board.WritePortMasked(first + at, At(masks_, at), At(bits_, at));
+    }
+  }
+
+ private:
+  // The segment ports' relays up to the LED matrix: every bit written this way.
+  static constexpr int first = portHundreds;
+  static constexpr int span = portMatrixLast - first + 1;
+  std::array<uint8_t, span> masks_{};
+  std::array<uint8_t, span> bits_{};
+};
+
+// Whether a firmware pass now would find neither tick flag nor a watchdog due
+// for service, with no one watching requests: such a pass changes nothing.
+bool PassFindsNothing(const HardwareState& board);
 
 // 8, 4 or 2 by the zone-count links.
 int32_t ZoneCount(const HardwareState& board);

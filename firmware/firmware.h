@@ -31,7 +31,9 @@ class Firmware {
   Firmware& operator=(const Firmware&) = delete;
 
   // The firmware's only way to the board.
-  int32_t HardwareRequest(uint8_t op, int32_t arg);
+  int32_t HardwareRequest(uint8_t op, int32_t arg) { return ::HardwareRequest(board_, op, arg); }
+  // The board it runs on, for its owner; the firmware itself only makes requests.
+  const HardwareState& board() const { return board_; }
 
   // ---- panel state
   uint8_t ReadConfig(uint8_t address);

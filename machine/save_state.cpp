@@ -381,6 +381,7 @@ void RestoreState(Machine& machine, const std::vector<uint8_t>& file, const std:
 
   machine.BetweenPasses([&] { RestoreMemory(image, machine, board); });
   for (size_t i = 0; i < controls.size(); ++i) Apply(*controls[i], image.controls[i]);
+  machine.periodicUpdate().ShowMatrixAgain();
   machine.hardware().FollowLinks();
   if (machine.Pacing() == BoardPacing::Stepped) {
     machine.stepper().RestoreTime(image.timeMs);
