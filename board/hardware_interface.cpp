@@ -1,7 +1,6 @@
 #include "board/hardware_interface.h"
 
 #include <algorithm>
-#include <bit>
 #include <iterator>
 #include <mutex>
 
@@ -69,64 +68,62 @@ void SetCounterDigits(HardwareState& board, int32_t arg) {
   }
 }
 
-// Zone LED bits from a zone bitmap, one matrix byte at a time.
-constexpr int matrixPorts = portMatrixLast - portMatrixFirst + 1;
-using MatrixBytes = std::array<uint8_t, matrixPorts>;
+// Every LED that a zone bitmap or the status argument sets, by its value;
+// the masks, all of those LEDs' bits, are constants: a write is a look-up.
+using MatrixBits = PortBits<portMatrixFirst, portMatrixLast - portMatrixFirst + 1>;
+constexpr int zoneBitmaps = 256;
 
-constexpr size_t MatrixAt(int port) { return size_t(port - portMatrixFirst); }
-constexpr uint8_t ZoneBit(const ZoneLedBits& zone, bool fire) { return fire ? zone.fire : zone.fault; }
-
-// Which bits of each matrix port the zones' fire or fault LEDs take.
-constexpr MatrixBytes ZoneLedMasks(bool fire) {
-  MatrixBytes masks{};
-  for (const ZoneLedBits& zone : zoneLedBits) masks[MatrixAt(zone.port)] |= ZoneBit(zone, fire);
-  return masks;
-}
-constexpr MatrixBytes zoneFireMasks = ZoneLedMasks(true);
-constexpr MatrixBytes zoneFaultMasks = ZoneLedMasks(false);
-
-// The lit zones' bits, then one write per matrix port the zone LEDs use.
-void SetZoneLeds(HardwareState& board, uint8_t zones, bool fire) {
-  MatrixBytes bits{};
-  for (unsigned lit = zones; lit != 0; lit &= lit - 1) {
-    const ZoneLedBits& zone = zoneLedBits[size_t(std::countr_zero(lit))];
-    bits[MatrixAt(zone.port)] |= ZoneBit(zone, fire);
+constexpr MatrixBits ZoneLeds(unsigned zones, bool fire) {
+  MatrixBits leds;
+  for (size_t zone = 0; zone < zoneLedBits.size(); ++zone) {
+    const ZoneLedBits& at = zoneLedBits[zone];
+    leds.Assign({at.port, fire ? at.fire : at.fault}, (zones >> zone) & 1);
   }
-  const MatrixBytes& masks = fire ? zoneFireMasks : zoneFaultMasks;
-  for (size_t at = 0; at < masks.size(); ++at) {
-    if (masks[at]) board.WritePortMasked(portMatrixFirst + int(at), masks[at], bits[at]);
+  return leds;
+}
+
+constexpr std::array<uint64_t, zoneBitmaps> ZoneLedTable(bool fire) {
+  std::array<uint64_t, zoneBitmaps> table{};
+  for (unsigned zones = 0; zones < zoneBitmaps; ++zones) table[zones] = ZoneLeds(zones, fire).bits;
+  return table;
+}
+constexpr uint64_t zoneFireMasks = ZoneLeds(0, true).masks;
+constexpr uint64_t zoneFaultMasks = ZoneLeds(0, false).masks;
+constexpr std::array<uint64_t, zoneBitmaps> zoneFireLeds = ZoneLedTable(true);
+constexpr std::array<uint64_t, zoneBitmaps> zoneFaultLeds = ZoneLedTable(false);
+
+void SetZoneFireLeds(HardwareState& board, uint8_t zones) { MatrixBits::Write(board, zoneFireMasks, zoneFireLeds[zones]); }
+void SetZoneFaultLeds(HardwareState& board, uint8_t zones) { MatrixBits::Write(board, zoneFaultMasks, zoneFaultLeds[zones]); }
+
+// The status LEDs by the argument's low byte and by its high bits, the active
+// low ones lit where their bit is clear.
+using StatusBits = PortBits<portLedsRelays, portMatrixLast - portLedsRelays + 1>;
+constexpr int statusLowBits = 8;
+constexpr int statusHighBits = int(statusLedBits.size()) - statusLowBits;
+
+constexpr StatusBits StatusLeds(unsigned arg, size_t from, int count) {
+  StatusBits leds;
+  for (size_t i = from; i < from + size_t(count); ++i) {
+    const StatusLedBit& led = statusLedBits[i];
+    leds.Assign(led.at, (((arg >> (i - from)) & 1) != 0) != led.activeLow);
   }
+  return leds;
 }
 
-// The status LEDs lie in the ports from the LEDs-and-relays port to the matrix's last.
-constexpr int statusFirstPort = portLedsRelays;
-using StatusBytes = std::array<uint8_t, portMatrixLast - statusFirstPort + 1>;
-
-constexpr StatusBytes StatusLedMasks() {
-  StatusBytes masks{};
-  for (const StatusLedBit& led : statusLedBits) At(masks, led.at.port - statusFirstPort) |= led.at.mask;
-  return masks;
+template <int count>
+constexpr std::array<uint64_t, 1 << count> StatusLedTable(size_t from) {
+  std::array<uint64_t, 1 << count> table{};
+  for (unsigned arg = 0; arg < table.size(); ++arg) table[arg] = StatusLeds(arg, from, count).bits;
+  return table;
 }
-constexpr StatusBytes statusLedMasks = StatusLedMasks();
+constexpr uint64_t statusMasks = StatusLeds(0, 0, statusLowBits).masks | StatusLeds(0, statusLowBits, statusHighBits).masks;
+constexpr auto statusLowLeds = StatusLedTable<statusLowBits>(0);
+constexpr auto statusHighLeds = StatusLedTable<statusHighBits>(statusLowBits);
 
-constexpr unsigned StatusActiveLow() {
-  unsigned bits = 0;
-  for (size_t i = 0; i < statusLedBits.size(); ++i) bits |= unsigned(statusLedBits[i].activeLow) << i;
-  return bits;
-}
-constexpr unsigned statusActiveLow = StatusActiveLow();
-constexpr unsigned statusAllBits = (1u << statusLedBits.size()) - 1;
-
-// The lit LEDs' bits, then one write per port, as for the zone LEDs.
 void SetStatusLeds(HardwareState& board, int32_t arg) {
-  StatusBytes bits{};
-  for (unsigned lit = (unsigned(arg) ^ statusActiveLow) & statusAllBits; lit != 0; lit &= lit - 1) {
-    const BoardBit at = statusLedBits[size_t(std::countr_zero(lit))].at;
-    At(bits, at.port - statusFirstPort) |= at.mask;
-  }
-  for (size_t at = 0; at < statusLedMasks.size(); ++at) {
-    if (statusLedMasks[at]) board.WritePortMasked(statusFirstPort + int(at), statusLedMasks[at], bits[at]);
-  }
+  const uint64_t low = statusLowLeds[size_t(arg) & (statusLowLeds.size() - 1)];
+  const uint64_t high = statusHighLeds[size_t(arg >> statusLowBits) & (statusHighLeds.size() - 1)];
+  StatusBits::Write(board, statusMasks, low | high);
 }
 
 // Each read also counts, per key, the reads in a row that found it pressed.
@@ -145,8 +142,11 @@ int32_t ReadKeys(HardwareState& board) {
   return keys;
 }
 
+using RelayBits = PortBits<portHundreds, portLedsRelays - portHundreds + 1>;
+static_assert(AllHeld<RelayBits>(relayTargets, [](BoardBit bit) { return bit; }), "the relays lie in the ports written together");
+
 void SetRelays(HardwareState& board, uint8_t index) {
-  PortBits relays;
+  RelayBits relays;
   for (size_t i = 0; i < relayTargets.size(); ++i) relays.Assign(relayTargets[i], (index >> i) & 1);
   relays.WriteTo(board);
 }
@@ -204,11 +204,11 @@ constexpr std::array<Handler, hardwareOpCount> Handlers() {
   table[READ_KEYSWITCH] = [](HardwareState& board, int32_t) { return Bit(board.Port(portSystemInputs) & sysKeyswitch); };
   table[READ_COVER_SWITCH] = [](HardwareState& board, int32_t) { return Bit(board.Port(portSystemInputs) & sysCoverSwitch); };
   table[SET_ZONE_FAULT_LEDS] = [](HardwareState& board, int32_t arg) -> int32_t {
-    SetZoneLeds(board, Index(arg), false);
+    SetZoneFaultLeds(board, Index(arg));
     return 0;
   };
   table[SET_ZONE_FIRE_LEDS] = [](HardwareState& board, int32_t arg) -> int32_t {
-    SetZoneLeds(board, Index(arg), true);
+    SetZoneFireLeds(board, Index(arg));
     return 0;
   };
   table[SET_STATUS_LEDS] = [](HardwareState& board, int32_t arg) -> int32_t {
@@ -266,16 +266,6 @@ int32_t ZoneCount(const HardwareState& board) {
   if (links & port29EightZoneLink) return 8;
   if (links & port29FourZoneLink) return 4;
   return 2;
-}
-
-// A port that already holds the bits is left alone: most writes change nothing.
-void HardwareState::WritePortMasked(int index, uint8_t mask, uint8_t bits) {
-  uint8_t old = At(port, index).load(std::memory_order_relaxed);
-  uint8_t next;
-  do {
-    next = uint8_t((old & ~mask) | (bits & mask));
-    if (next == old) return;
-  } while (!At(port, index).compare_exchange_weak(old, next, std::memory_order_relaxed));
 }
 
 HardwareState::HardwareState(PeriodicUpdate& update) : periodicUpdate(update) {

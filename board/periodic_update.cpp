@@ -1,5 +1,6 @@
 #include "board/periodic_update.h"
 
+#include <array>
 #include <iterator>
 #include <string>
 
@@ -55,6 +56,24 @@ constexpr bool MatrixHoldsShownLeds() {
   return InMatrix(portMatrix29) && (portMatrixLast - portMatrixFirst + 1) * 8 <= 64;
 }
 static_assert(MatrixHoldsShownLeds(), "the matrix image covers every LED shown from it");
+
+using KeyBits = PortBits<portMatrixFirst, portMatrixLast - portMatrixFirst + 1>;
+static_assert(AllHeld<KeyBits>(keysAndLinks, [](const PortBinding& key) { return key.at; }),
+              "the keys and links are copied into the matrix ports together");
+
+// Each key's bit among the matrix ports, and all of them: the copy is one write a port.
+constexpr std::array<uint64_t, std::size(keysAndLinks)> KeyBitTable() {
+  std::array<uint64_t, std::size(keysAndLinks)> bits{};
+  for (size_t i = 0; i < bits.size(); ++i) bits[i] = KeyBits::Packed(keysAndLinks[i].at);
+  return bits;
+}
+constexpr std::array<uint64_t, std::size(keysAndLinks)> keyBits = KeyBitTable();
+constexpr uint64_t KeyMasks() {
+  uint64_t masks = 0;
+  for (uint64_t bit : keyBits) masks |= bit;
+  return masks;
+}
+constexpr uint64_t keyMasks = KeyMasks();
 
 // Power outputs shown on the hardware window every 50 ms.
 constexpr PortBinding powerOutputs[] = {
@@ -249,9 +268,11 @@ void PeriodicUpdate::Update20ms(HardwareState& board) {
     ShowBindings(w, board, commonIndicators);
   }
   if (w.keyCopyListener) w.keyCopyListener->BeforeKeysCopied(board);
-  PortBits keys;
-  for (const PortBinding& key : keysAndLinks) keys.Assign(key.at, (w.*key.control)->ItemIndex() & 1);
-  keys.WriteTo(board);
+  uint64_t pressed = 0;
+  for (size_t i = 0; i < std::size(keysAndLinks); ++i) {
+    if ((w.*keysAndLinks[i].control)->ItemIndex() & 1) pressed |= keyBits[i];
+  }
+  KeyBits::Write(board, keyMasks, pressed);
 }
 
 void PeriodicUpdate::Update50ms(HardwareState& board) {
