@@ -1,4 +1,4 @@
 #include "firmware/firmware.h"
 
-Firmware::Firmware(HardwareState& board) : board_(board) {}
+Firmware::Firmware(HardwareState& board) : board_(board) { ForgetConfig(); }
 
