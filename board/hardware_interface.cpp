@@ -1,7 +1,6 @@
 #include "board/hardware_interface.h"
 
 #include <algorithm>
-#include <bit>
 #include <iterator>
 #include <mutex>
 
@@ -69,41 +68,62 @@ void SetCounterDigits(HardwareState& board, int32_t arg) {
   }
 }
 
-// Zone LED bits from a zone bitmap, one matrix byte at a time.
-constexpr int matrixPorts = portMatrixLast - portMatrixFirst + 1;
-using MatrixBytes = std::array<uint8_t, matrixPorts>;
+// Every LED that a zone bitmap or the status argument sets, by its value;
+// the masks, all of those LEDs' bits, are constants: a write is a look-up.
+using MatrixBits = PortBits<portMatrixFirst, portMatrixLast - portMatrixFirst + 1>;
+constexpr int zoneBitmaps = 256;
 
-constexpr size_t MatrixAt(int port) { return size_t(port - portMatrixFirst); }
-constexpr uint8_t ZoneBit(const ZoneLedBits& zone, bool fire) { return fire ? zone.fire : zone.fault; }
-
-// Which bits of each matrix port the zones' fire or fault LEDs take.
-constexpr MatrixBytes ZoneLedMasks(bool fire) {
-  MatrixBytes masks{};
-  for (const ZoneLedBits& zone : zoneLedBits) masks[MatrixAt(zone.port)] |= ZoneBit(zone, fire);
-  return masks;
-}
-constexpr MatrixBytes zoneFireMasks = ZoneLedMasks(true);
-constexpr MatrixBytes zoneFaultMasks = ZoneLedMasks(false);
-
-// The lit zones' bits, then one write per matrix port the zone LEDs use.
-void SetZoneLeds(HardwareState& board, uint8_t zones, bool fire) {
-  MatrixBytes bits{};
-  for (unsigned lit = zones; lit != 0; lit &= lit - 1) {
-    const ZoneLedBits& zone = zoneLedBits[size_t(std::countr_zero(lit))];
-    bits[MatrixAt(zone.port)] |= ZoneBit(zone, fire);
+constexpr MatrixBits ZoneLeds(unsigned zones, bool fire) {
+  MatrixBits leds;
+  for (size_t zone = 0; zone < zoneLedBits.size(); ++zone) {
+    const ZoneLedBits& at = zoneLedBits[zone];
+    leds.Assign({at.port, fire ? at.fire : at.fault}, (zones >> zone) & 1);
   }
-  const MatrixBytes& masks = fire ? zoneFireMasks : zoneFaultMasks;
-  for (size_t at = 0; at < masks.size(); ++at) {
-    if (masks[at]) board.WritePortMasked(portMatrixFirst + int(at), masks[at], bits[at]);
-  }
+  return leds;
 }
+
+constexpr std::array<uint64_t, zoneBitmaps> ZoneLedTable(bool fire) {
+  std::array<uint64_t, zoneBitmaps> table{};
+  for (unsigned zones = 0; zones < zoneBitmaps; ++zones) table[zones] = ZoneLeds(zones, fire).bits;
+  return table;
+}
+constexpr uint64_t zoneFireMasks = ZoneLeds(0, true).masks;
+constexpr uint64_t zoneFaultMasks = ZoneLeds(0, false).masks;
+constexpr std::array<uint64_t, zoneBitmaps> zoneFireLeds = ZoneLedTable(true);
+constexpr std::array<uint64_t, zoneBitmaps> zoneFaultLeds = ZoneLedTable(false);
+
+void SetZoneFireLeds(HardwareState& board, uint8_t zones) { MatrixBits::Write(board, zoneFireMasks, zoneFireLeds[zones]); }
+void SetZoneFaultLeds(HardwareState& board, uint8_t zones) { MatrixBits::Write(board, zoneFaultMasks, zoneFaultLeds[zones]); }
+
+// The status LEDs by the argument's low byte and by its high bits, the active
+// low ones lit where their bit is clear.
+using StatusBits = PortBits<portLedsRelays, portMatrixLast - portLedsRelays + 1>;
+constexpr int statusLowBits = 8;
+constexpr int statusHighBits = int(statusLedBits.size()) - statusLowBits;
+
+constexpr StatusBits StatusLeds(unsigned arg, size_t from, int count) {
+  StatusBits leds;
+  for (size_t i = from; i < from + size_t(count); ++i) {
+    const StatusLedBit& led = statusLedBits[i];
+    leds.Assign(led.at, (((arg >> (i - from)) & 1) != 0) != led.activeLow);
+  }
+  return leds;
+}
+
+template <int count>
+constexpr std::array<uint64_t, 1 << count> StatusLedTable(size_t from) {
+  std::array<uint64_t, 1 << count> table{};
+  for (unsigned arg = 0; arg < table.size(); ++arg) table[arg] = StatusLeds(arg, from, count).bits;
+  return table;
+}
+constexpr uint64_t statusMasks = StatusLeds(0, 0, statusLowBits).masks | StatusLeds(0, statusLowBits, statusHighBits).masks;
+constexpr auto statusLowLeds = StatusLedTable<statusLowBits>(0);
+constexpr auto statusHighLeds = StatusLedTable<statusHighBits>(statusLowBits);
 
 void SetStatusLeds(HardwareState& board, int32_t arg) {
-  for (size_t i = 0; i < statusLedBits.size(); ++i) {
-    const StatusLedBit& led = statusLedBits[i];
-    const bool argBit = (arg >> i) & 1;
-    board.AssignPortBits(led.at, argBit != led.activeLow);
-  }
+  const uint64_t low = statusLowLeds[size_t(arg) & (statusLowLeds.size() - 1)];
+  const uint64_t high = statusHighLeds[size_t(arg >> statusLowBits) & (statusHighLeds.size() - 1)];
+  StatusBits::Write(board, statusMasks, low | high);
 }
 
 // Each read also counts, per key, the reads in a row that found it pressed.
@@ -122,60 +142,122 @@ int32_t ReadKeys(HardwareState& board) {
   return keys;
 }
 
+using RelayBits = PortBits<portHundreds, portLedsRelays - portHundreds + 1>;
+static_assert(AllHeld<RelayBits>(relayTargets, [](BoardBit bit) { return bit; }), "the relays lie in the ports written together");
+
 void SetRelays(HardwareState& board, uint8_t index) {
-  for (size_t i = 0; i < relayTargets.size(); ++i) {
-    board.AssignPortBits(relayTargets[i], (index >> i) & 1);
-  }
+  RelayBits relays;
+  for (size_t i = 0; i < relayTargets.size(); ++i) relays.Assign(relayTargets[i], (index >> i) & 1);
+  relays.WriteTo(board);
 }
 
-int32_t Execute(HardwareState& board, uint8_t op, int32_t arg) {
-  // The low byte is a port, address or value; the next byte a value to store.
-  const auto index = static_cast<uint8_t>(arg);
-  const auto value = static_cast<uint8_t>(arg >> 8);
-  switch (op) {
-    case WATCHDOG_SERVICE:
-    case WATCHDOG_SERVICE_ALT: return Bit(board.periodicUpdate.ServiceWatchdog());
-    case READ_RUN_COUNTER: return board.periodicUpdate.runCounter.load(std::memory_order_relaxed);
-    case NO_OPERATION: return 0;
-    case TAKE_TICK_50MS: return Bit(TakeFlag(board, portTick50ms));
-    case WRITE_PORT:
-      if (index < portCount) board.StorePort(index, value);
-      return 0;
-    case READ_PORT: return index < portCount ? board.Port(index) : 0;
-    case TAKE_TICK_20MS: return Bit(TakeFlag(board, portTick20ms));
-    case READ_NV_BYTE: return uint8_t(~board.NvByte(index));
-    case WRITE_NV_BYTE: board.SetNvByte(index, uint8_t(~value)); return 0;
-    case READ_ANALOGUE_EOL: return ReadAnalogueChannel(board, index, true);
-    case READ_ANALOGUE: return ReadAnalogueChannel(board, index, false);
-    case SET_COUNTER_DIGITS: SetCounterDigits(board, arg); return 0;
-    case READ_KEYS: return ReadKeys(board);
-    case READ_KEYSWITCH: return Bit(board.Port(portSystemInputs) & sysKeyswitch);
-    case READ_COVER_SWITCH: return Bit(board.Port(portSystemInputs) & sysCoverSwitch);
-    case SET_ZONE_FAULT_LEDS: SetZoneLeds(board, index, false); return 0;
-    case SET_ZONE_FIRE_LEDS: SetZoneLeds(board, index, true); return 0;
-    case SET_STATUS_LEDS: SetStatusLeds(board, arg); return 0;
-    case SET_BUZZER: board.StorePort(portBuzzer, index ? 1 : 0); return 0;
-    case BUZZER_CHIRP: board.StorePort(portBuzzerChirp, 1); return 0;
-    case READ_FWP_INPUTS: return board.Port(portFwpInputs);
-    case READ_ZONE_COUNT: return ZoneCount(board);
-    case READ_SYSTEM_INPUTS: return board.Port(portSystemInputs) & sysInputsRead;
-    case READ_MONITOR_INPUTS: return board.Port(portMonitorInputs);
-    case SET_POWER_OUTPUTS: board.StorePort(portPowerOutputs, index); return 0;
-    case SET_FWP_OUTPUTS: board.StorePort(portFwpOutputs, index); return 0;
-    case SET_RELAYS: SetRelays(board, index); return 0;
-    case SELECT_ZONE_LINES: board.StorePort(portZoneSelect, index); return 0;
-    case SET_ZONE_RESET: board.StorePort(portZoneReset, index); return 0;
-    case SET_SOUNDER_SUPPLY: board.StorePort(portSounderSupply, index); return 0;
-    case READ_POWER_OUTPUTS: return board.Port(portPowerOutputs);
-    case ECHO: return arg;
-    case SET_EARTH_LEVEL:
-      board.WritePortMasked(portLedsRelays, earthLevelHigh | earthLevelLow, index ? earthLevelHigh : earthLevelLow);
-      return 0;
-    case READ_VDS_MODE: return Bit(board.IsSet(vdsLinkAt));
-    case SET_RELAY_TEST: board.StorePort(portRelayTest, index); return 0;
-    default: return 0;
-  }
+// One handler per operation: a request is one indexed call. The low byte of
+// the argument is a port, address or value; the next byte a value to store.
+using Handler = int32_t (*)(HardwareState& board, int32_t arg);
+
+constexpr uint8_t Index(int32_t arg) { return static_cast<uint8_t>(arg); }
+constexpr uint8_t Value(int32_t arg) { return static_cast<uint8_t>(arg >> 8); }
+
+// Stores the argument's low byte in the port, for the requests that only do that.
+template <int port>
+int32_t StoreIndex(HardwareState& board, int32_t arg) {
+  board.StorePort(port, Index(arg));
+  return 0;
 }
+
+template <int port>
+int32_t ReadWhole(HardwareState& board, int32_t) {
+  return board.Port(port);
+}
+
+int32_t ServiceWatchdog(HardwareState& board, int32_t) { return Bit(board.periodicUpdate.ServiceWatchdog()); }
+
+constexpr std::array<Handler, hardwareOpCount> Handlers() {
+  std::array<Handler, hardwareOpCount> table{};
+  table[WATCHDOG_SERVICE] = ServiceWatchdog;
+  table[WATCHDOG_SERVICE_ALT] = ServiceWatchdog;
+  table[READ_RUN_COUNTER] = [](HardwareState& board, int32_t) -> int32_t {
+    return board.periodicUpdate.runCounter.load(std::memory_order_relaxed);
+  };
+  table[NO_OPERATION] = [](HardwareState&, int32_t) -> int32_t { return 0; };
+  table[TAKE_TICK_50MS] = [](HardwareState& board, int32_t) { return Bit(TakeFlag(board, portTick50ms)); };
+  table[WRITE_PORT] = [](HardwareState& board, int32_t arg) -> int32_t {
+    if (Index(arg) < portCount) board.StorePort(Index(arg), Value(arg));
+    return 0;
+  };
+  table[READ_PORT] = [](HardwareState& board, int32_t arg) -> int32_t {
+    return Index(arg) < portCount ? board.Port(Index(arg)) : 0;
+  };
+  table[TAKE_TICK_20MS] = [](HardwareState& board, int32_t) { return Bit(TakeFlag(board, portTick20ms)); };
+  table[READ_NV_BYTE] = [](HardwareState& board, int32_t arg) -> int32_t { return uint8_t(~board.NvByte(Index(arg))); };
+  table[WRITE_NV_BYTE] = [](HardwareState& board, int32_t arg) -> int32_t {
+    board.SetNvByte(Index(arg), uint8_t(~Value(arg)));
+    return 0;
+  };
+  table[READ_ANALOGUE_EOL] = [](HardwareState& board, int32_t arg) -> int32_t { return ReadAnalogueChannel(board, Index(arg), true); };
+  table[READ_ANALOGUE] = [](HardwareState& board, int32_t arg) -> int32_t { return ReadAnalogueChannel(board, Index(arg), false); };
+  table[SET_COUNTER_DIGITS] = [](HardwareState& board, int32_t arg) -> int32_t {
+    SetCounterDigits(board, arg);
+    return 0;
+  };
+  table[READ_KEYS] = [](HardwareState& board, int32_t) { return ReadKeys(board); };
+  table[READ_KEYSWITCH] = [](HardwareState& board, int32_t) { return Bit(board.Port(portSystemInputs) & sysKeyswitch); };
+  table[READ_COVER_SWITCH] = [](HardwareState& board, int32_t) { return Bit(board.Port(portSystemInputs) & sysCoverSwitch); };
+  table[SET_ZONE_FAULT_LEDS] = [](HardwareState& board, int32_t arg) -> int32_t {
+    SetZoneFaultLeds(board, Index(arg));
+    return 0;
+  };
+  table[SET_ZONE_FIRE_LEDS] = [](HardwareState& board, int32_t arg) -> int32_t {
+    SetZoneFireLeds(board, Index(arg));
+    return 0;
+  };
+  table[SET_STATUS_LEDS] = [](HardwareState& board, int32_t arg) -> int32_t {
+    SetStatusLeds(board, arg);
+    return 0;
+  };
+  table[SET_BUZZER] = [](HardwareState& board, int32_t arg) -> int32_t {
+    board.StorePort(portBuzzer, Index(arg) ? 1 : 0);
+    return 0;
+  };
+  table[BUZZER_CHIRP] = [](HardwareState& board, int32_t) -> int32_t {
+    board.StorePort(portBuzzerChirp, 1);
+    return 0;
+  };
+  table[READ_FWP_INPUTS] = ReadWhole<portFwpInputs>;
+  table[READ_ZONE_COUNT] = [](HardwareState& board, int32_t) { return ZoneCount(board); };
+  table[READ_SYSTEM_INPUTS] = [](HardwareState& board, int32_t) -> int32_t {
+    return board.Port(portSystemInputs) & sysInputsRead;
+  };
+  table[READ_MONITOR_INPUTS] = ReadWhole<portMonitorInputs>;
+  table[SET_POWER_OUTPUTS] = StoreIndex<portPowerOutputs>;
+  table[SET_FWP_OUTPUTS] = StoreIndex<portFwpOutputs>;
+  table[SET_RELAYS] = [](HardwareState& board, int32_t arg) -> int32_t {
+    SetRelays(board, Index(arg));
+    return 0;
+  };
+  table[SELECT_ZONE_LINES] = StoreIndex<portZoneSelect>;
+  table[SET_ZONE_RESET] = StoreIndex<portZoneReset>;
+  table[SET_SOUNDER_SUPPLY] = StoreIndex<portSounderSupply>;
+  table[READ_POWER_OUTPUTS] = ReadWhole<portPowerOutputs>;
+  table[ECHO] = [](HardwareState&, int32_t arg) { return arg; };
+  table[SET_EARTH_LEVEL] = [](HardwareState& board, int32_t arg) -> int32_t {
+    board.WritePortMasked(portLedsRelays, earthLevelHigh | earthLevelLow, Index(arg) ? earthLevelHigh : earthLevelLow);
+    return 0;
+  };
+  table[READ_VDS_MODE] = [](HardwareState& board, int32_t) { return Bit(board.IsSet(vdsLinkAt)); };
+  table[SET_RELAY_TEST] = StoreIndex<portRelayTest>;
+  return table;
+}
+
+constexpr std::array<Handler, hardwareOpCount> handlers = Handlers();
+
+constexpr bool EveryOpHandled() {
+  for (Handler handler : handlers) {
+    if (!handler) return false;
+  }
+  return true;
+}
+static_assert(EveryOpHandled(), "every operation needs its handler");
 
 }  // namespace
 
@@ -184,16 +266,6 @@ int32_t ZoneCount(const HardwareState& board) {
   if (links & port29EightZoneLink) return 8;
   if (links & port29FourZoneLink) return 4;
   return 2;
-}
-
-// A port that already holds the bits is left alone: most writes change nothing.
-void HardwareState::WritePortMasked(int index, uint8_t mask, uint8_t bits) {
-  uint8_t old = At(port, index).load(std::memory_order_relaxed);
-  uint8_t next;
-  do {
-    next = uint8_t((old & ~mask) | (bits & mask));
-    if (next == old) return;
-  } while (!At(port, index).compare_exchange_weak(old, next, std::memory_order_relaxed));
 }
 
 HardwareState::HardwareState(PeriodicUpdate& update, SettingsFile file)
@@ -233,9 +305,26 @@ void HardwareState::StopFirmware() {
   firmwareThread.reset();
 }
 
-int32_t HardwareRequest(HardwareState& board, uint8_t op, int32_t arg) {
-  const int32_t result = Execute(board, op, arg);
+bool PassFindsNothing(const HardwareState& board) {
+  return board.Port(portTick20ms) == 0 && board.Port(portTick50ms) == 0 && !board.periodicUpdate.WatchdogServiceDue() &&
+         !board.requestObserver.Watched();
+}
+
+namespace {
+
+// Out of line, so that the unwatched request is a plain jump to its handler.
+[[gnu::noinline]] int32_t WatchedRequest(HardwareState& board, Handler handler, uint8_t op, int32_t arg) {
+  const int32_t result = handler(board, arg);
   board.requestObserver.Notify(op, arg, result);
   return result;
+}
+
+}  // namespace
+
+// Unknown operations answer 0.
+int32_t HardwareRequest(HardwareState& board, uint8_t op, int32_t arg) {
+  const Handler handler = op < hardwareOpCount ? handlers[op] : handlers[NO_OPERATION];
+  if (board.requestObserver.Watched()) return WatchedRequest(board, handler, op, arg);
+  return handler(board, arg);
 }
 

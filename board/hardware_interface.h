@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "board/index.h"
@@ -117,9 +118,11 @@ class RequestObserverSlot {
     ++sequence_;
   }
 
+  // Nearly always nobody watches; a request racing a first Set may miss it.
+  bool Watched() const { return observer_.load(std::memory_order_relaxed) != nullptr; }
+
   void Notify(uint8_t op, int32_t arg, int32_t result) const {
-    // Nearly always nobody watches; a request racing a first Set may miss it.
-    if (!observer_.load(std::memory_order_relaxed)) return;
+    if (!Watched()) return;
     RequestObserver observer;
     void* context;
     uint32_t start;
@@ -162,8 +165,17 @@ class HardwareState {
   void AssignPortBits(int index, uint8_t mask, bool on) { on ? SetPortBits(index, mask) : ClearPortBits(index, mask); }
   void AssignPortBits(BoardBit bit, bool on) { AssignPortBits(bit.port, bit.mask, on); }
   bool IsSet(BoardBit bit) const { return Port(bit.port) & bit.mask; }
-  // port := (port AND NOT mask) OR (bits AND mask), as one change.
-  void WritePortMasked(int index, uint8_t mask, uint8_t bits);
+  // port := (port AND NOT mask) OR (bits AND mask), as one change. A port
+  // that already holds the bits is left alone: most writes change nothing.
+  void WritePortMasked(int index, uint8_t mask, uint8_t bits) {
+    std::atomic<uint8_t>& held = At(port, index);
+    uint8_t old = held.load(std::memory_order_relaxed);
+    uint8_t next;
+    do {
+      next = uint8_t((old & ~mask) | (bits & mask));
+      if (next == old) return;
+    } while (!held.compare_exchange_weak(old, next, std::memory_order_relaxed));
+  }
 
   // The non-volatile memory as it stands, read while the firmware may write
   // it (the autosave's copy).
@@ -194,6 +206,48 @@ class HardwareState {
   // Called after each request to this board; empty in a fresh one.
   RequestObserverSlot requestObserver;
 };
+
+// Bits of Span consecutive ports from First (eight at most), one byte a port,
+// written together: each port once, and not at all when it already holds them.
+template <int First, int Span>
+struct PortBits {
+  static_assert(Span > 0 && Span <= 8);
+  static constexpr bool Holds(BoardBit bit) { return bit.port >= First && bit.port < First + Span; }
+  static constexpr uint64_t Packed(BoardBit bit) { return uint64_t{bit.mask} << (8 * (bit.port - First)); }
+
+  constexpr void Assign(BoardBit bit, bool on) {
+    masks |= Packed(bit);
+    if (on) bits |= Packed(bit);
+  }
+  // Unrolled: with masks known when compiled, the ports it leaves alone cost nothing.
+  static void Write(HardwareState& board, uint64_t masks, uint64_t bits) {
+    [&]<int... at>(std::integer_sequence<int, at...>) {
+      (WritePort<at>(board, masks, bits), ...);
+    }(std::make_integer_sequence<int, Span>{});
+  }
+  template <int at>
+  static void WritePort(HardwareState& board, uint64_t masks, uint64_t bits) {
+    const auto mask = uint8_t(masks >> (8 * at));
+    if (mask) board.WritePortMasked(First + at, mask, uint8_t(bits >> (8 * at)));
+  }
+  void WriteTo(HardwareState& board) const { Write(board, masks, bits); }
+
+  uint64_t masks = 0;
+  uint64_t bits = 0;
+};
+
+// Whether the bit of every entry of the table lies in the ports Bits holds.
+template <typename Bits, typename Table, typename BitOf>
+constexpr bool AllHeld(const Table& table, BitOf bitOf) {
+  for (const auto& entry : table) {
+    if (!Bits::Holds(bitOf(entry))) return false;
+  }
+  return true;
+}
+
+// Whether a firmware pass now would find neither tick flag nor a watchdog due
+// for service, with no one watching requests: such a pass changes nothing.
+bool PassFindsNothing(const HardwareState& board);
 
 // 8, 4 or 2 by the zone-count links.
 int32_t ZoneCount(const HardwareState& board);

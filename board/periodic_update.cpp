@@ -1,5 +1,6 @@
 #include "board/periodic_update.h"
 
+#include <array>
 #include <iterator>
 #include <string>
 
@@ -42,6 +43,37 @@ constexpr PortBinding keysAndLinks[] = {
     {&BoardWiring::fourZonePanel, fourZoneLinkAt},
     {&BoardWiring::eightZonePanel, eightZoneLinkAt},
 };
+
+// The zone and common LEDs are shown only when the matrix ports change.
+constexpr bool InMatrix(int port) { return port >= portMatrixFirst && port <= portMatrixLast; }
+constexpr bool MatrixHoldsShownLeds() {
+  for (const PortBinding& b : commonIndicators) {
+    if (!InMatrix(b.at.port)) return false;
+  }
+  for (const ZoneLedBits& zone : zoneLedBits) {
+    if (!InMatrix(zone.port)) return false;
+  }
+  return InMatrix(portMatrix29) && (portMatrixLast - portMatrixFirst + 1) * 8 <= 64;
+}
+static_assert(MatrixHoldsShownLeds(), "the matrix image covers every LED shown from it");
+
+using KeyBits = PortBits<portMatrixFirst, portMatrixLast - portMatrixFirst + 1>;
+static_assert(AllHeld<KeyBits>(keysAndLinks, [](const PortBinding& key) { return key.at; }),
+              "the keys and links are copied into the matrix ports together");
+
+// Each key's bit among the matrix ports, and all of them: the copy is one write a port.
+constexpr std::array<uint64_t, std::size(keysAndLinks)> KeyBitTable() {
+  std::array<uint64_t, std::size(keysAndLinks)> bits{};
+  for (size_t i = 0; i < bits.size(); ++i) bits[i] = KeyBits::Packed(keysAndLinks[i].at);
+  return bits;
+}
+constexpr std::array<uint64_t, std::size(keysAndLinks)> keyBits = KeyBitTable();
+constexpr uint64_t KeyMasks() {
+  uint64_t masks = 0;
+  for (uint64_t bit : keyBits) masks |= bit;
+  return masks;
+}
+constexpr uint64_t keyMasks = KeyMasks();
 
 // Power outputs shown on the hardware window every 50 ms.
 constexpr PortBinding powerOutputs[] = {
@@ -166,6 +198,13 @@ void ShowVdsOutputs(const BoardWiring& w, const HardwareState& board, bool tripp
   ShowBindings(w, board, vdsRelays);
 }
 
+// The LED matrix ports as one number, to tell whether any of its LEDs changed.
+uint64_t MatrixImage(const HardwareState& board) {
+  uint64_t image = 0;
+  for (int port = portMatrixFirst; port <= portMatrixLast; ++port) image = image << 8 | board.Port(port);
+  return image;
+}
+
 // Counts a divider down; due, and restarted, on the tick that finds it at zero.
 bool CountDown(std::atomic<int32_t>& divider, int32_t start) {
   if (divider.fetch_sub(1, std::memory_order_relaxed) != 0) return false;
@@ -183,6 +222,7 @@ void PeriodicUpdate::RestartCounters() {
   runCounter.store(0);
   shownBattery_ = noLevelShown;
   shownCharger_ = noLevelShown;
+  ShowMatrixAgain();
 }
 
 void PeriodicUpdate::ShowReadout(CaptionControl& readout, uint16_t level, int32_t& shown) {
@@ -221,12 +261,18 @@ void PeriodicUpdate::Update20ms(HardwareState& board) {
   if (IsSet(w.resetButton) && (AtZero(w.coverOffSwitch) || IsSet(&ActiveKeyswitch(w)))) {
     watchdogTripped.store(false, std::memory_order_relaxed);
   }
-  ShowZoneLeds(w, board);
-  ShowBindings(w, board, commonIndicators);
-  if (w.keyCopyListener) w.keyCopyListener->BeforeKeysCopied(board);
-  for (const PortBinding& key : keysAndLinks) {
-    board.AssignPortBits(key.at, (w.*key.control)->ItemIndex() & 1);
+  const uint64_t matrix = MatrixImage(board);
+  if (matrix != shownMatrix_.load(std::memory_order_relaxed)) {
+    shownMatrix_.store(matrix, std::memory_order_relaxed);
+    ShowZoneLeds(w, board);
+    ShowBindings(w, board, commonIndicators);
   }
+  if (w.keyCopyListener) w.keyCopyListener->BeforeKeysCopied(board);
+  uint64_t pressed = 0;
+  for (size_t i = 0; i < std::size(keysAndLinks); ++i) {
+    if ((w.*keysAndLinks[i].control)->ItemIndex() & 1) pressed |= keyBits[i];
+  }
+  KeyBits::Write(board, keyMasks, pressed);
 }
 
 void PeriodicUpdate::Update50ms(HardwareState& board) {
@@ -275,8 +321,12 @@ void PeriodicUpdate::WatchdogTimerTimer() {
   if (board) UpdateInternalTone(*board, *wired->internalTone);
 }
 
+bool PeriodicUpdate::WatchdogServiceDue() const {
+  return watchdogPeriods.load(std::memory_order_relaxed) * watchdogIntervalMs > watchdogServiceAfterMs;
+}
+
 bool PeriodicUpdate::ServiceWatchdog() {
-  if (watchdogPeriods.load(std::memory_order_relaxed) * watchdogIntervalMs <= watchdogServiceAfterMs) return false;
+  if (!WatchdogServiceDue()) return false;
   watchdogPeriods.store(0, std::memory_order_relaxed);
   return true;
 }

@@ -26,8 +26,13 @@ class PeriodicUpdate {
   void WatchdogTimerTimer();
   // Operation 0: restart the watchdog once it has run long enough.
   bool ServiceWatchdog();
+  // Whether ServiceWatchdog would restart the watchdog now.
+  bool WatchdogServiceDue() const;
   // The counters and dividers back to where the window's creation sets them.
   void RestartCounters();
+  // The next 20 ms update shows the matrix LEDs again, changed or not (after
+  // the controls were set from elsewhere, as a restored panel sets them). Any thread.
+  void ShowMatrixAgain() { shownMatrix_.store(noMatrixShown, std::memory_order_relaxed); }
 
   // Fields of the hardware control window that the tick keeps; atomic, as the
   // tick, the watchdog timer and the board's owner may each be on a thread.
@@ -53,6 +58,10 @@ class PeriodicUpdate {
   int32_t shownBattery_ = noLevelShown;
   int32_t shownCharger_ = noLevelShown;
   static constexpr int32_t noLevelShown = -1;
+  // The LED matrix bytes the zone and common LEDs show: the controls are set
+  // only when they change. Written by the tick, and forgotten from any thread.
+  static constexpr uint64_t noMatrixShown = ~uint64_t{0};
+  std::atomic<uint64_t> shownMatrix_{noMatrixShown};
 };
 
 // The front panel's buzzer indicator: lit while the steady buzzer is on or a

@@ -30,11 +30,21 @@ class Firmware {
   Firmware(const Firmware&) = delete;
   Firmware& operator=(const Firmware&) = delete;
 
-  // The firmware's only way to the board.
-  int32_t HardwareRequest(uint8_t op, int32_t arg);
+  // The firmware's only way to the board. A byte it writes to its memory is
+  // read afresh the next time.
+  int32_t HardwareRequest(uint8_t op, int32_t arg) {
+    if (op == WRITE_NV_BYTE) configRead_[uint8_t(arg)] = configUnread;
+    return ::HardwareRequest(board_, op, arg);
+  }
+  // The board it runs on, for its owner; the firmware itself only makes requests.
+  const HardwareState& board() const { return board_; }
 
   // ---- panel state
+  // Read from the board once, then kept until written.
   uint8_t ReadConfig(uint8_t address);
+  // Every configuration byte is read from the board again: its memory was set
+  // from elsewhere (a restored panel).
+  void ForgetConfig() { configRead_.fill(configUnread); }
   void WriteConfig(uint8_t address, uint8_t value);
   void RebuildConfigChecksum();
   void RestartConfigCheck();
@@ -280,4 +290,7 @@ class Firmware {
   void ToggleConfigBit(uint8_t address, uint8_t bit, uint8_t key);
 
   HardwareState& board_;
+  // The configuration bytes as last read; configUnread where not read since written.
+  static constexpr int16_t configUnread = -1;
+  std::array<int16_t, 256> configRead_;
 };

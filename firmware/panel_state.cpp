@@ -17,7 +17,11 @@ constexpr uint8_t zoneResetScans = 250;
 
 void Firmware::StoreNvByte(uint8_t address, uint8_t value) { HardwareRequest(WRITE_NV_BYTE, value * 256 + address); }
 
-uint8_t Firmware::ReadConfig(uint8_t address) { return uint8_t(HardwareRequest(READ_NV_BYTE, address)); }
+uint8_t Firmware::ReadConfig(uint8_t address) {
+  int16_t& read = configRead_[address];
+  if (read == configUnread) read = uint8_t(HardwareRequest(READ_NV_BYTE, address));
+  return uint8_t(read);
+}
 
 void Firmware::WriteConfig(uint8_t address, uint8_t value) {
   if (address != cfgChecksum) {

@@ -379,8 +379,12 @@ void RestoreState(Machine& machine, const std::vector<uint8_t>& file, const std:
   const std::vector<TControl*> controls = AllControls(machine);
   CheckControls(reader, controls, image.controls);
 
-  machine.BetweenPasses([&] { RestoreMemory(image, machine, board); });
+  machine.BetweenPasses([&] {
+    RestoreMemory(image, machine, board);
+    machine.firmware().ForgetConfig();
+  });
   for (size_t i = 0; i < controls.size(); ++i) Apply(*controls[i], image.controls[i]);
+  machine.periodicUpdate().ShowMatrixAgain();
   machine.hardware().FollowLinks();
   if (machine.Pacing() == BoardPacing::Stepped) {
     machine.stepper().RestoreTime(image.timeMs);

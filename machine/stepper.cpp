@@ -1,5 +1,6 @@
 #include "machine/stepper.h"
 
+#include "board/hardware_interface.h"
 #include "board/periodic_update.h"
 #include "firmware/firmware.h"
 #include "machine/timerthread.h"
@@ -18,7 +19,9 @@ void Stepper::Step() {
     if (now % watchdogIntervalMs == 0) update_.WatchdogTimerTimer();
     if (afterTick) afterTick();
   }
-  if (!firmwareStalled && firmware) firmware->FirmwarePass();
+  // Most steps raise no tick flag: their pass would take none and change nothing.
+  if (firmwareStalled || !firmware || PassFindsNothing(firmware->board())) return;
+  firmware->FirmwarePass();
 }
 
 void Stepper::Advance(int64_t ms) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "firmware/firmware.h"
 #include "machine/machine.h"
 #include "machine/save_state.h"
 #include "scenario/runner.h"
@@ -105,6 +106,29 @@ TEST(SaveState, AStartFromLineHeadsAScriptAndFindsItsFileBesideIt) {
   EXPECT_EQ(scenario::RunScripts({"late.qxs"}, {}, out), scenario::cannotRun);
   EXPECT_NE(out.str().find("late.qxs:2: error: start-from must be the script's first command"), std::string::npos)
       << out.str();
+}
+
+// The firmware keeps what it read of its configuration: a restored panel must
+// act on the file's, not on what it read before.
+TEST(SaveState, ARestoredPanelReadsTheConfigurationItsFileHolds) {
+  constexpr uint8_t address = 3;
+  Machine machine(BoardPacing::Stepped);
+  machine.Advance(3000);
+  Firmware& firmware = machine.firmware();
+  const uint8_t saved = firmware.ReadConfig(address);
+  const std::vector<uint8_t> file = CaptureState(machine);
+  machine.BetweenPasses([&] { firmware.WriteConfig(address, uint8_t(~saved)); });
+  machine.Advance(1000);
+  ASSERT_EQ(firmware.ReadConfig(address), uint8_t(~saved));
+  RestoreState(machine, file, "saved.qxstate");
+  machine.Advance(20000);  // the configuration check runs through every byte
+  EXPECT_EQ(firmware.ReadConfig(address), saved);
+  EXPECT_EQ(CaptureState(machine), [&] {
+    Machine original(BoardPacing::Stepped);
+    RestoreState(original, file, "saved.qxstate");
+    original.Advance(20000);
+    return CaptureState(original);
+  }());
 }
 
 struct BadFile {
