@@ -91,7 +91,14 @@ class BatchRunner : public Interpreter {
       line_ = at;
       Begin(command);
       Sample();
-      while (Holding()) Step();
+      while (Holding()) {
+        // A plain wait that nothing watches: the panel runs on alone to its end.
+        if (waitEndMs_ && Unwatched()) {
+          sim_->Advance(*waitEndMs_ - NowMs());
+          continue;
+        }
+        Step();
+      }
     }
     while (AnyRunning()) Step();
   }

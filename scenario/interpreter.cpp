@@ -152,6 +152,10 @@ bool Interpreter::Holding() {
   return std::any_of(running_.begin(), running_.end(), [](const RunningCheck& c) { return c.started && c.holds; });
 }
 
+bool Interpreter::Unwatched() const {
+  return running_.empty() && !trace_ && !events_ && timelineReaders_.empty();
+}
+
 bool Interpreter::AnyRunning() const {
   return std::any_of(running_.begin(), running_.end(), [](const RunningCheck& c) { return c.started; });
 }

@@ -103,6 +103,8 @@ class Interpreter {
 
   // Whether a wait or a holding checkpoint keeps the next line back.
   bool Holding();
+  // Nothing samples the panel between steps: no checkpoint, trace, event log or timeline.
+  bool Unwatched() const;
   bool AnyRunning() const;
   // Judges each started checkpoint whose answer is known or whose time is up.
   void JudgeDue();
