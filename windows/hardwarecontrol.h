@@ -5,6 +5,7 @@
 // analogue channels read the levels through AnalogueSource.
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -52,6 +53,7 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   // the configuration memory since the last look starts the autosave timer
   // (on the window thread), so that nothing wakes for saving while nothing changes.
   void WatchSettings();
+  void ControlChanged() override { controlsChanged_.store(true, std::memory_order_release); }
   void FormShow(TForm* sender);
   void FormClose(TForm* sender);
   void AnalogueControl1MouseDown(TControl* sender, MouseButton button, ShiftState shift, int x, int y);
@@ -245,6 +247,8 @@ class TfrmHardwareControl : public TForm, public AnalogueSource {
   // What WatchSettings last saw; the board's side only.
   std::array<uint8_t, windowPartSize> watchedSettings_{};
   uint32_t watchedNvWrites_ = 0;
+  // Set as any control changes, taken by WatchSettings.
+  std::atomic<bool> controlsChanged_{true};
 
   BoardLifecycle& board_;
   const SettingsFile settingsFile_;

@@ -101,6 +101,9 @@ void TfrmHardwareControl::AutosaveTimerTimer(TTimer*) {
 void TfrmHardwareControl::WatchSettings() {
   const HardwareState* board = periodicUpdate.boardInstance.load(std::memory_order_acquire);
   const uint32_t nvWrites = board ? board->nvWrites.load(std::memory_order_relaxed) : 0;
+  // The window's part is composed again only after one of its controls changed.
+  const bool controlsChanged = controlsChanged_.exchange(false, std::memory_order_acq_rel);
+  if (!controlsChanged && nvWrites == watchedNvWrites_) return;
   const WindowSettings settings = SettingsToSave();
   const bool same = std::equal(watchedSettings_.begin(), watchedSettings_.end(), settings.Data());
   if (same && nvWrites == watchedNvWrites_) return;

@@ -79,6 +79,7 @@ TEST(Autosave, TheTimerRunsAfterAChangeAndRestsWithoutOne) {
   const Case cases[] = {
       {"none", [] {}},
       {"mains switched off", [&] { LeftClick(h.PSUMainsInput); }},
+      {"zone 1's line moved", [&] { h.ZoneAnalogueValue[0]->SetWidth(h.ZoneAnalogueValue[0]->Width() / 2); }},
       {"configuration written", [&] { HardwareRequest(*sim.board(), WRITE_NV_BYTE, 0x5A00 + 7); }},
   };
   for (const Case& c : cases) {

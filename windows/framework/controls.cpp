@@ -116,6 +116,7 @@ void TControl::Invalidate() const {
   }
   TForm* form = dynamic_cast<TForm*>(const_cast<TControl*>(control));
   if (!form) return;
+  form->ControlChanged();
   if (form == this) return form->Host().Invalidate(*form);
   form->Host().InvalidateArea(*form, left, top, Width(), Height());
 }

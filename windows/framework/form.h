@@ -18,6 +18,8 @@ class TForm : public TControl {
   TForm(std::string name, std::string caption, int clientWidth, int clientHeight, WindowHost* host = nullptr);
 
   WindowHost& Host() const { return *host_; }
+  // Any thread: the window or one of its controls changed, as the host is told.
+  virtual void ControlChanged() {}
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
