@@ -674,9 +674,14 @@ async function start() {
   // The range control keeps a stored scale within its bounds.
   if (Number.isFinite(view.scale)) document.getElementById("scale").value = view.scale;
   for (let i = 0; i < FORM_COUNT; ++i) wireInput(i);
-  // The first picture waits for its artwork, so that it is whole.
-  await artworkArrived();
+  // The windows are first drawn while their artwork arrives, which readies the fonts, the drawing
+  // and the core's code; they are shown once drawn again with the artwork, whole.
+  const artwork = artworkArrived();
+  await nextTask();
   drawDirty();
+  await artwork;
+  drawDirty();
+  document.getElementById("windows").hidden = false;
   document.getElementById("loading").remove();
   document.getElementById("scale").addEventListener("input", () => { applyScale(); storeViewIfChanged(); });
   document.getElementById("download").addEventListener("click", downloadSettings);
@@ -691,6 +696,9 @@ async function start() {
   owedFrom = performance.now();
   wakeTimer = setTimeout(tick, WAKE_MS);
 }
+
+// The artwork's requests go out once the running task ends.
+function nextTask() { return new Promise((resolve) => setTimeout(resolve)); }
 
 // Once every picture the windows show now has arrived.
 function artworkArrived() {
