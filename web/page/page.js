@@ -627,12 +627,12 @@ function runOwedSteps(now) {
   if (steps > 0) core._qx40_step(steps);
 }
 
-// Draws what changed.
+// Draws what changed; a window that did not is not looked at further, so most wake-ups make no garbage.
 function drawDirty() {
   for (let i = 0; i < FORM_COUNT; ++i) {
     const at = core._qx40_take_dirty(i) / 4;
-    const area = dirty.has(i) ? WHOLE : [...core.HEAP32.subarray(at, at + 4)];
-    if (area[2] > 0) drawForm(i, area);
+    if (dirty.has(i)) drawForm(i, WHOLE);
+    else if (core.HEAP32[at + 2] > 0) drawForm(i, Array.from(core.HEAP32.subarray(at, at + 4)));
   }
   dirty.clear();
   playTones();
