@@ -3,8 +3,8 @@ the time from navigation to the first drawn panel (a new browser profile,
 then once more with the files in its cache), panel-time drift against
 wall time while the browser's clock drives it, and the CPU use while the
 panel stands idle, of the page's renderer and of all the browser's processes
-(as a percentage of one core). Load and CPU are measured in RUNS new
-browsers and given as min / median / max.
+(as a percentage of one core), from 10 s after the loads. Load and CPU are
+measured in RUNS new browsers and given as min / median / max.
 
   /usr/bin/python3 bench/web_bench.py [PAGE_DIR] [SECONDS]   (default build-web/page, 60)
 """
@@ -17,6 +17,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import devtools  # noqa: E402
 
 CPU_SECONDS = 30
+# After its loads the browser goes on for some seconds (compiling the core's hot code, collecting
+# garbage); the idle CPU is measured once that has settled.
+SETTLE_SECONDS = 10
 RUNS = 3
 
 
@@ -88,6 +91,7 @@ def idle_run(page, seconds):
     """One new browser: its loads, the drift over seconds (if any) and its idle CPU."""
     with devtools.served(page) as (browser, server):
         figures = {"cold": browser.open(server.url + "?fresh"), "cached": browser.open(server.url + "?fresh")}
+        time.sleep(SETTLE_SECONDS)
         if seconds:
             # The page's clock and the panel's, read together.
             start_wall, start_panel = browser.evaluate(CLOCKS)
