@@ -58,7 +58,13 @@ function wireEventLog() {
   for (const name of EVENT_CATEGORIES) select.append(new Option(name, name));
   select.addEventListener("change", filterEvents);
   document.getElementById("export-events").addEventListener("click", exportEvents);
-  setInterval(showNewEvents, EVENT_LOG_REFRESH_MS);
+  // Read on the page's wake-ups, not by a timer of its own that would wake the browser more often.
+  let readAt = -Infinity;
+  wakeListeners.push((now) => {
+    if (now - readAt < EVENT_LOG_REFRESH_MS) return;
+    readAt = now;
+    showNewEvents();
+  });
 }
 
 window.qx40Ready.then(wireEventLog);

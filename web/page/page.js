@@ -9,11 +9,10 @@
 
 // After a longer gap (a hidden tab) the missed time is skipped, not caught up.
 const MAX_CATCH_UP_MS = 1000;
-// The page's tick: the panel's lamps change at 4 Hz at most, so 25 ticks a second show them.
-const TICK_MS = 40;
-// Once nothing has changed for a second the page ticks half as often: a change still shows within 100 ms.
-const QUIET_AFTER_MS = 1000;
-const QUIET_TICK_MS = 80;
+// The page wakes this often to run the steps the clock owes and draw what changed, so a change the
+// panel makes by itself shows within 100 ms: this wait and the browser's next frame. Input runs the
+// owed steps and draws at once.
+const WAKE_MS = 90;
 const FORM_COUNT = 2;
 const STORAGE_KEY = "qx40.Hardware.dat";
 // The fascia, the cover, the mute box and the scale, as JSON.
@@ -237,10 +236,12 @@ function hintAt(index, point) { return core.UTF8ToString(core._qx40_hint_at(inde
 
 function wireInput(index) {
   const canvas = document.getElementById("form" + index);
+  // The panel is brought up to the moment of the input, which then shows at once.
   const send = (action, event) => {
     const point = clientPoint(canvas, event);
+    runOwedSteps(performance.now());
     core._qx40_pointer(index, action, event.button, shiftState(event), point.x, point.y);
-    wake();
+    tick();
     return point;
   };
   canvas.addEventListener("pointerdown", (event) => {
@@ -626,35 +627,34 @@ function runOwedSteps(now) {
   if (steps > 0) core._qx40_step(steps);
 }
 
-// Draws what changed; true if anything did.
+// Draws what changed; a window that did not is not looked at further, so most wake-ups make no garbage.
 function drawDirty() {
-  let drawn = false;
   for (let i = 0; i < FORM_COUNT; ++i) {
     const at = core._qx40_take_dirty(i) / 4;
-    const area = dirty.has(i) ? WHOLE : [...core.HEAP32.subarray(at, at + 4)];
-    if (area[2] <= 0) continue;
-    drawForm(i, area);
-    drawn = true;
+    if (dirty.has(i)) drawForm(i, WHOLE);
+    else if (core.HEAP32[at + 2] > 0) drawForm(i, Array.from(core.HEAP32.subarray(at, at + 4)));
   }
   dirty.clear();
   playTones();
   storeChanges();
-  return drawn;
 }
 
-let changedAt = 0;
+// Called each wake-up, after the panel has been drawn: the event log reads what the core logged.
+const wakeListeners = [];
+let wakeTimer = 0;
 
-// Input brings the quick tick back at once.
-function wake() { changedAt = performance.now(); }
-
+// Steps the panel as the clock owes, draws what changed, and sleeps until the next wake-up, which
+// input may bring forward. It wakes when whole steps are owed, so no part of a step waits a wake-up more.
 function tick() {
+  clearTimeout(wakeTimer);
   const now = performance.now();
   try {
     runOwedSteps(now);
-    if (drawDirty()) changedAt = now;
+    drawDirty();
     if (running()) showExercise();
+    wakeListeners.forEach((listener) => listener(now));
   } finally {
-    setTimeout(tick, now - changedAt < QUIET_AFTER_MS ? TICK_MS : QUIET_TICK_MS);
+    wakeTimer = setTimeout(tick, manual ? WAKE_MS : WAKE_MS - (performance.now() - owedFrom));
   }
 }
 
@@ -674,9 +674,14 @@ async function start() {
   // The range control keeps a stored scale within its bounds.
   if (Number.isFinite(view.scale)) document.getElementById("scale").value = view.scale;
   for (let i = 0; i < FORM_COUNT; ++i) wireInput(i);
-  // The first picture waits for its artwork, so that it is whole.
-  await artworkArrived();
+  // The windows are first drawn while their artwork arrives, which readies the fonts, the drawing
+  // and the core's code; they are shown once drawn again with the artwork, whole.
+  const artwork = artworkArrived();
+  await nextTask();
   drawDirty();
+  await artwork;
+  drawDirty();
+  document.getElementById("windows").hidden = false;
   document.getElementById("loading").remove();
   document.getElementById("scale").addEventListener("input", () => { applyScale(); storeViewIfChanged(); });
   document.getElementById("download").addEventListener("click", downloadSettings);
@@ -689,9 +694,11 @@ async function start() {
   wireExercises();
   for (const kind of ["pointerdown", "keydown"]) addEventListener(kind, startAudio, { capture: true });
   owedFrom = performance.now();
-  wake();
-  setTimeout(tick, TICK_MS);
+  wakeTimer = setTimeout(tick, WAKE_MS);
 }
+
+// The artwork's requests go out once the running task ends.
+function nextTask() { return new Promise((resolve) => setTimeout(resolve)); }
 
 // Once every picture the windows show now has arrived.
 function artworkArrived() {
