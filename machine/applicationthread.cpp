@@ -29,6 +29,7 @@ void TFireAlarmApplication::Execute() {
     {
       const std::lock_guard pass(pass_);
       firmware_.FirmwarePass();
+      if (afterPass_) afterPass_();
     }
     RestUntil(std::chrono::steady_clock::now() + passRest);
   }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "board/worker_thread.h"
 
@@ -17,8 +18,10 @@ class Firmware;
 
 class TFireAlarmApplication : public WorkerThread {
  public:
-  // Created suspended; the firmware must outlive the thread.
-  explicit TFireAlarmApplication(Firmware& firmware) : firmware_(firmware) {}
+  // Created suspended; the firmware must outlive the thread. afterPass, if
+  // given, runs on the thread after each pass, before the rest.
+  explicit TFireAlarmApplication(Firmware& firmware, std::function<void()> afterPass = {})
+      : firmware_(firmware), afterPass_(std::move(afterPass)) {}
   ~TFireAlarmApplication() override;
 
   // Any thread: runs work on the firmware thread between two passes, never
@@ -33,6 +36,7 @@ class TFireAlarmApplication : public WorkerThread {
 
  private:
   Firmware& firmware_;
+  std::function<void()> afterPass_;
   struct Job {
     const std::function<void()>* work;
     std::exception_ptr failure;

@@ -33,7 +33,7 @@ void Machine::StartBoard(TfrmHardwareControl& window) {
   const bool realTime = pacing_ == BoardPacing::RealTime;
   board_ = std::make_unique<HardwareState>(periodicUpdate_, settingsFile_);
   firmware_ = std::make_unique<Firmware>(*board_);
-  if (realTime) board_->firmwareThread = std::make_unique<TFireAlarmApplication>(*firmware_);
+  if (realTime) board_->firmwareThread = std::make_unique<TFireAlarmApplication>(*firmware_, [this] { AfterPass(); });
   stepper_.firmware = firmware_.get();
   periodicUpdate_.RestartCounters();
   front_->WireFrontPanel(wiring_);
@@ -59,17 +59,32 @@ void Machine::WatchTicks(std::function<void(int64_t panelMs)> watcher) {
   const std::lock_guard lock(watcherMutex_);
   watching_.store(bool(watcher), std::memory_order_relaxed);
   watcher_ = std::move(watcher);
+  watchedMs_ = tickedMs_.load(std::memory_order_acquire);
 }
 
 void Machine::AfterTick() {
   FollowSound();
   if (settingsWindow_) settingsWindow_->WatchSettings();
+  // The tick thread runs beside the firmware's, which runs the watcher after
+  // its next pass: nothing is handed over, nothing waits.
+  if (pacing_ == BoardPacing::RealTime) {
+    tickedMs_.fetch_add(boardTickMs, std::memory_order_release);
+    return;
+  }
   if (!watching_.load(std::memory_order_relaxed)) return;
   const std::lock_guard lock(watcherMutex_);
-  if (!watcher_) return;
-  // The tick thread runs beside the firmware's: the watcher reads its state between passes.
-  if (pacing_ == BoardPacing::RealTime) return BetweenPasses([this] { watcher_(PanelTimeMs()); });
-  watcher_(PanelTimeMs());
+  if (watcher_) watcher_(PanelTimeMs());
+}
+
+// The firmware thread, between passes: the watcher once for each tick since
+// the last, in order, with its own time.
+void Machine::AfterPass() {
+  if (!watching_.load(std::memory_order_relaxed)) return;
+  const std::lock_guard lock(watcherMutex_);
+  const int64_t ticked = tickedMs_.load(std::memory_order_acquire);
+  for (; watchedMs_ < ticked; watchedMs_ += boardTickMs) {
+    if (watcher_) watcher_(watchedMs_ + boardTickMs);
+  }
 }
 
 void Machine::BetweenPasses(const std::function<void()>& work) {

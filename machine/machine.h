@@ -93,6 +93,8 @@ class Machine : public BoardLifecycle {
   void FollowSound() { sound_.Follow(heard_); }
   // On the board's side after each tick: the sound, the settings and the watcher.
   void AfterTick();
+  // Real time, on the firmware thread after each pass: the watcher for the ticks since.
+  void AfterPass();
 
   BoardPacing pacing_;
   const SettingsFile settingsFile_;
@@ -106,6 +108,9 @@ class Machine : public BoardLifecycle {
   std::mutex watcherMutex_;
   std::function<void(int64_t)> watcher_;
   std::atomic<bool> watching_{false};  // spares an unwatched tick the lock
+  // Real time: the panel time of the last tick, and of the last one watched (under watcherMutex_).
+  std::atomic<int64_t> tickedMs_{0};
+  int64_t watchedMs_ = 0;
   BoardWiring wiring_;
   std::unique_ptr<TTimerThread> tickThread_;
   std::unique_ptr<BatchThread> batchThread_;

@@ -83,7 +83,7 @@ TEST_P(ThreadsTest, ConfigWrittenBesideTheFirmwareKeepsItsChecksum) {
 INSTANTIATE_TEST_SUITE_P(Pacing, ThreadsTest, ::testing::Values(BoardPacing::RealTime, BoardPacing::Batched),
                          [](const auto& info) { return std::string(PacingName(info.param)); });
 
-// The event log sampled on the tick thread, between firmware passes, while
+// The event log sampled on the board's side, between firmware passes, while
 // the window thread clicks and samples after each click: every click is
 // logged once, and the events reach the window thread whole.
 TEST_P(ThreadsTest, TheEventLogSampledBesideTheWindowThreadLogsEachClickOnce) {
@@ -92,7 +92,11 @@ TEST_P(ThreadsTest, TheEventLogSampledBesideTheWindowThreadLogsEachClickOnce) {
   Machine machine(GetParam());
   std::vector<std::string> logged;
   BoardSideEventLog log(machine, [&](const PanelEvent& event) { logged.push_back(event.text); }, [] {});
-  machine.WatchTicks([&](int64_t panelMs) { log.AfterTick(panelMs); });
+  std::vector<int64_t> watched;
+  machine.WatchTicks([&](int64_t panelMs) {
+    watched.push_back(panelMs);
+    log.AfterTick(panelMs);
+  });
   int64_t next = machine.PanelTimeMs() + clickEveryMs;
   for (int done = 0; done < clicks;) {
     machine.CatchUp();
@@ -107,4 +111,7 @@ TEST_P(ThreadsTest, TheEventLogSampledBesideTheWindowThreadLogsEachClickOnce) {
   const auto count = [&](const std::string& text) { return std::count(logged.begin(), logged.end(), text); };
   EXPECT_EQ(count("Mains supply off"), clicks / 2);
   EXPECT_EQ(count("Mains supply on"), clicks / 2);
+  // Every tick watched once, in order, at its own time.
+  ASSERT_GT(watched.size(), 2u);
+  for (size_t i = 1; i < watched.size(); ++i) ASSERT_EQ(watched[i] - watched[i - 1], boardTickMs) << i;
 }
