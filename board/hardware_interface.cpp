@@ -257,7 +257,10 @@ constexpr bool EveryOpHandled() {
   }
   return true;
 }
+// Under the address sanitizer a function's address is no constant; the other builds check.
+#ifndef __SANITIZE_ADDRESS__
 static_assert(EveryOpHandled(), "every operation needs its handler");
+#endif
 
 }  // namespace
 
