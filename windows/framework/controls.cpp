@@ -216,7 +216,7 @@ void TCheckBox::Click() {
 // ---- TTimer ------------------------------------------------------------------
 
 TTimer::TTimer(TControl* owner, std::string name, int intervalMs)
-    : name_(std::move(name)), form_(owner ? owner->Form() : nullptr), intervalMs_(intervalMs) {
+    : name_(std::move(name)), host_(owner && owner->Form() ? owner->Form()->GivenHost() : nullptr), intervalMs_(intervalMs) {
   if (owner) owner->AdoptTimer(this);
 }
 
@@ -234,9 +234,10 @@ void TTimer::SetEnabled(bool enabled) {
   Changed();
 }
 
-// A timer of no window has no host to run it.
+// A timer of no shown window has no host to run it. The host, not the
+// window, is kept: a timer goes after its window's own part has gone.
 void TTimer::Changed() {
-  if (form_) form_->Host().TimerChanged(*this);
+  if (host_) host_->TimerChanged(*this);
 }
 
 void TTimer::Fire() {

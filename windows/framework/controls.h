@@ -22,6 +22,7 @@ class TControl;
 class TForm;
 class TImageList;
 class TTimer;
+class WindowHost;
 
 using NotifyEvent = std::function<void(TControl* sender)>;
 using MouseEvent = std::function<void(TControl* sender, MouseButton button, ShiftState shift, int x, int y)>;
@@ -271,7 +272,7 @@ class TTimer {
   void Changed();
 
   std::string name_;
-  TForm* form_;  // whose host runs the timer
+  WindowHost* host_;  // runs the timer
   int intervalMs_;
   bool enabled_ = false;
   std::atomic<int> tag_{0};

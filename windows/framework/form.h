@@ -18,6 +18,8 @@ class TForm : public TControl {
   TForm(std::string name, std::string caption, int clientWidth, int clientHeight, WindowHost* host = nullptr);
 
   WindowHost& Host() const { return *host_; }
+  // The host it was given, which outlives it; null if none.
+  WindowHost* GivenHost() const { return host_ == &noHost_ ? nullptr : host_; }
   // Any thread: the window or one of its controls changed, as the host is told.
   virtual void ControlChanged() {}
 
