@@ -82,6 +82,8 @@ constexpr Legend legends[] = {
 };
 static_assert(std::size(legends) == 44);
 
+uint8_t KeyBit(std::size_t key) { return uint8_t(1u << key); }
+
 bool SeenByFirmware(const HardwareState& board, std::size_t key) {
   return board.keyReadsPressed[key].load(std::memory_order_relaxed) >= readsToSeeKey;
 }
@@ -261,7 +263,7 @@ void TfrmMainDisplay::CreateOtherControls() {
 void TfrmMainDisplay::imsButtonMouseDown(TControl* sender, MouseButton button, ShiftState, int, int) {
   TImageSelector* selector = AsSelector(sender);
   if (!selector || button == MouseButton::Middle) return;
-  if (const auto key = KeyIndex(selector)) releasePending_[*key].store(false);
+  if (const auto key = KeyIndex(selector)) releasePending_.fetch_and(uint8_t(~KeyBit(*key)));
   selector->SetItemIndex(pressed);
 }
 
@@ -271,7 +273,7 @@ void TfrmMainDisplay::imsButtonMouseUp(TControl* sender, MouseButton button, Shi
   const auto key = KeyIndex(selector);
   const HardwareState* board = board_.load(std::memory_order_acquire);
   if (holdShortPresses_ && key && board && !SeenByFirmware(*board, *key)) {
-    releasePending_[*key].store(true);
+    releasePending_.fetch_or(KeyBit(*key));
     return;
   }
   selector->SetItemIndex(released);
@@ -286,21 +288,23 @@ std::optional<std::size_t> TfrmMainDisplay::KeyIndex(const TControl* control) co
 // On the tick's thread; the release itself is done on the window thread,
 // where a new press of the same key cannot cross it.
 void TfrmMainDisplay::BeforeKeysCopied(const HardwareState& board) {
+  const uint8_t pending = releasePending_.load();
+  if (!pending) return;
   for (std::size_t key = 0; key < keys_.size(); ++key) {
-    if (!releasePending_[key].load() || !SeenByFirmware(board, key)) continue;
+    if (!(pending & KeyBit(key)) || !SeenByFirmware(board, key)) continue;
     Host().Post([this, key] { ReleaseHeldKey(key); });
   }
 }
 
 void TfrmMainDisplay::ReleaseHeldKey(std::size_t key) {
-  if (!releasePending_[key].exchange(false)) return;
+  if (!(releasePending_.fetch_and(uint8_t(~KeyBit(key))) & KeyBit(key))) return;
   keys_[key]->SetItemIndex(released);
   if (OnHeldKeyReleased) OnHeldKeyReleased(*keys_[key]);
 }
 
 bool TfrmMainDisplay::HeldForFirmware(const TControl* key) const {
   const auto index = KeyIndex(key);
-  return index && releasePending_[*index].load();
+  return index && releasePending_.load() & KeyBit(*index);
 }
 
 void TfrmMainDisplay::KeyswitchMouseDown(TControl* sender, MouseButton, ShiftState shift, int x, int y) {

@@ -184,9 +184,10 @@ class TfrmMainDisplay : public TForm, private KeyCopyListener {
   // view change gives them their lists.
   std::vector<std::pair<TImageSelector*, Role>> themed_;
   // The push keys in the board's key-read bit order, and which of them the
-  // mouse has let go of while they are held for the firmware.
+  // mouse has let go of while they are held for the firmware, a bit each (the
+  // board's thread looks at them every 20 ms, mostly to find none).
   std::array<TImageSelector*, 8> keys_{};
-  std::array<std::atomic<bool>, 8> releasePending_{};
+  std::atomic<uint8_t> releasePending_{};
   std::atomic<HardwareState*> board_{nullptr};
   bool holdShortPresses_ = true;
 };
