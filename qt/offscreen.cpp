@@ -8,7 +8,7 @@
 #include "qt/artwork.h"
 #include "qt/messages.h"
 #include "qt/painter.h"
-#include "qt/table_host.h"
+#include "qt/qt_host.h"
 
 namespace {
 int UseOffscreenPlatformUnlessSet() {
@@ -19,8 +19,7 @@ int UseOffscreenPlatformUnlessSet() {
 }  // namespace
 
 struct OffscreenGui::Impl {
-  Impl(int& count, char** arguments, TextMetricsTable metrics)
-      : argc(count), argv(arguments), host(metrics, [this] { Start(); }) {}
+  Impl(int& count, char** arguments) : argc(count), argv(arguments) {}
 
   // Qt's application belongs to the thread that made it, which may be a
   // script's, gone by now: then it is left for the process's end.
@@ -42,17 +41,19 @@ struct OffscreenGui::Impl {
   std::once_flag started;
   std::unique_ptr<QGuiApplication> application;
   std::thread::id madeOn;
-  TableHost host;
+  QtHost host;
 };
 
-OffscreenGui::OffscreenGui(int& argc, char** argv, TextMetricsTable metrics, Start start)
-    : impl_(std::make_unique<Impl>(argc, argv, metrics)) {
+OffscreenGui::OffscreenGui(int& argc, char** argv, Start start) : impl_(std::make_unique<Impl>(argc, argv)) {
   if (start == Start::Now) impl_->Start();
 }
 
 OffscreenGui::~OffscreenGui() = default;
 
-WindowHost& OffscreenGui::Host() { return impl_->host; }
+WindowHost& OffscreenGui::Host() {
+  impl_->Start();
+  return impl_->host;
+}
 
 bool OffscreenGui::SavePng(const TForm& form, const std::string& path) {
   impl_->Start();

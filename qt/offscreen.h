@@ -7,8 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "qt/text_metrics.h"
-
 class TForm;
 class WindowHost;
 
@@ -18,18 +16,18 @@ bool SaveFormPng(const TForm& form, const std::string& path);
 
 class OffscreenGui {
  public:
-  // Qt at once, or only when something is drawn or measured beyond metrics:
-  // a run that draws nothing then never loads its platform.
+  // Qt at once, or only when something is drawn or measured: a run that
+  // draws nothing then never loads its platform.
   enum class Start { Now, WhenNeeded };
 
-  // Before any window is created; one per process. Captions are measured
-  // from metrics where it has them.
-  OffscreenGui(int& argc, char** argv, TextMetricsTable metrics = {}, Start start = Start::Now);
+  // Before any window is created; one per process.
+  OffscreenGui(int& argc, char** argv, Start start = Start::Now);
   ~OffscreenGui();
   OffscreenGui(const OffscreenGui&) = delete;
   OffscreenGui& operator=(const OffscreenGui&) = delete;
 
-  // Measures text as the desktop draws it; give it to the windows to be drawn.
+  // Measures text as the desktop draws it; give it to the windows to be
+  // drawn. Starts Qt first where it waited.
   WindowHost& Host();
   // SaveFormPng, starting Qt first where it waited.
   bool SavePng(const TForm& form, const std::string& path);
