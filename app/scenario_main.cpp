@@ -1,16 +1,21 @@
 // qx40-scenario: runs scenario scripts against the simulator, headless and in
-// virtual time.
+// virtual time. Captions are sized from the built table; Qt is loaded, with
+// the drawing module, only for a screenshot or a caption the table lacks.
 
 #include <iostream>
 
+#include "app/drawing_loader.h"
 #include "app/scenario_command_line.h"
-#include "qt/offscreen.h"
+#include "app/table_host.h"
 
 int main(int argc, char** argv) {
-  OffscreenGui gui(argc, argv, builtTextMetrics, OffscreenGui::Start::WhenNeeded);
+  DrawingLoader drawing(argc, argv);
+  TableHost host(builtTextMetrics, [&drawing]() -> const WindowHost& { return drawing.Get().Host(); });
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   scenario::RunOptions defaults;
-  defaults.screenshot = [&gui](const TForm& form, const std::string& path) { return gui.SavePng(form, path); };
-  defaults.host = &gui.Host();
+  defaults.screenshot = [&drawing](const TForm& form, const std::string& path) {
+    return drawing.Get().SavePng(form, path);
+  };
+  defaults.host = &host;
   return scenario::RunCommandLine(arguments, defaults, std::cout, std::cerr);
 }

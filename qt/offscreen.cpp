@@ -8,7 +8,7 @@
 #include "qt/artwork.h"
 #include "qt/messages.h"
 #include "qt/painter.h"
-#include "qt/table_host.h"
+#include "qt/qt_host.h"
 
 namespace {
 int UseOffscreenPlatformUnlessSet() {
@@ -18,46 +18,31 @@ int UseOffscreenPlatformUnlessSet() {
 }
 }  // namespace
 
+// Qt takes the thread that makes its application for its own: the runner's
+// drawing module is started by whichever script first needs it.
 struct OffscreenGui::Impl {
-  Impl(int& count, char** arguments, TextMetricsTable metrics)
-      : argc(count), argv(arguments), host(metrics, [this] { Start(); }) {}
+  Impl(int& argc, char** argv)
+      : platform(UseOffscreenPlatformUnlessSet()),
+        application(std::make_unique<QGuiApplication>(argc, argv)),
+        madeOn(std::this_thread::get_id()) {}
 
-  // Qt's application belongs to the thread that made it, which may be a
-  // script's, gone by now: then it is left for the process's end.
+  // The application's thread may be a script's, gone by now: then it is
+  // left for the process's end.
   ~Impl() {
-    if (application && madeOn != std::this_thread::get_id()) (void)application.release();
+    if (madeOn != std::this_thread::get_id()) (void)application.release();
   }
 
-  // From whichever thread first needs Qt; Qt takes that one for its own.
-  void Start() {
-    std::call_once(started, [this] {
-      UseOffscreenPlatformUnlessSet();
-      application = std::make_unique<QGuiApplication>(argc, argv);
-      madeOn = std::this_thread::get_id();
-    });
-  }
-
-  int& argc;
-  char** argv;
-  std::once_flag started;
+  int platform;
   std::unique_ptr<QGuiApplication> application;
   std::thread::id madeOn;
-  TableHost host;
+  QtHost host;
 };
 
-OffscreenGui::OffscreenGui(int& argc, char** argv, TextMetricsTable metrics, Start start)
-    : impl_(std::make_unique<Impl>(argc, argv, metrics)) {
-  if (start == Start::Now) impl_->Start();
-}
+OffscreenGui::OffscreenGui(int& argc, char** argv) : impl_(std::make_unique<Impl>(argc, argv)) {}
 
 OffscreenGui::~OffscreenGui() = default;
 
 WindowHost& OffscreenGui::Host() { return impl_->host; }
-
-bool OffscreenGui::SavePng(const TForm& form, const std::string& path) {
-  impl_->Start();
-  return SaveFormPng(form, path);
-}
 
 // Scripts on several threads share the artwork, which loads as it is first drawn.
 bool SaveFormPng(const TForm& form, const std::string& path) {

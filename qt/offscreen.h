@@ -1,13 +1,11 @@
 #pragma once
-// The windows drawn without a display, for the scenario runner, the renderer
-// and tests: Qt GUI on its offscreen platform (unless the caller named
-// another), measuring and drawing text as the desktop program does. The
-// header is free of Qt so that its users need none.
+// The windows drawn without a display, for the scenario runner's drawing
+// module, the renderer and tests: Qt GUI on its offscreen platform (unless
+// the caller named another), measuring and drawing text as the desktop
+// program does. The header is free of Qt so that its users need none.
 
 #include <memory>
 #include <string>
-
-#include "qt/text_metrics.h"
 
 class TForm;
 class WindowHost;
@@ -18,21 +16,14 @@ bool SaveFormPng(const TForm& form, const std::string& path);
 
 class OffscreenGui {
  public:
-  // Qt at once, or only when something is drawn or measured beyond metrics:
-  // a run that draws nothing then never loads its platform.
-  enum class Start { Now, WhenNeeded };
-
-  // Before any window is created; one per process. Captions are measured
-  // from metrics where it has them.
-  OffscreenGui(int& argc, char** argv, TextMetricsTable metrics = {}, Start start = Start::Now);
+  // Before any window is created; one per process.
+  OffscreenGui(int& argc, char** argv);
   ~OffscreenGui();
   OffscreenGui(const OffscreenGui&) = delete;
   OffscreenGui& operator=(const OffscreenGui&) = delete;
 
   // Measures text as the desktop draws it; give it to the windows to be drawn.
   WindowHost& Host();
-  // SaveFormPng, starting Qt first where it waited.
-  bool SavePng(const TForm& form, const std::string& path);
 
  private:
   struct Impl;

@@ -2,12 +2,13 @@
 # Every program answers --help and --version on standard output with exit
 # code 0, writing nothing and opening no window; an unknown option is an error
 # with the usage and exit code 2; qx40 without a display says so (exit 2);
-# a bad value or a missing file is named with what to do.
+# a bad value or a missing file is named with what to do; qx40-scenario runs
+# without its drawing module all but a screenshot, which says where it looked.
 #
 #   command_line_test.sh QX40 QX40_SCENARIO QX40_RENDER [QX40_CLASSROOM]
 set -uo pipefail
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+work="$(mktemp -d)" alone="$(mktemp -d)"
+trap 'rm -rf "$work" "$alone"' EXIT
 cd "$work" || exit 1
 status=0
 fail() { echo "FAIL: $*"; status=1; }
@@ -40,6 +41,12 @@ expect 2 "cannot read the exercise /nonexistent.qxs: No such file or directory" 
 expect 0 "^control frmMainDisplay.FireLED$" out "$2" --list-names
 expect 2 "bad number of jobs in '-j 0': write -j N with N from 1 to 256" err "$2" -j 0 x.qxs
 expect 2 "no script given" err "$2"
+# A copy of qx40-scenario where no drawing module lies.
+cp "$2" "$alone/" && printf 'wait 1s\nexpect PowerLED 1\n' >"$alone/plain.qxs" &&
+  printf 'wait 1s\nscreenshot frmMainDisplay front.png\n' >"$alone/shot.qxs" || exit 2
+expect 0 "^1 passed, 0 failed$" out "$alone/qx40-scenario" "$alone/plain.qxs"
+expect 2 "shot.qxs:2: error: cannot load the drawing module, which screenshots need: .*$alone/qx40-drawing.so: cannot open shared object file.*build its target qx40-drawing, or reinstall qx40$" \
+  out "$alone/qx40-scenario" "$alone/shot.qxs"
 # qx40-classroom names a bad address or a missing page before it opens anything.
 if [ $# -ge 4 ]; then
   expect 2 "--listen 'nowhere' is not ADDR:PORT" err "$4" --listen nowhere

@@ -7,8 +7,9 @@
 #include <random>
 #include <string>
 
+#include "app/table_host.h"
 #include "machine/machine.h"
-#include "qt/table_host.h"
+#include "qt/qt_host.h"
 #include "windows/framework/controls.h"
 #include "windows/framework/form.h"
 #include "windows/hardwarecontrol.h"
@@ -28,7 +29,10 @@ TEST(TextMetrics, TheBuiltTableMeasuresAsQtDoes) {
   ASSERT_GT(builtTextMetrics.count, 0u);
   const QtHost qt;
   bool askedQt = false;
-  TableHost table(builtTextMetrics, [&] { askedQt = true; });
+  TableHost table(builtTextMetrics, [&]() -> const WindowHost& {
+    askedQt = true;
+    return qt;
+  });
   // The runner's windows are sized without Qt.
   Machine machine(BoardPacing::Stepped, &table);
   machine.Advance(1000);

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "qt/offscreen.h"
+#include "qt/qt_host.h"
 #include "app/scenario_command_line.h"
 #include "scenario/runner.h"
 #include "tests/scenario/test_files.h"
@@ -225,4 +227,22 @@ TEST(ScenarioRunner, ScreenshotsAreTheWindowsAsShownAndAFolderThatIsNotThereIsAn
   const QImage front("front.png");
   EXPECT_EQ(front.width(), 780);
   EXPECT_EQ(front.height(), 361);
+}
+
+// The program draws through the module it loads only then, byte for byte as
+// this process's own Qt draws; its captions are sized from the built table.
+TEST(ScenarioRunner, TheProgramsScreenshotsAreTheInProcessDrawing) {
+  const std::string script = "wait 1s\nclick Keyswitch at 2 2\nwait 200ms\n"
+                             "screenshot frmMainDisplay front.png\nscreenshot frmHardwareControl hw.png\n";
+  WriteFile("s.qxs", script);
+  ASSERT_EQ(std::system(QX40_SCENARIO_PROGRAM " s.qxs >program.txt"), 0) << ReadFile("program.txt");
+  const std::string program[] = {ReadFile("front.png"), ReadFile("hw.png")};
+  QtHost qt;
+  RunOptions options;
+  options.screenshot = SaveFormPng;
+  options.host = &qt;
+  ASSERT_EQ(RunText(script, options).code, scenario::allPassed);
+  EXPECT_FALSE(program[0].empty());
+  EXPECT_TRUE(program[0] == ReadFile("front.png"));
+  EXPECT_TRUE(program[1] == ReadFile("hw.png"));
 }

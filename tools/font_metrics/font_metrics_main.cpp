@@ -13,6 +13,7 @@
 #include <set>
 #include <tuple>
 
+#include "app/text_metrics.h"
 #include "machine/command_line.h"
 #include "machine/machine.h"
 #include "qt/fonts.h"
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
   }
   const std::string path = arguments.front();
   std::ofstream out(path + ".tmp");
-  out << "// Written by qx40-font-metrics as the build ran: do not edit.\n#include \"qt/text_metrics.h\"\n\nnamespace {\n";
+  out << "// Written by qx40-font-metrics as the build ran: do not edit.\n#include \"app/text_metrics.h\"\n\nnamespace {\n";
   size_t index = 0;
   for (const FontKey& font : fonts) WriteFont(out, index++, font);
   out << "const TextMetrics fonts[] = {";

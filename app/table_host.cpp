@@ -1,4 +1,4 @@
-#include "qt/table_host.h"
+#include "app/table_host.h"
 
 #include <algorithm>
 
@@ -29,10 +29,7 @@ const TextMetrics* TableHost::Find(const Font& font) const {
 // pixel, rounded once at the end.
 int TableHost::TextWidth(const Font& font, const std::string& text) const {
   const TextMetrics* metrics = Find(font);
-  if (!metrics || !std::all_of(text.begin(), text.end(), Tabled)) {
-    beforeQt_();
-    return QtHost::TextWidth(font, text);
-  }
+  if (!metrics || !std::all_of(text.begin(), text.end(), Tabled)) return fallback_().TextWidth(font, text);
   int64_t width = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     width += metrics->advances[text[i] - firstTabled];
@@ -43,12 +40,10 @@ int TableHost::TextWidth(const Font& font, const std::string& text) const {
 
 int TableHost::TextHeight(const Font& font) const {
   if (const TextMetrics* metrics = Find(font)) return metrics->height;
-  beforeQt_();
-  return QtHost::TextHeight(font);
+  return fallback_().TextHeight(font);
 }
 
 ScreenRect TableHost::Screen() const {
   if (table_.count > 0) return {table_.screen[0], table_.screen[1], table_.screen[2], table_.screen[3]};
-  beforeQt_();
-  return QtHost::Screen();
+  return fallback_().Screen();
 }

@@ -1,7 +1,6 @@
 #pragma once
 // Fonts' advances as Qt measures them, taken once at build time so that a
-// program that draws nothing can size captions without starting the font
-// database. Free of Qt.
+// program that draws nothing can size captions without loading Qt. Free of Qt.
 
 #include <cstddef>
 #include <cstdint>
