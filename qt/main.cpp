@@ -48,6 +48,14 @@ void QuitOnSignals(QObject* owner) {
   std::signal(SIGTERM, RequestStop);
 }
 
+// At rest the panel repaints a few LEDs a second. Put through shared memory,
+// each repaint makes the X server answer with an event that wakes Qt's X
+// reader and then the window thread again; the few hundred bytes of an LED
+// sent down the socket cost less. A QT_XCB_NO_MITSHM of the user's stands.
+void SendRepaintsDownTheSocket() {
+  if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 // The control socket, served on the window thread, where the windows'
 // controls may be touched. A new client wakes it; while any is connected it
 // is served as often as the board ticks, and with none it costs nothing.
@@ -159,6 +167,7 @@ int main(int argc, char** argv) {
   DesktopOptions options;
   if (const auto answered = ReadDesktopCommandLine(argc, argv, options, std::cout, std::cerr)) return *answered;
   DropKnownQtNoise();
+  SendRepaintsDownTheSocket();
   TrainingSession training;
   if (!training.Open(options, std::cerr)) return exitUsage;
   TApplication application(argc, argv, "QX40 Simulation");
