@@ -408,6 +408,9 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_events(int first) {
   return eventsText.c_str();
 }
 
+// How many events the log holds, so that the page reads it only when it grew.
+EMSCRIPTEN_KEEPALIVE int qx40_event_count() { return int(events.Count()); }
+
 // The log's events of one category (empty: all) as CSV.
 EMSCRIPTEN_KEEPALIVE const char* qx40_events_csv(const char* category) {
   eventsText = events.Csv(category);

@@ -667,7 +667,7 @@ function tick(afterInput = false) {
     runOwedSteps(now);
     drawDirty();
     if (running()) showExercise();
-    wakeListeners.forEach((listener) => listener(now));
+    wakeListeners.forEach((listener) => listener());
   } finally {
     // Whole milliseconds, rounded up: a timer a fraction early would leave the last step for the next wake-up.
     wakeTimer = setTimeout(tick, manual ? WAKE_MS : Math.ceil(sleepMs(afterInput) - (performance.now() - owedFrom)));
