@@ -10,14 +10,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "board/hardware_interface.h"
 #include "board/settings_file.h"
+#include "machine/look_ahead.h"
 #include "machine/machine.h"
 #include "machine/save_state.h"
 #include "machine/stepper.h"
@@ -92,6 +95,9 @@ uint8_t settings[hardwareFileSize];
 std::vector<uint8_t> reportedSettings;
 std::optional<View> reportedView;
 uint32_t reportedNvWrites = 0;
+// The panel's copy that runs ahead, made afresh from the settings of the moment when the wiring differs.
+constexpr const char* lookAheadFolder = "/look-ahead";
+std::unique_ptr<LookAhead> lookAhead;
 
 TForm* FormAt(int index) {
   if (!machine) return nullptr;
@@ -110,6 +116,11 @@ void ShowView(const View& shown) {
   machine->hardware().SoundMute->SetState(shown.muted ? CheckBoxState::Checked : CheckBoxState::Unchecked);
 }
 
+// The machine changed from outside its steps: the look-ahead's copy must be set to it again.
+void Touched() {
+  if (lookAhead) lookAhead->Forget();
+}
+
 // A fresh process's machine over whatever Hardware.dat the working directory
 // holds, in the view the user chose, playing its tones for the page.
 void Start() {
@@ -122,6 +133,7 @@ void Start() {
   events.Attach(*machine);
   reportedSettings.clear();
   reportedView.reset();
+  Touched();
 }
 
 // The machine goes, keeping its view for the next one.
@@ -148,8 +160,8 @@ const uint8_t* CurrentSettings() {
   return settings;
 }
 
-bool WriteSettingsFile(const uint8_t* bytes, size_t size) {
-  std::FILE* file = std::fopen(hardwareFileName, "wb");
+bool WriteSettingsFile(const uint8_t* bytes, size_t size, const std::string& folder = ".") {
+  std::FILE* file = std::fopen((folder + "/" + hardwareFileName).c_str(), "wb");
   if (!file) return false;
   const bool written = std::fwrite(bytes, 1, size, file) == size;
   return std::fclose(file) == 0 && written;
@@ -190,6 +202,23 @@ EMSCRIPTEN_KEEPALIVE void qx40_step(int steps) {
     if (machine->NowMs() % eventSampleMs == 0) events.Sample(machine->NowMs());
     training.Advance();
   }
+  // An exercise's script acts on the panel as it goes.
+  if (training.Running()) Touched();
+}
+
+// Whole steps, up to maxSteps, until what the page shows or keeps changes with no input, so that it may
+// sleep until then; 0 when that cannot be told now.
+EMSCRIPTEN_KEEPALIVE int qx40_steps_until_change(int maxSteps) {
+  if (!machine) return maxSteps;
+  if (!lookAhead) {
+    std::error_code error;
+    std::filesystem::create_directories(lookAheadFolder, error);
+    if (error || !WriteSettingsFile(CurrentSettings(), hardwareFileSize, lookAheadFolder)) return 0;
+    lookAhead = std::make_unique<LookAhead>(lookAheadFolder, eventSampleMs);
+  }
+  const std::optional<int> steps = lookAhead->StepsUntilChange(*machine, maxSteps);
+  if (!steps) lookAhead.reset();
+  return steps.value_or(0);
 }
 
 EMSCRIPTEN_KEEPALIVE double qx40_now_ms() { return machine ? double(machine->NowMs()) : 0.0; }
@@ -227,6 +256,7 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_hint_at(int form, int x, int y) {
 EMSCRIPTEN_KEEPALIVE void qx40_pointer(int form, int action, int button, int shift, int x, int y) {
   TForm* window = FormAt(form);
   if (!window) return;
+  Touched();
   const ShiftState held = static_cast<ShiftState>(shift);
   if (action == pointerDown) window->PointerDown(ButtonOf(button), held, x, y);
   if (action == pointerMove) window->PointerMove(held, x, y);
@@ -295,6 +325,7 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_save_state() {
 // state of this panel changes nothing. Returns an empty message, or what was wrong.
 EMSCRIPTEN_KEEPALIVE const char* qx40_load_state(const uint8_t* bytes, int size, const char* name) {
   message.clear();
+  Touched();
   try {
     RestoreState(*machine, std::vector<uint8_t>(bytes, bytes + size), name);
   } catch (const StateError& error) {
@@ -318,6 +349,7 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_run_script(const char* text, int size) {
     scriptReport = "error: an exercise is running; abandon it or let it end, then run the script\n";
     return scriptReport.c_str();
   }
+  Touched();
   scenario::RunOptions options;
   options.live = machine.get();
   said.clear();
@@ -376,6 +408,9 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_events(int first) {
   return eventsText.c_str();
 }
 
+// How many events the log holds, so that the page reads it only when it grew.
+EMSCRIPTEN_KEEPALIVE int qx40_event_count() { return int(events.Count()); }
+
 // The log's events of one category (empty: all) as CSV.
 EMSCRIPTEN_KEEPALIVE const char* qx40_events_csv(const char* category) {
   eventsText = events.Csv(category);
@@ -386,6 +421,7 @@ EMSCRIPTEN_KEEPALIVE const char* qx40_events_csv(const char* category) {
 // (a hidden fault a class's instructor sets); gives "ok" or "error: ...".
 EMSCRIPTEN_KEEPALIVE const char* qx40_input(const char* line) {
   if (!machine) return "error: the panel has not started";
+  Touched();
   if (!inputs) inputs = std::make_unique<scenario::Session>(*machine);
   inputReply = inputs->Run(line).value_or("error: a wait is refused here");
   if (inputReply == "ok") training.Acted(line);

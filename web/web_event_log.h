@@ -19,6 +19,7 @@ class WebEventLog {
   void Detach() { log_.reset(); }
   void Sample(int64_t panelMs);
 
+  size_t Count() const { return events_.size(); }
   // The events from index first on: [{"t","wall","category","text"}] as JSON.
   std::string Json(size_t first) const;
   // The events of the category (empty: all), as the desktop's Export CSV writes them.

@@ -2,7 +2,8 @@
 the DevTools protocol; what it shows is read from the canvas's pixels. Time is
 stepped by the test (?manual), not by the clock, so every run is the same.
 
-  browser_test.py panel  PAGE_DIR            key on, Reset, a fire on zone 1, mute, reload
+  browser_test.py panel  PAGE_DIR            key on, Reset, a fire on zone 1, mute, reload; in the browser's
+                                              virtual time, the page asleep between the panel's own changes
   browser_test.py render PAGE_DIR RENDER_DIR  each window matches qx40-render's image
   browser_test.py page   PAGE_DIR TOOLS_DIR   html-validate, axe-core, the icon, a 390x844 phone
                                               (the checkers from npm, installed into TOOLS_DIR once)
@@ -138,6 +139,73 @@ def check_bad_input(page, zone1):
     assert page.caption(HARDWARE, "ZoneResValue1") == zone1, "a refused Hardware.dat changed zone 1"
 
 
+# Each time a window is drawn: the wall time, the wall time the panel has been stepped to, and its panel time.
+WATCH_DRAWS = """(() => {
+  window.wakes = 0;
+  window.draws = [];
+  const wake = tick, draw = drawForm;
+  window.tick = (afterInput) => { ++wakes; return wake(afterInput); };
+  window.drawForm = (index, area) => { draws.push([performance.now(), owedFrom, qx40.nowMs()]); return draw(index, area); };
+})()"""
+# The panel times at which a window's picture changes, stepped one step at a time.
+CHANGES = """(() => {
+  qx40.step(0);
+  const times = [];
+  for (let i = 0; i < %d; ++i) {
+    core._qx40_step(1);
+    let changed = false;
+    for (let form = 0; form < FORM_COUNT; ++form) changed = core.HEAP32[core._qx40_take_dirty(form) / 4 + 2] > 0 || changed;
+    if (changed) times.push(qx40.nowMs());
+  }
+  return times;
+})()"""
+CLOCKS = "[performance.now(), owedFrom, qx40.nowMs()]"
+# The clocks as the core takes the pointer's input.
+WATCH_INPUT = """(() => {
+  const pointer = core._qx40_pointer;
+  core._qx40_pointer = (...args) => { window.inputAt = %s; return pointer(...args); };
+})()""" % CLOCKS
+IDLE_MS = 40000
+SHOWN_WITHIN_MS = 100
+WAKE_MS = 90
+STEP_MS = 5
+
+
+def run_virtual_time(browser, ms):
+    """Runs the page's clock and timers ms further, at once, in the browser's virtual time."""
+    seen = len(browser.events)
+    browser.call("Emulation.setVirtualTimePolicy", session=True, policy="advance", budget=ms)
+    while not any(e.get("method") == "Emulation.virtualTimeBudgetExpired" for e in browser.events[seen:]):
+        browser.events.append(json.loads(browser.socket.recv()))
+
+
+def check_sleep(browser, server):
+    """A fresh panel left alone sleeps between its own changes, each drawn within 100 ms of its panel time,
+    and input after a long sleep lands at the panel time of its moment."""
+    Page(browser, server.url + "?manual&fresh")
+    changes = browser.evaluate(CHANGES % (IDLE_MS // STEP_MS))
+    page = Page(browser, server.url + "?fresh")
+    browser.evaluate(WATCH_DRAWS)
+    run_virtual_time(browser, IDLE_MS)
+    draws, wakes = browser.evaluate("draws"), browser.evaluate("wakes")
+    changes = [c for c in changes if c <= draws[-1][2]]
+    for change in changes:
+        wall, owed_from, panel = next(d for d in draws if d[2] >= change)
+        late = wall - (owed_from - (panel - change))
+        assert late < SHOWN_WITHIN_MS, "the change at panel time %d ms was drawn %.0f ms late" % (change, late)
+    assert wakes < IDLE_MS / WAKE_MS / 2, "the page woke %d times in %d ms while the panel stood" % (wakes, IDLE_MS)
+    # Asleep for longer than the page used to sleep, the panel is brought up to the pointer's moment.
+    while browser.evaluate("performance.now() - owedFrom") < 2 * WAKE_MS:
+        run_virtual_time(browser, STEP_MS)
+    before = browser.evaluate(CLOCKS)
+    browser.evaluate(WATCH_INPUT)
+    browser.mouse("mouseMoved", *page.at(FRONT, "Keyswitch"))
+    now, owed_from, panel = browser.evaluate("inputAt")
+    assert now - owed_from < STEP_MS and panel - before[2] == owed_from - before[1], \
+        "input at %.0f ms ran the panel to %d ms, stepped to %.0f ms (before %s)" % (now, panel, owed_from, before)
+    return "%d wake-ups in %d s, %d changes drawn on time" % (wakes, IDLE_MS // 1000, len(changes))
+
+
 def test_panel(browser, server):
     page = Page(browser, server.url + "?manual")
     led = "Zone1FireLED"
@@ -166,6 +234,7 @@ def test_panel(browser, server):
     check_bad_input(page, after)
     print("panel: zone 1 at %s flashes, steady after mute, restored after reload; first drawn %.0f ms after load"
           % (before, page.load_ms))
+    print("idle: " + check_sleep(browser, server))
 
 
 COMPARE = """(async () => {

@@ -67,16 +67,19 @@ function classExercise(file) {
   if (!choice) return;
   choice.checked = true;
   document.getElementById("trainee").value = lesson.name;
-  startExercise();
+  atNow(startExercise);
 }
 
+// At the moment it arrives, as the trainee's own input.
 function applyFault(line) {
   const pointer = cString(line);
-  const reply = core.UTF8ToString(core._qx40_input(pointer));
+  const reply = atNow(() => {
+    for (let i = 0; i < FORM_COUNT; ++i) dirty.add(i);
+    return core.UTF8ToString(core._qx40_input(pointer));
+  });
   core._free(pointer);
   // The instructor hears whether the line was taken; the trainee sees only the panel.
   if (reply !== "ok") console.warn("a hidden input was refused: " + reply);
-  for (let i = 0; i < FORM_COUNT; ++i) dirty.add(i);
 }
 
 const CLASS_HANDLERS = {

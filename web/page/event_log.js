@@ -3,7 +3,6 @@
 // by the core, the same file the desktop writes. Events are shown as text.
 "use strict";
 
-const EVENT_LOG_REFRESH_MS = 250;
 const EVENT_CATEGORIES = ["fire", "fault", "disablement", "test", "output", "operator", "configuration", "hardware"];
 
 const eventLog = { shown: 0, rows: [], listeners: [] };
@@ -58,12 +57,10 @@ function wireEventLog() {
   for (const name of EVENT_CATEGORIES) select.append(new Option(name, name));
   select.addEventListener("change", filterEvents);
   document.getElementById("export-events").addEventListener("click", exportEvents);
-  // Read on the page's wake-ups, not by a timer of its own that would wake the browser more often.
-  let readAt = -Infinity;
-  wakeListeners.push((now) => {
-    if (now - readAt < EVENT_LOG_REFRESH_MS) return;
-    readAt = now;
-    showNewEvents();
+  // Read on the page's wake-ups, which come when the panel changes, not by a timer of its own that
+  // would wake the browser more often; only when the core logged something since.
+  wakeListeners.push(() => {
+    if (core._qx40_event_count() !== eventLog.shown) showNewEvents();
   });
 }
 

@@ -9,10 +9,13 @@
 
 // After a longer gap (a hidden tab) the missed time is skipped, not caught up.
 const MAX_CATCH_UP_MS = 1000;
-// The page wakes this often to run the steps the clock owes and draw what changed, so a change the
-// panel makes by itself shows within 100 ms: this wait and the browser's next frame. Input runs the
-// owed steps and draws at once.
+// The page sleeps until the panel next changes by itself, as the core foresees, then runs the steps the
+// clock owes and draws what changed; input runs the owed steps and draws at once. It sleeps at least
+// this long, so that a change shows within 100 ms (this wait and the browser's next frame), and sleeps
+// only this long while an exercise runs, whose script acts at its own moments.
 const WAKE_MS = 90;
+// At most this long, so that a timer that fires late still falls within MAX_CATCH_UP_MS.
+const MAX_SLEEP_MS = 800;
 const FORM_COUNT = 2;
 const STORAGE_KEY = "qx40.Hardware.dat";
 // The fascia, the cover, the mute box and the scale, as JSON.
@@ -239,9 +242,7 @@ function wireInput(index) {
   // The panel is brought up to the moment of the input, which then shows at once.
   const send = (action, event) => {
     const point = clientPoint(canvas, event);
-    runOwedSteps(performance.now());
-    core._qx40_pointer(index, action, event.button, shiftState(event), point.x, point.y);
-    tick();
+    atNow(() => core._qx40_pointer(index, action, event.button, shiftState(event), point.x, point.y));
     return point;
   };
   canvas.addEventListener("pointerdown", (event) => {
@@ -388,7 +389,7 @@ function uploadState(event) {
   event.target.value = "";
   if (!file) return;
   if (file.size > MAX_STATE_FILE) return showMessage(`${file.name} is not a panel state file: it has ${file.size} bytes. Nothing was changed.`);
-  file.arrayBuffer().then((buffer) => loadState(new Uint8Array(buffer), file.name));
+  file.arrayBuffer().then((buffer) => atNow(() => loadState(new Uint8Array(buffer), file.name)));
 }
 
 const MAX_SETTINGS_FILE = 1 << 20;
@@ -400,7 +401,7 @@ function uploadSettings(event) {
     showMessage(`This is not a Hardware.dat: it has ${file.size} bytes. Nothing was changed; choose a file saved by the simulator.`);
     return;
   }
-  file.arrayBuffer().then((buffer) => loadSettings(new Uint8Array(buffer)));
+  file.arrayBuffer().then((buffer) => atNow(() => loadSettings(new Uint8Array(buffer))));
 }
 
 // ---- scripts ----
@@ -420,7 +421,6 @@ function runScript() {
   const said = document.getElementById("said");
   said.textContent = core.UTF8ToString(core._qx40_said()).trimEnd();
   said.hidden = said.textContent === "";
-  drawDirty();
 }
 
 function dropScript(event) {
@@ -536,7 +536,7 @@ function downloadRecordingSettings() {
 function wireExercises() {
   buildLibrary();
   const wire = (id, handler) => document.getElementById(id).addEventListener("click", handler);
-  wire("start-exercise", startExercise);
+  wire("start-exercise", () => atNow(startExercise));
   wire("pause-exercise", pauseExercise);
   wire("abandon-exercise", abandonExercise);
   wire("download-debrief", downloadDebrief);
@@ -643,18 +643,34 @@ function drawDirty() {
 const wakeListeners = [];
 let wakeTimer = 0;
 
+// Input is applied at its moment: the panel is first brought up to now, then what changed is drawn at once.
+function atNow(apply) {
+  runOwedSteps(performance.now());
+  const result = apply();
+  tick(true);
+  return result;
+}
+
+// How long the panel stands before it changes by itself, within WAKE_MS and MAX_SLEEP_MS. Input comes in
+// runs (a drag, a pointer crossing the panel), so the core foresees only once the page wakes after it.
+function sleepMs(afterInput) {
+  if (afterInput || running()) return WAKE_MS;
+  return Math.max(WAKE_MS, stepMs * core._qx40_steps_until_change(MAX_SLEEP_MS / stepMs));
+}
+
 // Steps the panel as the clock owes, draws what changed, and sleeps until the next wake-up, which
 // input may bring forward. It wakes when whole steps are owed, so no part of a step waits a wake-up more.
-function tick() {
+function tick(afterInput = false) {
   clearTimeout(wakeTimer);
   const now = performance.now();
   try {
     runOwedSteps(now);
     drawDirty();
     if (running()) showExercise();
-    wakeListeners.forEach((listener) => listener(now));
+    wakeListeners.forEach((listener) => listener());
   } finally {
-    wakeTimer = setTimeout(tick, manual ? WAKE_MS : WAKE_MS - (performance.now() - owedFrom));
+    // Whole milliseconds, rounded up: a timer a fraction early would leave the last step for the next wake-up.
+    wakeTimer = setTimeout(tick, manual ? WAKE_MS : Math.ceil(sleepMs(afterInput) - (performance.now() - owedFrom)));
   }
 }
 
@@ -688,7 +704,7 @@ async function start() {
   document.getElementById("upload").addEventListener("change", uploadSettings);
   document.getElementById("load-state").addEventListener("change", uploadState);
   document.getElementById("save-state").addEventListener("click", saveState);
-  document.getElementById("run-script").addEventListener("click", runScript);
+  document.getElementById("run-script").addEventListener("click", () => atNow(runScript));
   document.getElementById("script").addEventListener("dragover", (event) => event.preventDefault());
   document.getElementById("script").addEventListener("drop", dropScript);
   wireExercises();

@@ -1,0 +1,46 @@
+#pragma once
+// How long a panel in virtual time stands before what a front end shows of it
+// changes by itself: a copy set to the panel's state runs ahead, watched as a
+// front end watches (the windows' pictures, the tones, the event log, the
+// board's memory). Exact, as a restored panel runs on as the original would,
+// so a front end may sleep until then and still show the change at its moment.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+class EventLog;
+class Machine;
+
+class LookAhead {
+ public:
+  // The copy keeps its Hardware.dat in settingsDirectory, apart from the
+  // panel's, starting from the one there; the event log is sampled every
+  // eventSampleMs of panel time, as the front end samples it.
+  LookAhead(const std::filesystem::path& settingsDirectory, int64_t eventSampleMs);
+  ~LookAhead();
+  LookAhead(const LookAhead&) = delete;
+  LookAhead& operator=(const LookAhead&) = delete;
+
+  // The whole steps after which the panel, left alone, first shows a change;
+  // maxSteps when none comes within them; none when the panel's wiring
+  // differs from the copy's (its zones were linked otherwise).
+  std::optional<int> StepsUntilChange(Machine& panel, int maxSteps);
+  // The panel was changed from outside its steps (input, a script, a state
+  // loaded, another machine): the next look sets the copy to it again.
+  void Forget() { synced_ = false; }
+
+ private:
+  class Watch;
+  bool SetTo(Machine& panel);
+  void Step();
+  uint32_t NvWrites() const;
+
+  std::unique_ptr<Watch> watch_;
+  std::unique_ptr<Machine> copy_;
+  std::unique_ptr<EventLog> events_;
+  int64_t eventSampleMs_;
+  // Whether the copy is on the panel's own course, at or ahead of it.
+  bool synced_ = false;
+};
