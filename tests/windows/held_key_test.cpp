@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "board/hardware_interface.h"
 #include "machine/machine.h"
 #include "tests/support/clean_state.h"
@@ -74,6 +76,25 @@ TEST_F(HeldKeyTest, ShortClickShowsTheKeyDownUntilTheFirmwareHasSeenIt) {
   ASSERT_EQ(chirps, 1);
   machine_.Advance(20);
   EXPECT_EQ(key->ItemIndex(), 0);
+}
+
+// Each key is held apart: a click on one neither lets go of nor keeps down another.
+TEST_F(HeldKeyTest, ShortClicksOnSeveralKeysAreEachHeldUntilSeen) {
+  Settle();
+  const char* const names[] = {"AcceptButton", "BuzzerMuteButton", "LampTestButton"};
+  std::vector<TImageSelector*> keys;
+  for (const char* name : names) keys.push_back(dynamic_cast<TImageSelector*>(Key(name)));
+  for (TImageSelector* key : keys) LeftClick(key);
+  for (TImageSelector* key : keys) EXPECT_TRUE(machine_.front().HeldForFirmware(key)) << key->Name();
+  Press(keys[1], MouseButton::Left);
+  EXPECT_FALSE(machine_.front().HeldForFirmware(keys[1]));
+  EXPECT_TRUE(machine_.front().HeldForFirmware(keys[0]));
+  EXPECT_TRUE(machine_.front().HeldForFirmware(keys[2]));
+  machine_.Advance(200);
+  EXPECT_EQ(keys[0]->ItemIndex(), 0);
+  EXPECT_EQ(keys[1]->ItemIndex(), 1);
+  EXPECT_EQ(keys[2]->ItemIndex(), 0);
+  for (TImageSelector* key : keys) EXPECT_FALSE(machine_.front().HeldForFirmware(key)) << key->Name();
 }
 
 TEST_F(HeldKeyTest, LongPressEndsAtTheMouseRelease) {
