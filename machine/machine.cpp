@@ -101,7 +101,7 @@ void Machine::CatchUp() {
 
 int64_t Machine::PanelTimeMs() const {
   if (pacing_ != BoardPacing::RealTime) return stepper_.NowMs();
-  return tickThread_ ? tickThread_->Ticks() * boardTickMs : 0;
+  return tickedMs_.load(std::memory_order_acquire);
 }
 
 // The tick first, so that no tick reaches the board once it goes; the board

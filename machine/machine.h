@@ -108,7 +108,8 @@ class Machine : public BoardLifecycle {
   std::mutex watcherMutex_;
   std::function<void(int64_t)> watcher_;
   std::atomic<bool> watching_{false};  // spares an unwatched tick the lock
-  // Real time: the panel time of the last tick, and of the last one watched (under watcherMutex_).
+  // Real time: the panel's clock, counted by the tick thread after each tick,
+  // and the panel time of the last tick watched (under watcherMutex_).
   std::atomic<int64_t> tickedMs_{0};
   int64_t watchedMs_ = 0;
   BoardWiring wiring_;

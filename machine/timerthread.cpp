@@ -20,11 +20,9 @@ void TTimerThread::Execute() {
   NameThisThread("qx40-tick");
   auto deadline = Clock::now();
   constexpr int64_t ticksPerWatchdogPeriod = watchdogIntervalMs / boardTickMs;
-  while (!Terminated()) {
+  for (int64_t ticks = 1; !Terminated(); ++ticks) {
     update_.Tick();
-    const int64_t ticks = ticks_.load(std::memory_order_relaxed) + 1;
     if (ticks % ticksPerWatchdogPeriod == 0) update_.WatchdogTimerTimer();
-    ticks_.store(ticks, std::memory_order_relaxed);
     if (afterTick_) afterTick_();
     deadline += period;
     const auto now = Clock::now();

@@ -3,7 +3,6 @@
 // watchdog's 100 ms period, then afterTick, every 10 ms until asked to stop.
 // The watchdog rides on the tick so that nothing else wakes for it.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <utility>
@@ -20,14 +19,10 @@ class TTimerThread : public WorkerThread {
       : update_(update), afterTick_(std::move(afterTick)) {}
   ~TTimerThread() override;
 
-  // Ticks run so far, afterTick's included: panel time in 10 ms units.
-  int64_t Ticks() const { return ticks_.load(std::memory_order_relaxed); }
-
  protected:
   void Execute() override;
 
  private:
   PeriodicUpdate& update_;
   std::function<void()> afterTick_;
-  std::atomic<int64_t> ticks_{0};
 };
