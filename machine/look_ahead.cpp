@@ -6,19 +6,8 @@
 #include "machine/save_state.h"
 #include "windows/maindisplay.h"
 
-// What a front end would see change, as one flag.
-class LookAhead::Watch : public WindowHost, public AudioOutput {
- public:
-  void Invalidate(TForm&) override { changed = true; }
-  void InvalidateArea(TForm&, int, int, int, int) override { changed = true; }
-  void FormChanged(TForm&) override { changed = true; }
-  void Start(Tone) override { changed = true; }
-  void Stop(Tone) override { changed = true; }
-  bool changed = false;
-};
-
 LookAhead::LookAhead(const std::filesystem::path& settingsDirectory, int64_t eventSampleMs)
-    : watch_(std::make_unique<Watch>()), eventSampleMs_(eventSampleMs) {
+    : watch_(std::make_unique<ChangeWatch>()), eventSampleMs_(eventSampleMs) {
   copy_ = std::make_unique<Machine>(BoardPacing::Stepped, watch_.get(), settingsDirectory);
   copy_->PlayOn(*watch_);
   copy_->front().Show();

@@ -10,8 +10,23 @@
 #include <memory>
 #include <optional>
 
+#include "machine/sound.h"
+#include "windows/framework/host.h"
+
 class EventLog;
 class Machine;
+
+// What a front end would see change of a panel (its pictures, its tones), as
+// one flag: the host and the sound output of a panel that is only watched.
+class ChangeWatch : public WindowHost, public AudioOutput {
+ public:
+  void Invalidate(TForm&) override { changed = true; }
+  void InvalidateArea(TForm&, int, int, int, int) override { changed = true; }
+  void FormChanged(TForm&) override { changed = true; }
+  void Start(Tone) override { changed = true; }
+  void Stop(Tone) override { changed = true; }
+  bool changed = false;
+};
 
 class LookAhead {
  public:
@@ -32,12 +47,11 @@ class LookAhead {
   void Forget() { synced_ = false; }
 
  private:
-  class Watch;
   bool SetTo(Machine& panel);
   void Step();
   uint32_t NvWrites() const;
 
-  std::unique_ptr<Watch> watch_;
+  std::unique_ptr<ChangeWatch> watch_;
   std::unique_ptr<Machine> copy_;
   std::unique_ptr<EventLog> events_;
   int64_t eventSampleMs_;

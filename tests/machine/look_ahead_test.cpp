@@ -17,17 +17,6 @@ namespace {
 constexpr int64_t eventSampleMs = 20;
 constexpr int maxSteps = 160;
 
-// What a front end sees of the panel: its pictures and its tones.
-class Seen : public WindowHost, public AudioOutput {
- public:
-  void Invalidate(TForm&) override { changed = true; }
-  void InvalidateArea(TForm&, int, int, int, int) override { changed = true; }
-  void FormChanged(TForm&) override { changed = true; }
-  void Start(Tone) override { changed = true; }
-  void Stop(Tone) override { changed = true; }
-  bool changed = false;
-};
-
 class LookAheadTest : public ::testing::Test {
  protected:
   LookAheadTest() {
@@ -54,7 +43,7 @@ class LookAheadTest : public ::testing::Test {
   }
 
   CleanState clean_;
-  Seen seen_;
+  ChangeWatch seen_;
   Machine panel_{BoardPacing::Stepped, &seen_, clean_.Directory() / "panel"};
   EventLog events_{panel_, [this](const PanelEvent&) { seen_.changed = true; }};
   LookAhead ahead_{clean_.Directory() / "copy", eventSampleMs};
