@@ -91,7 +91,7 @@ def silence_and_finish(page):
     page.click(FRONT, "Keyswitch", 2, 2)
     page.step(STEPS_PER_100MS)
     browser_test.click_button(page, FRONT, "SoundersStartStopButton")
-    browser_test.step_until(page, "document.getElementById('debrief').srcdoc !== ''",
+    browser_test.step_until(page, "(document.getElementById('debrief')?.srcdoc ?? '') !== ''",
                             browser_test.EXERCISE_LIMIT_STEPS, browser_test.CHUNK_STEPS)
 
 

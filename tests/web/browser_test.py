@@ -394,7 +394,7 @@ def run_and_silence(page):
     page.click(FRONT, "Keyswitch", 2, 2)
     page.step(STEPS_PER_100MS)
     click_button(page, FRONT, "SoundersStartStopButton")
-    step_until(page, "document.getElementById('debrief').srcdoc !== ''", EXERCISE_LIMIT_STEPS, CHUNK_STEPS)
+    step_until(page, "(document.getElementById('debrief')?.srcdoc ?? '') !== ''", EXERCISE_LIMIT_STEPS, CHUNK_STEPS)
 
 
 def check_pause_and_abandon(page):

@@ -60,14 +60,16 @@ function fontMetrics(ctx, font, text) {
   return measureText(font.family, font.size, font.bold, text);
 }
 
-// The artwork file, loaded and decoded once, off the page's thread, so that the first drawing need not
-// decode it; a window whose picture arrives late is drawn again.
+// The artwork file, from the core's file system, decoded once, off the page's thread, so that the first
+// drawing need not decode it; a window whose picture is decoded late is drawn again. A file the core
+// does not hold is left undrawn, as a picture that does not decode.
 function image(file, form) {
   let entry = images.get(file);
   if (!entry) {
-    entry = { img: new Image(), ready: false, forms: new Set() };
-    entry.img.src = "assets/" + encodeURIComponent(file);
-    entry.loaded = entry.img.decode().then(() => {
+    entry = { img: null, ready: false, forms: new Set() };
+    const bytes = () => new Blob([core.FS.readFile("assets/" + file)]);
+    entry.loaded = Promise.resolve().then(() => createImageBitmap(bytes())).then((bitmap) => {
+      entry.img = bitmap;
       entry.ready = true;
       entry.forms.forEach((f) => dirty.add(f));
     }, () => {});
@@ -151,7 +153,7 @@ function picture(ctx, op, form) {
   if (!entry.ready) return;
   const [sx, sy, sw, sh] = op.source, [x, y, w, h] = op.r;
   const left = Math.max(sx, 0), top = Math.max(sy, 0);
-  const right = Math.min(sx + sw, entry.img.naturalWidth), bottom = Math.min(sy + sh, entry.img.naturalHeight);
+  const right = Math.min(sx + sw, entry.img.width), bottom = Math.min(sy + sh, entry.img.height);
   if (right <= left || bottom <= top) return;
   const kx = w / sw, ky = h / sh;
   ctx.drawImage(entry.img, left, top, right - left, bottom - top,
@@ -484,7 +486,7 @@ function startExercise() {
   const error = core.UTF8ToString(core._qx40_start_exercise(file, trainee, Date.now()));
   core._free(file);
   core._free(trainee);
-  document.getElementById("debrief").hidden = true;
+  document.getElementById("debrief")?.setAttribute("hidden", "");
   document.getElementById("exercise-files").hidden = true;
   for (let i = 0; i < FORM_COUNT; ++i) dirty.add(i);
   showExercise();
@@ -500,6 +502,19 @@ function abandonExercise() {
 function pauseExercise() {
   core._qx40_pause_exercise();
   showExercise();
+}
+
+// The debrief's sandboxed frame, made when first wanted: a frame in the page as it loads is a second
+// document to make before the panel is drawn.
+function debriefFrame() {
+  let frame = document.getElementById("debrief");
+  if (frame) return frame;
+  frame = document.createElement("iframe");
+  frame.id = "debrief";
+  frame.title = "Debrief of the exercise";
+  frame.sandbox = "";
+  document.getElementById("training").append(frame);
+  return frame;
 }
 
 // How far the exercise is, its messages, and once it has ended its debrief and files.
@@ -520,7 +535,7 @@ function showExercise() {
     box.hidden = said === "";
   }
   if (!ended) return;
-  const frame = document.getElementById("debrief");
+  const frame = debriefFrame();
   frame.srcdoc = core.UTF8ToString(core._qx40_debrief());
   frame.hidden = false;
   document.getElementById("exercise-files").hidden = false;
@@ -676,11 +691,19 @@ function tick(afterInput = false) {
 
 // ---- start ----
 
+// The core's code as compile.js compiled it while the page was read.
+function instantiateWasm(imports, receive) {
+  window.panelCode.then((code) => WebAssembly.instantiate(code, imports).then((instance) => receive(instance, code)))
+    .catch((error) => showMessage("The panel's code could not be loaded: " + error.message));
+  return {};
+}
+
 async function start() {
   const faces = [{ family: "MS Sans Serif", size: 12 }, { family: "MS Sans Serif", size: 12, bold: true },
     { family: "Terminal", size: 12 }];
   // The fonts arrive while the core loads: it measures nothing until it starts.
-  [core] = await Promise.all([createPanel({ measureText }), ...faces.map((face) => document.fonts.load(cssFont(face)))]);
+  [core] = await Promise.all([createPanel({ measureText, instantiateWasm }),
+    ...faces.map((face) => document.fonts.load(cssFont(face)))]);
   stepMs = core._qx40_step_ms();
   throwAwayIfFresh();
   const saved = storedSettings();
