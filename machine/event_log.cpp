@@ -507,10 +507,6 @@ void EventLog::SampleKeys(int64_t panelMs, bool presses) {
   }
 }
 
-namespace {
-constexpr int64_t logSampleMs = 20;
-}
-
 BoardSideEventLog::BoardSideEventLog(Machine& machine, std::function<void(const PanelEvent&)> sink,
                                      std::function<void()> wake)
     : machine_(machine), sink_(std::move(sink)), wake_(std::move(wake)) {
@@ -520,7 +516,7 @@ BoardSideEventLog::BoardSideEventLog(Machine& machine, std::function<void(const 
 }
 
 void BoardSideEventLog::AfterTick(int64_t panelMs) {
-  if (panelMs % logSampleMs == 0) Sample(panelMs);
+  if (panelMs % eventSampleMs == 0) Sample(panelMs);
 }
 
 void BoardSideEventLog::SampleNow() {

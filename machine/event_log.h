@@ -29,6 +29,10 @@ const char* CategoryName(EventCategory category);
 // Panel time as seconds with milliseconds: "61.250".
 std::string PanelSeconds(int64_t ms);
 
+// Every front end samples the log this often in panel time, as often as the
+// firmware reads its keys, so that no press falls between two samples.
+constexpr int64_t eventSampleMs = 20;
+
 class EventLog {
  public:
   // Watches this machine from its present state: what is already so at the
@@ -45,6 +49,10 @@ class EventLog {
   // Compares the panel with the last sample and reports what changed. In
   // real time call it from one thread at a time (BoardSideEventLog does).
   void Sample(int64_t panelMs, Scope scope = Scope::PanelAndInputs);
+  // After a step: a sample when one falls due at this panel time.
+  void SampleIfDue(int64_t panelMs) {
+    if (panelMs % eventSampleMs == 0) Sample(panelMs);
+  }
 
  private:
   struct Watches;
@@ -65,7 +73,7 @@ class BoardSideEventLog {
   // a Deliver on the window thread. sink gets the events there.
   BoardSideEventLog(Machine& machine, std::function<void(const PanelEvent&)> sink, std::function<void()> wake);
 
-  // The board's side, after each tick: a sample every 20 ms of panel time.
+  // The board's side, after each tick: a sample when one falls due.
   void AfterTick(int64_t panelMs);
   // Window thread: a sample now, between firmware passes, its events
   // delivered with those waiting.

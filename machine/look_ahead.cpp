@@ -6,8 +6,7 @@
 #include "machine/save_state.h"
 #include "windows/maindisplay.h"
 
-LookAhead::LookAhead(const std::filesystem::path& settingsDirectory, int64_t eventSampleMs)
-    : watch_(std::make_unique<ChangeWatch>()), eventSampleMs_(eventSampleMs) {
+LookAhead::LookAhead(const std::filesystem::path& settingsDirectory) : watch_(std::make_unique<ChangeWatch>()) {
   copy_ = std::make_unique<Machine>(BoardPacing::Stepped, watch_.get(), settingsDirectory);
   copy_->PlayOn(*watch_);
   copy_->front().Show();
@@ -46,7 +45,7 @@ bool LookAhead::SetTo(Machine& panel) {
 // A step as the front end runs it, its event log sampled at the same moments.
 void LookAhead::Step() {
   copy_->Step();
-  if (copy_->NowMs() % eventSampleMs_ == 0) events_->Sample(copy_->NowMs());
+  events_->SampleIfDue(copy_->NowMs());
 }
 
 uint32_t LookAhead::NvWrites() const { return copy_->board()->nvWrites.load(std::memory_order_relaxed); }

@@ -31,9 +31,8 @@ class ChangeWatch : public WindowHost, public AudioOutput {
 class LookAhead {
  public:
   // The copy keeps its Hardware.dat in settingsDirectory, apart from the
-  // panel's, starting from the one there; the event log is sampled every
-  // eventSampleMs of panel time, as the front end samples it.
-  LookAhead(const std::filesystem::path& settingsDirectory, int64_t eventSampleMs);
+  // panel's, starting from the one there.
+  explicit LookAhead(const std::filesystem::path& settingsDirectory);
   ~LookAhead();
   LookAhead(const LookAhead&) = delete;
   LookAhead& operator=(const LookAhead&) = delete;
@@ -54,7 +53,6 @@ class LookAhead {
   std::unique_ptr<ChangeWatch> watch_;
   std::unique_ptr<Machine> copy_;
   std::unique_ptr<EventLog> events_;
-  int64_t eventSampleMs_;
   // Whether the copy is on the panel's own course, at or ahead of it.
   bool synced_ = false;
 };

@@ -20,10 +20,6 @@ namespace scenario {
 
 namespace {
 
-// Between commands the event log looks at the panel as often as the firmware
-// reads its keys; looking at every step would slow a long wait by a third.
-constexpr int64_t eventSampleMs = 20;
-
 // What a debrief's timeline shows of every script.
 constexpr const char* mainIndications[] = {"FireLED",    "FaultLED",     "DisabledLED",    "TestLED",
                                            "DelayOnLED", "InternalTone", "SounderOutput1", "SounderOutput2"};
@@ -375,6 +371,7 @@ void Interpreter::Sample(EventLog::Scope scope) {
   WatchAll();
   JudgeDue();
   if (trace_) trace_->Sample(traceBaseMs_ + NowMs());
+  // Between commands only as often as every front end samples: at every step a long wait would be a third slower.
   if (events_ && (scope == EventLog::Scope::PanelAndInputs || NowMs() % eventSampleMs == 0)) {
     // It reads firmware memory: on a live panel's firmware thread, between passes.
     sim_->BetweenPasses([this, scope] { events_->Sample(NowMs(), scope); });

@@ -86,8 +86,6 @@ std::string eventsText;
 std::unique_ptr<scenario::Session> inputs;
 std::string inputReply;
 std::string report;
-// The log samples the panel at the firmware's key period, as on the desktop.
-constexpr int64_t eventSampleMs = 20;
 std::string library;
 std::string status;
 uint8_t settings[hardwareFileSize];
@@ -199,7 +197,7 @@ EMSCRIPTEN_KEEPALIVE int qx40_tones() { return tones.Bits(); }
 EMSCRIPTEN_KEEPALIVE void qx40_step(int steps) {
   for (int i = 0; machine && i < steps; ++i) {
     machine->Step();
-    if (machine->NowMs() % eventSampleMs == 0) events.Sample(machine->NowMs());
+    events.SampleIfDue(machine->NowMs());
     training.Advance();
   }
   // An exercise's script acts on the panel as it goes.
@@ -214,7 +212,7 @@ EMSCRIPTEN_KEEPALIVE int qx40_steps_until_change(int maxSteps) {
     std::error_code error;
     std::filesystem::create_directories(lookAheadFolder, error);
     if (error || !WriteSettingsFile(CurrentSettings(), hardwareFileSize, lookAheadFolder)) return 0;
-    lookAhead = std::make_unique<LookAhead>(lookAheadFolder, eventSampleMs);
+    lookAhead = std::make_unique<LookAhead>(lookAheadFolder);
   }
   const std::optional<int> steps = lookAhead->StepsUntilChange(*machine, maxSteps);
   if (!steps) lookAhead.reset();

@@ -8,8 +8,8 @@ void WebEventLog::Attach(Machine& machine) {
   log_ = std::make_unique<EventLog>(machine, [this](const PanelEvent& event) { events_.push_back(event); });
 }
 
-void WebEventLog::Sample(int64_t panelMs) {
-  if (log_) log_->Sample(panelMs);
+void WebEventLog::SampleIfDue(int64_t panelMs) {
+  if (log_) log_->SampleIfDue(panelMs);
 }
 
 std::string WebEventLog::Json(size_t first) const {

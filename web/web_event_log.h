@@ -13,11 +13,11 @@
 
 class WebEventLog {
  public:
-  // Watches a machine just started, sampled every 20 ms of its time (the
-  // firmware's key period); the log it watched before is let go.
+  // Watches a machine just started; the log it watched before is let go.
   void Attach(Machine& machine);
   void Detach() { log_.reset(); }
-  void Sample(int64_t panelMs);
+  // After a step: a sample when one falls due.
+  void SampleIfDue(int64_t panelMs);
 
   size_t Count() const { return events_.size(); }
   // The events from index first on: [{"t","wall","category","text"}] as JSON.

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int64_t eventSampleMs = 20;
 constexpr int maxSteps = 160;
 
 class LookAheadTest : public ::testing::Test {
@@ -28,7 +27,7 @@ class LookAheadTest : public ::testing::Test {
   // A step as the page runs it, its event log sampled at the same moments.
   void Step() {
     panel_.Step();
-    if (panel_.NowMs() % eventSampleMs == 0) events_.Sample(panel_.NowMs());
+    events_.SampleIfDue(panel_.NowMs());
   }
 
   // Steps the panel until it shows a change, or maxSteps pass.
@@ -46,7 +45,7 @@ class LookAheadTest : public ::testing::Test {
   ChangeWatch seen_;
   Machine panel_{BoardPacing::Stepped, &seen_, clean_.Directory() / "panel"};
   EventLog events_{panel_, [this](const PanelEvent&) { seen_.changed = true; }};
-  LookAhead ahead_{clean_.Directory() / "copy", eventSampleMs};
+  LookAhead ahead_{clean_.Directory() / "copy"};
 };
 
 // A fresh panel's start-up fault flashes and beeps: change after change, each
