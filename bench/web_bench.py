@@ -7,6 +7,12 @@ about 0.01 %) and of all the browser's processes (as a percentage of one core), 
 measured in RUNS new browsers and given as min / median / max.
 
   /usr/bin/python3 bench/web_bench.py [PAGE_DIR] [SECONDS]   (default build-web/page, 60)
+
+Cold loads spread by a few hundred ms from one new browser to the next, more than most
+changes gain; to compare two builds of the page, their cold loads alone, in turn, LOADS
+each (default 10), a new browser each, 12 s apart so that the last one has gone:
+
+  /usr/bin/python3 bench/web_bench.py --beside OTHER_PAGE_DIR PAGE_DIR [LOADS]
 """
 
 import os
@@ -101,10 +107,32 @@ def idle_run(page, seconds):
     return figures
 
 
+BESIDE_GAP_SECONDS = 12
+
+
+def cold_load(page):
+    with devtools.served(page) as (browser, server):
+        return browser.open(server.url + "?fresh")
+
+
+def beside(pages, loads):
+    """Cold loads of the pages in turn, the order swapped each round so neither always goes first."""
+    times = {page: [] for page in pages}
+    for load in range(loads):
+        for page in pages if load % 2 == 0 else pages[::-1]:
+            times[page].append(cold_load(page))
+            time.sleep(BESIDE_GAP_SECONDS)
+    for page in pages:
+        print("%s, cold: %s" % (page, spread(times[page], "ms")))
+    return 0
+
+
 def main(argv):
     if len(argv) > 1 and argv[1] in ("--help", "-h"):
         print(__doc__.strip())
         return 0
+    if len(argv) > 3 and argv[1] == "--beside":
+        return beside(argv[2:4], int(argv[4]) if len(argv) > 4 else 10)
     page = argv[1] if len(argv) > 1 else "build-web/page"
     seconds = float(argv[2]) if len(argv) > 2 else 60.0
     print("page files: %.2f MB" % (folder_size(page) / 1e6))

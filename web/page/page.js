@@ -181,6 +181,9 @@ function text(ctx, op) {
 
 const EXECUTE = { clip: clipTo, fill, frame, line, image: picture, text };
 
+// Whether the area takes in the whole of the window the list draws.
+function covers([x, y, w, h], list) { return x <= 0 && y <= 0 && x + w >= list.width && y + h >= list.height; }
+
 function drawList(index, area) {
   return JSON.parse(core.UTF8ToString(core._qx40_draw_list(index, ...area)));
 }
@@ -193,7 +196,7 @@ function drawForm(index, area) {
     canvas.width = list.width;
     canvas.height = list.height;
     applyScale();
-    list = drawList(index, WHOLE);
+    if (!covers(area, list)) list = drawList(index, WHOLE);
   }
   const title = document.getElementById("title" + index);
   if (title.textContent !== list.caption) title.textContent = list.caption;
