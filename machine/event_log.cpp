@@ -516,7 +516,7 @@ BoardSideEventLog::BoardSideEventLog(Machine& machine, std::function<void(const 
 }
 
 void BoardSideEventLog::AfterTick(int64_t panelMs) {
-  if (panelMs % eventSampleMs == 0) Sample(panelMs);
+  if (EventSampleDue(panelMs)) Sample(panelMs);
 }
 
 void BoardSideEventLog::SampleNow() {

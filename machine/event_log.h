@@ -32,6 +32,7 @@ std::string PanelSeconds(int64_t ms);
 // Every front end samples the log this often in panel time, as often as the
 // firmware reads its keys, so that no press falls between two samples.
 constexpr int64_t eventSampleMs = 20;
+inline bool EventSampleDue(int64_t panelMs) { return panelMs % eventSampleMs == 0; }
 
 class EventLog {
  public:
@@ -51,7 +52,7 @@ class EventLog {
   void Sample(int64_t panelMs, Scope scope = Scope::PanelAndInputs);
   // After a step: a sample when one falls due at this panel time.
   void SampleIfDue(int64_t panelMs) {
-    if (panelMs % eventSampleMs == 0) Sample(panelMs);
+    if (EventSampleDue(panelMs)) Sample(panelMs);
   }
 
  private:

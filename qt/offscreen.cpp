@@ -11,10 +11,11 @@
 #include "qt/qt_host.h"
 
 namespace {
-int UseOffscreenPlatformUnlessSet() {
+// The platform is chosen as the application is made.
+std::unique_ptr<QGuiApplication> OffscreenApplication(int& argc, char** argv) {
   DropKnownQtNoise();
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  return 0;
+  return std::make_unique<QGuiApplication>(argc, argv);
 }
 }  // namespace
 
@@ -22,9 +23,7 @@ int UseOffscreenPlatformUnlessSet() {
 // drawing module is started by whichever script first needs it.
 struct OffscreenGui::Impl {
   Impl(int& argc, char** argv)
-      : platform(UseOffscreenPlatformUnlessSet()),
-        application(std::make_unique<QGuiApplication>(argc, argv)),
-        madeOn(std::this_thread::get_id()) {}
+      : application(OffscreenApplication(argc, argv)), madeOn(std::this_thread::get_id()) {}
 
   // The application's thread may be a script's, gone by now: then it is
   // left for the process's end.
@@ -32,7 +31,6 @@ struct OffscreenGui::Impl {
     if (madeOn != std::this_thread::get_id()) (void)application.release();
   }
 
-  int platform;
   std::unique_ptr<QGuiApplication> application;
   std::thread::id madeOn;
   QtHost host;

@@ -372,7 +372,7 @@ void Interpreter::Sample(EventLog::Scope scope) {
   JudgeDue();
   if (trace_) trace_->Sample(traceBaseMs_ + NowMs());
   // Between commands only as often as every front end samples: at every step a long wait would be a third slower.
-  if (events_ && (scope == EventLog::Scope::PanelAndInputs || NowMs() % eventSampleMs == 0)) {
+  if (events_ && (scope == EventLog::Scope::PanelAndInputs || EventSampleDue(NowMs()))) {
     // It reads firmware memory: on a live panel's firmware thread, between passes.
     sim_->BetweenPasses([this, scope] { events_->Sample(NowMs(), scope); });
   }

@@ -60,15 +60,17 @@ function fontMetrics(ctx, font, text) {
   return measureText(font.family, font.size, font.bold, text);
 }
 
+// A file the core does not hold is a rejection, as a picture that does not decode.
+async function decoded(file) { return createImageBitmap(new Blob([core.FS.readFile("assets/" + file)])); }
+
 // The artwork file, from the core's file system, decoded once, off the page's thread, so that the first
-// drawing need not decode it; a window whose picture is decoded late is drawn again. A file the core
-// does not hold is left undrawn, as a picture that does not decode.
+// drawing need not decode it; a window whose picture is decoded late is drawn again, one that does not
+// decode is left undrawn.
 function image(file, form) {
   let entry = images.get(file);
   if (!entry) {
     entry = { img: null, ready: false, forms: new Set() };
-    const bytes = () => new Blob([core.FS.readFile("assets/" + file)]);
-    entry.loaded = Promise.resolve().then(() => createImageBitmap(bytes())).then((bitmap) => {
+    entry.loaded = decoded(file).then((bitmap) => {
       entry.img = bitmap;
       entry.ready = true;
       entry.forms.forEach((f) => dirty.add(f));
