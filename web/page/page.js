@@ -60,8 +60,20 @@ function fontMetrics(ctx, font, text) {
   return measureText(font.family, font.size, font.bold, text);
 }
 
-// A file the core does not hold is a rejection, as a picture that does not decode.
-async function decoded(file) { return createImageBitmap(new Blob([core.FS.readFile("assets/" + file)])); }
+// A file the core does not hold is a rejection, as a picture that does not decode. An ImageDecoder takes
+// the bytes as they are; a Blob of each picture cost the page's thread 1 to 5 ms.
+async function decoded(file) {
+  const data = core.FS.readFile("assets/" + file);
+  if (!("ImageDecoder" in window)) return createImageBitmap(new Blob([data]));
+  const decoder = new ImageDecoder({ data, type: file.endsWith(".png") ? "image/png" : "image/jpeg" });
+  const { image } = await decoder.decode();
+  decoder.close();
+  try {
+    return await createImageBitmap(image);
+  } finally {
+    image.close();
+  }
+}
 
 // The artwork file, from the core's file system, decoded once, off the page's thread, so that the first
 // drawing need not decode it; a window whose picture is decoded late is drawn again, one that does not
