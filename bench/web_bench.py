@@ -15,7 +15,7 @@ start beside it, is given too.
 
 Cold loads spread from one new browser to the next, more than most changes gain; to
 compare two builds of the page, their cold loads alone, in turn, LOADS each (default
-10), a new browser each, 12 s apart so that the last one has gone:
+10), a new browser each, once it has started, 12 s apart so that the last one has gone:
 
   /usr/bin/python3 bench/web_bench.py --beside OTHER_PAGE_DIR PAGE_DIR [LOADS]
 """

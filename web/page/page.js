@@ -66,8 +66,7 @@ async function decoded(file) {
   const data = core.FS.readFile("assets/" + file);
   if (!("ImageDecoder" in window)) return createImageBitmap(new Blob([data]));
   const decoder = new ImageDecoder({ data, type: file.endsWith(".png") ? "image/png" : "image/jpeg" });
-  const { image } = await decoder.decode();
-  decoder.close();
+  const { image } = await decoder.decode().finally(() => decoder.close());
   try {
     return await createImageBitmap(image);
   } finally {
